@@ -1,0 +1,47 @@
+include(GoogleTest)
+find_package(GTest REQUIRED)
+
+# Every test runs inside its own sandbox: the log, the project store, the address book and the
+# XDG folders all point below the build tree, so no test ever touches the user's real files.
+function(kestrel_test_environment test_name out_var)
+  set(box ${CMAKE_BINARY_DIR}/test-sandbox/${test_name})
+  file(MAKE_DIRECTORY ${box})
+  set(${out_var}
+      "QT_QPA_PLATFORM=offscreen"
+      "HOME=${box}/home"
+      "XDG_CONFIG_HOME=${box}/config"
+      "XDG_DATA_HOME=${box}/data"
+      "XDG_STATE_HOME=${box}/state"
+      "XDG_CACHE_HOME=${box}/cache"
+      "KESTREL_LOG_FILE=${box}/kestrel.log"
+      "KESTREL_PROJECT_STORE=${box}/projects.db"
+      "KESTREL_CONTACTS=${box}/contacts.vcf"
+      "KESTREL_LOOKUP_DB=${KESTREL_LOOKUP_DB_FILE}"
+      "KESTREL_SDKDEF=${KESTREL_RUNTIME_DIR}/libTernSdkDef.so"
+      PARENT_SCOPE)
+endfunction()
+
+# kestrel_add_gtest(NAME SOURCES ... LIBS ...): plain-code tests; each case is its own CTest test.
+function(kestrel_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+      KESTREL_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
+      KESTREL_RUNTIME_DIR="${KESTREL_RUNTIME_DIR}")
+  kestrel_test_environment(${name} env)
+  gtest_discover_tests(${name} PROPERTIES ENVIRONMENT "${env}" DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# kestrel_add_qtest(NAME SOURCES ... LIBS ...): widget tests (QtTest), run offscreen.
+function(kestrel_add_qtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test Qt6::Widgets)
+  target_compile_definitions(${name} PRIVATE
+      KESTREL_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
+      KESTREL_RUNTIME_DIR="${KESTREL_RUNTIME_DIR}")
+  add_test(NAME ${name} COMMAND ${name})
+  kestrel_test_environment(${name} env)
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
+endfunction()
