@@ -1,0 +1,29 @@
+#pragma once
+// Numeric control ids on Qt widgets.
+//
+// Every control of a form carries the number its tooltip, its messages and its focus targets are
+// known by. A form ("dialog" or "page") finds its own controls by id; controls that belong to a
+// nested form are that form's business and are not found from outside.
+
+#include <QList>
+
+class QWidget;
+
+namespace kestrel {
+
+void SetControlId(QWidget* control, int id);
+// 0 when the widget carries no id.
+int GetControlId(const QWidget* control);
+
+// Marks a widget as a form of its own (a dialog, a sheet or a page), so lookups from an enclosing
+// form stop at it.
+void MarkAsForm(QWidget* form);
+bool IsForm(const QWidget* widget);
+
+// The form's own controls in creation order: every descendant, but not those inside nested forms.
+QList<QWidget*> OwnControls(const QWidget* form);
+
+} // namespace kestrel
+
+// The first of the form's own controls with this id, or null.
+QWidget* GetDlgItem(const QWidget* form, int id);

@@ -1,0 +1,176 @@
+#include "framework/DataExchange.h"
+
+#include "framework/ControlId.h"
+#include "framework/MessageBox.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTextEdit>
+
+CDataExchange::CDataExchange(QWidget* form, bool saveAndValidate)
+    : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(form) {}
+
+QWidget* CDataExchange::PrepareCtrl(int id) {
+    m_pLastControl = GetDlgItem(m_pDlgWnd, id);
+    return m_pLastControl;
+}
+
+void CDataExchange::Fail() {
+    m_bFailed = true;
+    if (m_pLastControl) {
+        m_pLastControl->setFocus(Qt::OtherFocusReason);
+        if (auto* line = qobject_cast<QLineEdit*>(m_pLastControl)) {
+            line->selectAll();
+        }
+    }
+}
+
+void DDX_Text(CDataExchange* pDX, int id, QString& value) {
+    QWidget* control = pDX->PrepareCtrl(id);
+    if (!control) {
+        return;
+    }
+    if (auto* line = qobject_cast<QLineEdit*>(control)) {
+        if (pDX->m_bSaveAndValidate) {
+            value = line->text();
+        } else if (line->text() != value) {
+            line->setText(value);
+        }
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(control)) {
+        if (pDX->m_bSaveAndValidate) {
+            value = plain->toPlainText();
+        } else if (plain->toPlainText() != value) {
+            plain->setPlainText(value);
+        }
+    } else if (auto* rich = qobject_cast<QTextEdit*>(control)) {
+        if (pDX->m_bSaveAndValidate) {
+            value = rich->toPlainText();
+        } else {
+            rich->setPlainText(value);
+        }
+    } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
+        if (pDX->m_bSaveAndValidate) {
+            value = combo->currentText();
+        } else if (combo->isEditable()) {
+            combo->setEditText(value);
+        } else {
+            combo->setCurrentIndex(combo->findText(value, Qt::MatchFixedString));
+        }
+    } else if (auto* label = qobject_cast<QLabel*>(control)) {
+        if (pDX->m_bSaveAndValidate) {
+            value = label->text();
+        } else {
+            label->setText(value);
+        }
+    }
+}
+
+void DDV_MaxChars(CDataExchange* pDX, const QString& value, int maxChars) {
+    QWidget* control = pDX->LastControl();
+    if (!pDX->m_bSaveAndValidate) {
+        if (auto* line = qobject_cast<QLineEdit*>(control)) {
+            line->setMaxLength(maxChars);
+        }
+        return;
+    }
+    if (value.size() > maxChars) {
+        kestrel::MessageBox(pDX->m_pDlgWnd,
+                            QStringLiteral("Enter no more than %1 characters.").arg(maxChars),
+                            QString(), kestrel::MB_OK | kestrel::MB_ICONWARNING);
+        pDX->Fail();
+    }
+}
+
+void DDX_CBString(CDataExchange* pDX, int id, QString& value) {
+    auto* combo = qobject_cast<QComboBox*>(pDX->PrepareCtrl(id));
+    if (!combo) {
+        return;
+    }
+    if (pDX->m_bSaveAndValidate) {
+        value = combo->currentText();
+        return;
+    }
+    int found = -1;
+    if (!value.isEmpty()) {
+        for (int i = 0; i < combo->count(); ++i) {
+            if (combo->itemText(i).startsWith(value, Qt::CaseInsensitive)) {
+                found = i;
+                break;
+            }
+        }
+    }
+    combo->setCurrentIndex(found);
+    if (found < 0 && combo->isEditable()) {
+        combo->setEditText(value);
+    }
+}
+
+void DDX_Check(CDataExchange* pDX, int id, int& value) {
+    auto* button = qobject_cast<QAbstractButton*>(pDX->PrepareCtrl(id));
+    if (!button) {
+        return;
+    }
+    auto* box = qobject_cast<QCheckBox*>(button);
+    if (pDX->m_bSaveAndValidate) {
+        if (box && box->checkState() == Qt::PartiallyChecked) {
+            value = 2;
+        } else {
+            value = button->isChecked() ? 1 : 0;
+        }
+    } else if (box && value == 2) {
+        box->setCheckState(Qt::PartiallyChecked);
+    } else {
+        button->setChecked(value != 0);
+    }
+}
+
+void DDX_Radio(CDataExchange* pDX, int id, int& value) {
+    // The run ends at the first id that is not a radio button.
+    QList<QRadioButton*> run;
+    for (int next = id;; ++next) {
+        auto* radio = qobject_cast<QRadioButton*>(GetDlgItem(pDX->m_pDlgWnd, next));
+        if (!radio) {
+            break;
+        }
+        run.append(radio);
+    }
+    pDX->PrepareCtrl(id);
+    if (pDX->m_bSaveAndValidate) {
+        value = -1;
+        for (int i = 0; i < run.size(); ++i) {
+            if (run[i]->isChecked()) {
+                value = i;
+                break;
+            }
+        }
+        return;
+    }
+    for (int i = 0; i < run.size(); ++i) {
+        // Auto-exclusive radios cannot all be cleared one by one; switch it off for the update.
+        const bool exclusive = run[i]->autoExclusive();
+        run[i]->setAutoExclusive(false);
+        run[i]->setChecked(i == value);
+        run[i]->setAutoExclusive(exclusive);
+    }
+}
+
+void DDX_DateTimeCtrl(CDataExchange* pDX, int id, QDateTime& value) {
+    auto* picker = qobject_cast<QDateTimeEdit*>(pDX->PrepareCtrl(id));
+    if (!picker) {
+        return;
+    }
+    if (pDX->m_bSaveAndValidate) {
+        // The picker shows only the date; keep the time of day that the value already had.
+        const QDate date = picker->date();
+        const QTime time = value.isValid() ? value.time() : picker->time();
+        value = QDateTime(date, time);
+    } else {
+        picker->setDateTime(value.isValid() ? value : QDateTime::currentDateTime());
+    }
+}
