@@ -1,0 +1,125 @@
+// CAppDB: the SDK's lookup database (code/description lists, roads, roles with their coordinator
+// and prefix codes) and the holder of the host's run-time library handle. One instance serves the
+// whole program through XKR_GetAppDB().
+//
+// The database is opened read-only at the first lookup, from KESTREL_LOOKUP_DB, else
+// kestrel-lookup.db beside the program, else kestrel/kestrel-lookup.db in the XDG data folders.
+// A missing or unreadable database is reported once (qWarning) and every lookup then answers
+// empty: lists without items, codes and descriptions "".
+#pragma once
+
+#include "sdk/VariantTable.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class CAppDB {
+public:
+    // Loads the run-time library (KESTREL_SDKDEF, else libTernSdkDef.so beside the program) into
+    // m_hSdkDef; the database waits for the first lookup.
+    CAppDB();
+    ~CAppDB();
+    CAppDB(const CAppDB&) = delete;
+    CAppDB& operator=(const CAppDB&) = delete;
+
+    // Descriptions in the table's order (sorted by description, ignoring case; countries by
+    // name with accents set aside).
+    QStringList CategoryDescriptions();
+    QStringList LandOwnershipDescriptions();
+    QStringList ClassificationDescriptions();
+    QStringList MukimTSDescriptions();
+    QStringList RoleDescriptions();
+    QStringList CountryDescriptions();
+    QStringList PrefixDescriptions();
+
+    // Fill any combo-like object that has addItems(QStringList) with a list above; items already
+    // in the combo stay.
+    template <class Combo> void LoadCategory(Combo* combo) { fill(combo, CategoryDescriptions()); }
+    template <class Combo> void LoadLandOwnership(Combo* combo) {
+        fill(combo, LandOwnershipDescriptions());
+    }
+    template <class Combo> void LoadClassification(Combo* combo) {
+        fill(combo, ClassificationDescriptions());
+    }
+    template <class Combo> void LoadMukimTS(Combo* combo) { fill(combo, MukimTSDescriptions()); }
+    template <class Combo> void LoadRole(Combo* combo) { fill(combo, RoleDescriptions()); }
+    template <class Combo> void LoadCountries(Combo* combo) { fill(combo, CountryDescriptions()); }
+
+    // Code from description (descriptions compare ignoring case) and description from code
+    // (codes compare exactly); "" when unknown.
+    QString GetCategoryCode(const QString& description);
+    QString GetCategoryDescription(const QString& code);
+    QString GetClassificationCode(const QString& description);
+    QString GetClassificationDescription(const QString& code);
+    QString GetLandOwnershipCode(const QString& description);
+    QString GetLandOwnershipDescription(const QString& code);
+    QString GetMukimTSCode(const QString& description);
+    QString GetMukimTSDescription(const QString& code);
+    QString GetRoadCode(const QString& roadName);
+    QString GetRoadDescription(const QString& roadCode);
+    QString GetRoleCode(const QString& description);
+    QString GetRoleDescription(const QString& code);
+    QString GetCountryCode(const QString& name); // ISO 3166 alpha-2
+    QString GetCountryDescription(const QString& code);
+
+    // The coordinator code of a role ("AR" architects, "PE" professional engineers, "RS"
+    // registered surveyors); "" when the role cannot coordinate a project or is unknown.
+    QString GetProjectCoordinatorCode(const QString& roleCode);
+    // The professional-number prefix ("A", "PE", "RS") named by a prefix code, which is what a
+    // coordinator code is. A role code is accepted too and answers that role's own prefix, so
+    // roles that need a professional number can be told from those that do not. "" when none.
+    QString GetProjectPrefixDescription(const QString& prefixCode);
+
+    // Runs any SQL and fills out column first: numbers as their text, NULL as "". Nonzero on
+    // success (also for no rows: out is then filled with 0 rows, not empty); 0 on failure with
+    // out left empty.
+    int LoadQueryToArray(const QString& sql, VariantTable& out);
+
+    // Closes the database and unloads the run-time library (m_hSdkDef becomes null). A later
+    // lookup opens the database again.
+    void Reset();
+
+    // Opens the database when not yet tried; true when it is usable.
+    bool IsOpen();
+    // The database file chosen by the rules above ("" before the first lookup).
+    QString DatabasePath() const { return m_path; }
+    static QString LookupDatabasePath();
+
+    void* m_hSdkDef = nullptr; // dlopen handle of libTernSdkDef.so; null when not loaded
+
+    // Lists kept by the database; public for the statement table in the source file.
+    enum List { Category, LandOwnership, Classification, MukimTS, Role, Country, Prefix, Road };
+    static constexpr int kListCount = Road + 1;
+
+private:
+    enum Lookup { AllDescriptions, CodeOfDescription, DescriptionOfCode };
+    enum Special { CoordinatorOfRole, PrefixOfCode, SpecialCount };
+
+    template <class Combo> static void fill(Combo* combo, const QStringList& items) {
+        if (combo)
+            combo->addItems(items);
+    }
+
+    QStringList descriptions(List list);
+    QString lookup(List list, Lookup kind, const QString& key);
+    QString firstText(sqlite3_stmt* stmt, const QString& key);
+    sqlite3_stmt* statement(sqlite3_stmt*& slot, bool& failed, const char* sql);
+    void closeDatabase();
+
+    enum class State { NotTried, Open, Failed };
+    State m_state = State::NotTried;
+    QString m_path;
+    sqlite3* m_db = nullptr;
+    std::array<std::array<sqlite3_stmt*, 3>, kListCount> m_listStmts{};
+    std::array<std::array<bool, 3>, kListCount> m_listFailed{};
+    std::array<sqlite3_stmt*, SpecialCount> m_specialStmts{};
+    std::array<bool, SpecialCount> m_specialFailed{};
+};
+
+// The single instance, created at the first call and never freed.
+CAppDB* XKR_GetAppDB();
