@@ -1,0 +1,82 @@
+#pragma once
+
+// XML helpers over pugixml: the document calls every page makes to read and write the project
+// file. Texts cross this boundary as QString and are stored as UTF-8.
+
+#include <QString>
+
+#include <pugixml.hpp>
+
+#include <memory>
+
+using XmlDocPtr = std::unique_ptr<pugi::xml_document>;
+
+// Results of SaveXMLAndReleaseDoc other than 0.
+enum XmlSaveResult : int {
+    kXmlSaveOk = 0,
+    kXmlSaveNoDocument = 1,   // a write was asked for but there is no document
+    kXmlSaveNoPath = 2,       // empty path without release: nothing to do is not a save
+    kXmlSaveBadTarget = 3,    // the path names a folder, or an existing file we may not write
+    kXmlSaveWriteFailed = 4,  // temporary file could not be made, written or synced (disk full...)
+    kXmlSaveRenameFailed = 5, // the finished temporary file could not replace the target
+};
+
+// Files larger than this are refused by LoadXMLDoc: no project record comes near it, and a
+// hostile file must not be able to exhaust memory.
+inline constexpr qint64 kXmlMaxFileBytes = 256LL * 1024 * 1024;
+// Elements nested deeper than this make LoadXMLDoc refuse the file; a project record is a few
+// levels deep, and nothing that walks the tree later has to fear a hostile depth.
+inline constexpr int kXmlMaxDepth = 256;
+
+// A new, empty document.
+XmlDocPtr CreateXMLDoc();
+
+// The parsed file, or null on any failure: empty path, missing, not a regular file, unreadable,
+// too large, too deeply nested, or not well-formed. The file's own declaration, processing
+// instructions, comments and DOCTYPE are kept, so they survive a save; entities are never
+// expanded and nothing external is ever loaded. A text that is only white space is kept when it
+// is an element's sole content (a blank field stays blank); indentation between elements is not.
+XmlDocPtr LoadXMLDoc(const QString& path);
+
+// Target "xml" makes (or replaces) the XML declaration, always as the document's first node, from
+// pseudo-attributes in `data` (e.g. `version="1.0" `). Any other target appends a processing
+// instruction at document level. An empty target, or data that would end the instruction
+// early ("?>"), adds nothing.
+void AddProcessingInstruction(pugi::xml_document& doc, const QString& target, const QString& data);
+
+// The first child element named `name` of `parent` (the document itself may be the parent).
+// When there is none and create == 1, a new one is appended, holding `text` when that is not
+// empty. A null parent or an empty name gives a null node.
+pugi::xml_node GetNode(pugi::xml_document& doc, pugi::xml_node parent, const QString& name,
+                       int create, const QString& text);
+
+// All character data inside the node (text and CDATA of every descendant, in document order);
+// "" for a null node.
+QString GetNodeText(pugi::xml_node node);
+
+// Evaluates `xpath` from `context` (the document when context is null). A node-set result gives
+// the text of its first node in document order (an attribute gives its value); a string, number
+// or boolean result gives its text. Nothing selected, a malformed expression or a failure during
+// evaluation gives `defaultText`.
+QString GetNodeTextXPath(pugi::xml_document& doc, pugi::xml_node context, const QString& xpath,
+                         const QString& defaultText);
+
+// Replaces everything inside an element with one text node (none when `text` is empty); on a
+// text node, replaces its value. A null node is ignored.
+void SetNodeText(pugi::xml_node node, const QString& text);
+
+// Appends a new child element `name` holding `text`, even when one of that name exists. Null
+// parent or empty name: null node.
+pugi::xml_node AddXMLLeafNode(pugi::xml_document& doc, pugi::xml_node parent, const QString& name,
+                              const QString& text);
+
+// With a non-empty path, writes the document there as UTF-8 with two-blank indentation and
+// returns 0 on success. The write is atomic: a temporary file in the same folder is written,
+// flushed and synced, given the permissions of the file it replaces (a symbolic link is followed
+// and kept), then renamed over it. On any failure the previous file is left untouched, the
+// temporary file is removed, the document is kept (even with release 1) and a nonzero
+// XmlSaveResult is returned. Exactly the document's own declaration is written (none is added);
+// a declared encoding other than UTF-8 is corrected to "UTF-8" since that is what is written.
+// release == 1 drops the document (doc becomes null) after a successful write, or at once when
+// the path is empty. (null doc, "", 1) is a successful no-op.
+int SaveXMLAndReleaseDoc(XmlDocPtr& doc, const QString& path, int release);
