@@ -43,7 +43,8 @@ KINDS = ["ROAD", "AVENUE", "STREET", "DRIVE", "LANE", "CRESCENT", "CLOSE", "WALK
 
 # Always present: the sample project and the tests name these.
 FIXED = ["ORCHARD ROAD", "BUKIT TIMAH ROAD", "ANG MO KIO AVENUE 3", "SHENTON WAY",
-         "ST. ANDREW'S ROAD", "ST. MICHAEL'S ROAD", "ST. JOHN'S ROAD", "MOUNT FABER ROAD"]
+         "ST. ANDREW'S ROAD", "ST. MICHAEL'S ROAD", "ST. JOHN'S ROAD", "MOUNT FABER ROAD",
+         "SOMERSET ROAD"]
 
 
 def clean(words):

@@ -109,15 +109,27 @@ bool CAppDB::IsOpen() {
         closeDatabase();
         return false;
     }
-    // Opening is lazy in SQLite: a file that is no database only shows on the first read.
+    // Opening is lazy in SQLite: a file that is no database only shows on the first read. The
+    // same read checks that every list is there, so an unrelated database is one warning too.
+    QByteArray probeSql = "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN (";
+    for (int list = 0; list < kListCount; ++list)
+        probeSql += QByteArray(list ? ", '" : "'") + kLists[list].table + "'";
+    probeSql += ")";
     sqlite3_stmt* probe = nullptr;
-    int rc = sqlite3_prepare_v2(m_db, "SELECT count(*) FROM sqlite_master", -1, &probe, nullptr);
+    int rc = sqlite3_prepare_v2(m_db, probeSql.constData(), -1, &probe, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_step(probe);
+    const int tables = rc == SQLITE_ROW ? sqlite3_column_int(probe, 0) : 0;
     sqlite3_finalize(probe);
     if (rc != SQLITE_ROW) {
         qWarning("Lookup database %s is unreadable (%s); lookup lists stay empty",
                  qUtf8Printable(m_path), sqlite3_errmsg(m_db));
+        closeDatabase();
+        return false;
+    }
+    if (tables != kListCount) {
+        qWarning("Lookup database %s lacks lookup tables; lookup lists stay empty",
+                 qUtf8Printable(m_path));
         closeDatabase();
         return false;
     }
