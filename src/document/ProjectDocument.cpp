@@ -1,0 +1,150 @@
+#include "document/ProjectDocument.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QString kRoot = QStringLiteral("krroot");
+const QString kProject = QStringLiteral("project");
+
+// A usable record has exactly one root element, krroot. Anything else is someone else's file;
+// adding our skeleton beside its root would make it a document no reader accepts.
+bool isProjectRecord(const pugi::xml_document& doc) {
+    int elements = 0;
+    for (pugi::xml_node child : doc.children())
+        if (child.type() == pugi::node_element)
+            ++elements;
+    return elements == 1 && kRoot == QString::fromUtf8(doc.document_element().name());
+}
+
+} // namespace
+
+CProjectDocument::CProjectDocument(ProjectParts parts) : m_parts(std::move(parts)) {}
+
+void CProjectDocument::LoadDocument(const QString& path) {
+    m_pDoc.reset();
+    m_pProjectNode = pugi::xml_node();
+    m_backupPath.clear();
+    m_strFilePath = path;
+
+    if (path.isEmpty()) {
+        m_origin = Origin::NewNoPath;
+    } else if (const QFileInfo info(path); !info.exists()) {
+        m_origin = Origin::NewMissingFile;
+    } else if (!info.isFile() || !info.isReadable()) {
+        m_origin = Origin::ReplacedUnreadable;
+        backUpUnusableFile();
+    } else {
+        m_pDoc = LoadXMLDoc(path);
+        if (!m_pDoc) {
+            m_origin = Origin::ReplacedUnparsable;
+            backUpUnusableFile();
+        } else if (!isProjectRecord(*m_pDoc)) {
+            m_pDoc.reset();
+            m_origin = Origin::ReplacedForeign;
+            backUpUnusableFile();
+        } else {
+            m_origin = Origin::Loaded;
+        }
+    }
+    if (!m_pDoc)
+        startNewDocument();
+
+    pugi::xml_document& doc = *m_pDoc;
+    pugi::xml_node root = GetNode(doc, doc, kRoot, 1, QString());
+    pugi::xml_node authority = GetNode(doc, root, QStringLiteral("authority"), 1, QString());
+    GetNode(doc, authority, QStringLiteral("id"), 1, QStringLiteral("ZQAV"));
+    pugi::xml_node project = GetNode(doc, root, kProject, 1, QString());
+    ReadXml(doc, project);
+}
+
+void CProjectDocument::startNewDocument() {
+    m_pDoc = CreateXMLDoc();
+    AddProcessingInstruction(*m_pDoc, QStringLiteral("xml"), QStringLiteral("version=\"1.0\" "));
+    AddProcessingInstruction(*m_pDoc, QStringLiteral("xml-stylesheet"),
+                             QStringLiteral("type=\"text/xsl\" href=\"KR_Project.xsl\""));
+    AddProcessingInstruction(*m_pDoc, QStringLiteral("filetype"),
+                             QStringLiteral("type=\"MasterProfile\""));
+}
+
+// The next save writes a fresh record over this path, so whatever the user had there is copied
+// aside first. A file we cannot read cannot be copied either; it is then only left in place, and
+// the save flow asks for another name because the file is not readable and writable.
+void CProjectDocument::backUpUnusableFile() {
+    const QString base = m_strFilePath + QStringLiteral(".bak");
+    for (int n = 0; n < 1000; ++n) {
+        const QString candidate = n == 0 ? base : base + QLatin1Char('.') + QString::number(n);
+        if (QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink())
+            continue;
+        if (QFile::copy(m_strFilePath, candidate))
+            m_backupPath = candidate;
+        return;
+    }
+}
+
+QString CProjectDocument::ReadXml(pugi::xml_document& doc, pugi::xml_node node) {
+    m_pProjectNode = node;
+    const QString loadedReference =
+        GetNodeText(GetNode(doc, node, QStringLiteral("reference_no"), 1, QString()));
+    if (m_parts.setLoadedReference)
+        m_parts.setLoadedReference(loadedReference);
+    pugi::xml_node profile = GetNode(doc, node, QStringLiteral("profile"), 1, QString());
+    if (m_parts.profile)
+        m_parts.profile->ReadXml(doc, profile);
+    pugi::xml_node members = GetNode(doc, node, QStringLiteral("member_group"), 1, QString());
+    if (m_parts.memberGroup)
+        m_parts.memberGroup->ReadXml(doc, members);
+    return QString();
+}
+
+QString CProjectDocument::WriteXml(pugi::xml_document& doc, pugi::xml_node node) {
+    pugi::xml_node profile = GetNode(doc, node, QStringLiteral("profile"), 1, QString());
+    if (m_parts.profile)
+        m_parts.profile->WriteXml(doc, profile);
+    pugi::xml_node members = GetNode(doc, node, QStringLiteral("member_group"), 1, QString());
+    if (m_parts.memberGroup)
+        m_parts.memberGroup->WriteXml(doc, members);
+    // Asked only now: the profile's WriteXml is what composes the reference.
+    const QString reference = m_parts.composedReference ? m_parts.composedReference() : QString();
+    SetNodeText(GetNode(doc, node, QStringLiteral("reference_no"), 1, QString()), reference);
+    SetNodeText(GetNode(doc, node, QStringLiteral("project_type_code"), 1, QString()),
+                QStringLiteral("0"));
+    return QString();
+}
+
+bool CProjectDocument::RebuildProjectNode() {
+    if (!m_pDoc)
+        return false;
+    pugi::xml_document& doc = *m_pDoc;
+    pugi::xml_node root = m_pProjectNode ? m_pProjectNode.parent() : pugi::xml_node();
+    if (!root)
+        root = GetNode(doc, doc, kRoot, 1, QString());
+    // Every old project element goes, a stray second one from a hand-edited file included, so
+    // that the rebuilt one is the only one and GetNode cannot hand back a stale element.
+    while (pugi::xml_node old = GetNode(doc, root, kProject, 0, QString()))
+        root.remove_child(old);
+    m_pProjectNode = GetNode(doc, root, kProject, 1, QString());
+    WriteXml(doc, m_pProjectNode);
+    return true;
+}
+
+int CProjectDocument::SaveToFile(int release) {
+    if (!m_pDoc)
+        return kXmlSaveNoDocument;
+    // An empty path with release 1 would drop the document without a word; that is no save.
+    if (m_strFilePath.isEmpty())
+        return kXmlSaveNoPath;
+    const int result = SaveXMLAndReleaseDoc(m_pDoc, m_strFilePath, release);
+    if (!m_pDoc) {
+        m_pProjectNode = pugi::xml_node();
+        m_origin = Origin::None;
+    }
+    return result;
+}
+
+void CProjectDocument::DropDocument() {
+    SaveXMLAndReleaseDoc(m_pDoc, QString(), 1);
+    m_pProjectNode = pugi::xml_node();
+    m_origin = Origin::None;
+}
