@@ -1,7 +1,7 @@
 -- Lookup database of the editor: code/description lists shown in the forms, and the roads.
 -- Descriptions compare without regard to case everywhere, so the order the database gives
--- agrees with the searches of the sorted combos.
-PRAGMA foreign_keys = ON;
+-- agrees with the searches of the sorted combos. Every code is a primary key and every
+-- description is UNIQUE, so both directions of a lookup go through an index.
 
 CREATE TABLE TQ_CATEGORY (
     CATEGORY_CODE TEXT NOT NULL PRIMARY KEY,
