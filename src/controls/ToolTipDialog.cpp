@@ -1,0 +1,49 @@
+#include "controls/ToolTipDialog.h"
+
+#include "controls/ToolTipPass.h"
+#include "controls/ToolTipRelay.h"
+
+CToolTipDialog::CToolTipDialog(int templateId, QWidget* parent) : CDialog(templateId, parent) {}
+
+CToolTipDialog::~CToolTipDialog() {
+    // A dialog that is never ended properly must not stay in the relay set.
+    UnregisterToolTipRelay(this);
+}
+
+bool CToolTipDialog::OnInitDialog() {
+    const bool result = CDialog::OnInitDialog();
+    if (!m_toolTip.IsWindow()) {
+        m_toolTip.Create(this);
+    }
+    m_toolTip.Activate(true);
+    AddToolTips(this);
+    RegisterToolTipRelay(this);
+    return result;
+}
+
+void CToolTipDialog::OnDestroy() {
+    m_toolTip.DestroyWindow();
+    UnregisterToolTipRelay(this);
+    CDialog::OnDestroy();
+}
+
+void CToolTipDialog::AddToolTips(QWidget* window) {
+    if (!window) {
+        return;
+    }
+    // On Qt a nested page can be set up before this dialog is shown (a page shown on its own);
+    // its controls get their tips all the same.
+    if (!m_toolTip.IsWindow()) {
+        m_toolTip.Create(this);
+        m_toolTip.Activate(true);
+    }
+    AddToolTipsToForm(m_toolTip, window);
+}
+
+long CToolTipDialog::RelayEvent(QWidget* target, QEvent* event) {
+    return m_toolTip.IsWindow() ? m_toolTip.RelayEvent(target, event) : 0;
+}
+
+QWidget* CToolTipDialog::GetRelayWnd() const {
+    return const_cast<CToolTipDialog*>(this);
+}
