@@ -208,7 +208,7 @@ pugi::xml_node GetNode(pugi::xml_document& doc, pugi::xml_node parent, const QSt
     for (pugi::xml_node child : parent.children())
         if (child.type() == pugi::node_element && wanted == child.name())
             return child;
-    if (create != 1)
+    if (create == 0)
         return pugi::xml_node();
     pugi::xml_node made = parent.append_child(wanted.c_str());
     if (!text.isEmpty())
@@ -282,7 +282,7 @@ pugi::xml_node AddXMLLeafNode(pugi::xml_document& doc, pugi::xml_node parent, co
 
 int SaveXMLAndReleaseDoc(XmlDocPtr& doc, const QString& path, int release) {
     if (path.isEmpty()) {
-        if (release != 1)
+        if (release == 0)
             return doc ? kXmlSaveNoPath : kXmlSaveNoDocument;
         doc.reset();
         return kXmlSaveOk;
@@ -306,7 +306,7 @@ int SaveXMLAndReleaseDoc(XmlDocPtr& doc, const QString& path, int release) {
         return kXmlSaveWriteFailed;
     }
     const int result = writeAtomically(path, writer.bytes);
-    if (result == kXmlSaveOk && release == 1)
+    if (result == kXmlSaveOk && release != 0)
         doc.reset();
     return result;
 }

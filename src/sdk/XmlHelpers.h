@@ -45,8 +45,8 @@ XmlDocPtr LoadXMLDoc(const QString& path);
 void AddProcessingInstruction(pugi::xml_document& doc, const QString& target, const QString& data);
 
 // The first child element named `name` of `parent` (the document itself may be the parent).
-// When there is none and create == 1, a new one is appended, holding `text` when that is not
-// empty. A null parent or an empty name gives a null node.
+// When there is none and create is nonzero (1), a new one is appended, holding `text` when that is
+// not empty. A null parent or an empty name gives a null node.
 pugi::xml_node GetNode(pugi::xml_document& doc, pugi::xml_node parent, const QString& name,
                        int create, const QString& text);
 
@@ -77,6 +77,6 @@ pugi::xml_node AddXMLLeafNode(pugi::xml_document& doc, pugi::xml_node parent, co
 // temporary file is removed, the document is kept (even with release 1) and a nonzero
 // XmlSaveResult is returned. Exactly the document's own declaration is written (none is added);
 // a declared encoding other than UTF-8 is corrected to "UTF-8" since that is what is written.
-// release == 1 drops the document (doc becomes null) after a successful write, or at once when
-// the path is empty. (null doc, "", 1) is a successful no-op.
+// A nonzero release (1) drops the document (doc becomes null) after a successful write, or at once
+// when the path is empty. (null doc, "", 1) is a successful no-op.
 int SaveXMLAndReleaseDoc(XmlDocPtr& doc, const QString& path, int release);
