@@ -26,6 +26,8 @@ function(kestrel_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  # The sandbox points at the built lookup database and host library: build them first.
+  add_dependencies(${name} kestrel_lookup_db TernSdkDef)
   target_compile_definitions(${name} PRIVATE
       KESTREL_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
       KESTREL_RUNTIME_DIR="${KESTREL_RUNTIME_DIR}")
@@ -38,6 +40,7 @@ function(kestrel_add_qtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test Qt6::Widgets)
+  add_dependencies(${name} kestrel_lookup_db TernSdkDef)
   target_compile_definitions(${name} PRIVATE
       KESTREL_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
       KESTREL_RUNTIME_DIR="${KESTREL_RUNTIME_DIR}")
