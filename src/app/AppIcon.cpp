@@ -1,0 +1,5 @@
+#include "app/AppIcon.h"
+
+QIcon KestrelIcon() {
+    return QIcon(QStringLiteral(":/icons/kestrel.png"));
+}

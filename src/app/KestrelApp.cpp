@@ -1,0 +1,77 @@
+#include "app/KestrelApp.h"
+
+#include "app/KestrelDlg.h"
+#include "app/LogDlg.h"
+#include "sdk/AppDB.h"
+
+#include <QFile>
+
+namespace {
+CKestrelApp*& currentApp() {
+    static CKestrelApp* app = nullptr;
+    return app;
+}
+} // namespace
+
+CKestrelApp::CKestrelApp() : m_pPreviousServices(kestrel::SetAppServices(this)) {
+    currentApp() = this;
+}
+
+CKestrelApp::~CKestrelApp() {
+    kestrel::SetAppServices(m_pPreviousServices);
+    if (currentApp() == this) {
+        currentApp() = nullptr;
+    }
+}
+
+CKestrelApp* CKestrelApp::Current() {
+    return currentApp();
+}
+
+void CKestrelApp::StartUp(const QByteArray& commandLine) {
+    m_log.Open();
+    m_logDlg = std::make_unique<CLogDlg>();
+    m_log.SetWindow(m_logDlg.get());
+    WriteLog(QStringLiteral("START: ----------------------------------"));
+    WriteLog(QStringLiteral("Command Line: ") + QString::fromLocal8Bit(commandLine));
+    // Loads the host's run-time library; the database itself waits for its first lookup.
+    XKR_GetAppDB();
+    m_pTokens = std::make_unique<CCommandLineTokens>(commandLine.constData());
+}
+
+bool CKestrelApp::InitInstance(const QByteArray& commandLine) {
+    StartUp(commandLine);
+    {
+        CKestrelDlg dialog;
+        const QByteArray editingType = m_pTokens->GetAt(0);
+        m_bViewOnly = m_pTokens->GetCount() >= 1 &&
+                      QString::fromLocal8Bit(editingType)
+                              .compare(QLatin1String("VIEW_PROJ"), Qt::CaseInsensitive) == 0;
+        dialog.SetEditingType(QString::fromLocal8Bit(editingType));
+        dialog.LoadDocument(QFile::decodeName(m_pTokens->GetAt(1)));
+        dialog.DoModal();
+    }
+    ShowLogWindow(false);
+    WriteLog(QStringLiteral("END: ------------------------------------"));
+    return false;
+}
+
+int CKestrelApp::ExitInstance() {
+    XKR_GetAppDB()->Reset();
+    return 0;
+}
+
+void CKestrelApp::WriteLog(const QString& message) {
+    m_log.WriteLog(message);
+}
+
+CListSource* CKestrelApp::GetRoadTable() {
+    // The road cache plugs in here once it is part of the program.
+    return nullptr;
+}
+
+void CKestrelApp::ShowLogWindow(bool show) {
+    if (m_logDlg) {
+        m_logDlg->setVisible(show);
+    }
+}
