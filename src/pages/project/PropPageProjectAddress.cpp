@@ -1,0 +1,331 @@
+#include "pages/project/PropPageProjectAddress.h"
+
+#include "controls/DropListCombo.h"
+#include "controls/GroupFrame.h"
+#include "controls/HoverButton.h"
+#include "controls/ListExchange.h"
+#include "controls/RecordListCtrl.h"
+#include "framework/AppServices.h"
+#include "framework/ControlId.h"
+#include "framework/DataExchange.h"
+#include "framework/PropertySheet.h"
+#include "pages/LocationText.h"
+#include "sdk/AppDB.h"
+#include "sdk/StringTable.h"
+#include "sdk/XmlHelpers.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+namespace {
+
+// The building name takes every printable ASCII character, as the project title does.
+constexpr const char* kPrintableChars = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqurstuvwxyz"
+                                        "0123456789 !\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~";
+// House/block, level and unit numbers: letters, digits, hyphen, space, comma and full stop.
+constexpr const char* kNumberChars =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqurstuvwxyz0123456789- ,.";
+constexpr const char* kDigits = "0123456789";
+constexpr int kPostalCodeLength = 6;
+
+constexpr int kInvalidPostalCode = 135;   // "Invalid postal code"
+constexpr int kRoadNameMandatory = 141;   // "Road name is mandatory"
+constexpr int kPostalCodeMandatory = 142; // "Postal code is mandatory"
+
+constexpr unsigned kRecordListStyle = 0xD61;
+
+const QColor kActiveTabColor(0, 0, 255);
+
+struct ColumnSpec {
+    const char* heading;
+    int width;
+};
+constexpr ColumnSpec kColumns[] = {{"Building Name", 200}, {"House/Block No.", 60},
+                                   {"Level No.", 40},      {"Unit No.", 60},
+                                   {"Road Name", 120},     {"Postal Code", 60}};
+
+bool EqualsIgnoringCase(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+QString CPostalCodeValidator::CheckFormat(QString& text) {
+    bool valid = text.size() == kPostalCodeLength;
+    for (QChar c : text)
+        valid = valid && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    return valid ? QString() : GetRCString(kInvalidPostalCode);
+}
+
+CPropPageProjectAddress::CPropPageProjectAddress(CToolTipHost* host, QWidget* parent)
+    : CToolTipPropertyPage(IDD, host, parent), m_editor(this, *this) {
+    setWindowTitle(QStringLiteral("Project Address"));
+    buildLayout();
+}
+
+CPropPageProjectAddress::~CPropPageProjectAddress() = default;
+
+void CPropPageProjectAddress::buildLayout() {
+    auto* frame = new CGroupFrame(this);
+    auto* grid = new QGridLayout(frame);
+
+    auto makeEdit = [frame](int id) {
+        auto* edit = new CCharFilterEdit(frame);
+        kestrel::SetControlId(edit, id);
+        return edit;
+    };
+    m_editBuildingName = makeEdit(IDC_BUILDING_NAME);
+    m_editHouseBlockNo = makeEdit(IDC_HOUSE_BLOCK_NO);
+    m_editLevelNo = makeEdit(IDC_LEVEL_NO);
+    m_editUnitNo = makeEdit(IDC_UNIT_NO);
+    m_comboRoadName = new CDropListCombo(frame);
+    kestrel::SetControlId(m_comboRoadName, IDC_ROAD_NAME);
+    m_editPostalCode = makeEdit(IDC_POSTAL_CODE);
+
+    auto addLabel = [&](const QString& text, QWidget* buddy, int row, int column) {
+        auto* label = new QLabel(text, frame);
+        label->setBuddy(buddy);
+        grid->addWidget(label, row, column);
+    };
+    addLabel(QStringLiteral("Building Name"), m_editBuildingName, 0, 0);
+    grid->addWidget(m_editBuildingName, 0, 1, 1, 5);
+    addLabel(QStringLiteral("House/Block No."), m_editHouseBlockNo, 1, 0);
+    grid->addWidget(m_editHouseBlockNo, 1, 1);
+    addLabel(QStringLiteral("Level No."), m_editLevelNo, 1, 2);
+    grid->addWidget(m_editLevelNo, 1, 3);
+    addLabel(QStringLiteral("Unit No."), m_editUnitNo, 1, 4);
+    grid->addWidget(m_editUnitNo, 1, 5);
+    addLabel(QStringLiteral("Road Name *"), m_comboRoadName, 2, 0);
+    grid->addWidget(m_comboRoadName, 2, 1, 1, 3);
+    addLabel(QStringLiteral("Postal Code *"), m_editPostalCode, 2, 4);
+    grid->addWidget(m_editPostalCode, 2, 5);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    grid->setColumnStretch(5, 1);
+
+    auto makeButton = [this](const QString& caption, int id) {
+        auto* button = new CHoverButton(caption, this);
+        kestrel::SetControlId(button, id);
+        return button;
+    };
+    m_btnReset = makeButton(QStringLiteral("Reset"), IDC_RESET);
+    m_btnDelete = makeButton(QStringLiteral("Delete"), IDC_DELETE);
+    m_btnUpdate = makeButton(QStringLiteral("Update"), IDC_UPDATE);
+    m_btnSaveAsNew = makeButton(QStringLiteral("Save as New"), IDC_SAVE_AS_NEW);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    for (CHoverButton* button : {m_btnReset, m_btnDelete, m_btnUpdate, m_btnSaveAsNew})
+        buttons->addWidget(button);
+
+    m_list = new CRecordListCtrl(this);
+    kestrel::SetControlId(m_list, IDC_ADDRESS_LIST);
+    m_list->setAccessibleName(windowTitle());
+
+    auto* page = new QVBoxLayout(this);
+    page->addWidget(frame);
+    page->addLayout(buttons);
+    page->addWidget(m_list, 1);
+
+    QWidget* order[] = {m_editBuildingName, m_editHouseBlockNo, m_editLevelNo, m_editUnitNo,
+                        m_comboRoadName,    m_editPostalCode,   m_btnReset,    m_btnDelete,
+                        m_btnUpdate,        m_btnSaveAsNew,     m_list};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+bool CPropPageProjectAddress::OnInitDialog() {
+    // Tooltips and the view-only rules come first, before any control is filled or limited.
+    const bool result = CToolTipPropertyPage::OnInitDialog();
+
+    for (int column = 0; column < kColumnCount; ++column)
+        m_list->InsertColumn(column, QString::fromLatin1(kColumns[column].heading), LVCFMT_LEFT,
+                             kColumns[column].width);
+    m_list->SetExtendedStyle(m_list->GetExtendedStyle() | kRecordListStyle);
+
+    m_btnUpdate->SetIconResource(181);
+    m_btnUpdate->SetFlatStyle(true, true);
+    m_btnSaveAsNew->SetIconResource(172);
+    m_btnSaveAsNew->SetFlatStyle(true, true);
+    m_btnDelete->SetIconResource(173);
+    m_btnDelete->SetFlatStyle(true, true);
+    m_btnReset->SetIconResource(176);
+    m_btnReset->SetFlatStyle(true, true);
+
+    struct FieldSpec {
+        CCharFilterEdit* edit;
+        int maxChars;
+        const char* allowed;
+        CFieldValidator* validator;
+    };
+    const FieldSpec fields[] = {
+        {m_editBuildingName, 100, kPrintableChars, &m_validator},
+        {m_editHouseBlockNo, 10, kNumberChars, &m_validator},
+        {m_editLevelNo, 3, kNumberChars, &m_validator},
+        {m_editUnitNo, 10, kNumberChars, &m_validator},
+        {m_editPostalCode, kPostalCodeLength, kDigits, &m_postalCodeValidator},
+    };
+    for (const FieldSpec& field : fields) {
+        field.edit->LimitText(field.maxChars);
+        field.edit->SetAllowedChars(field.allowed);
+        field.edit->SetUpperCase(true);
+        field.edit->SetValidator(field.validator);
+    }
+
+    m_comboRoadName->SetItemSource(kestrel::GetRoadTable());
+
+    m_editor.Attach(m_list, m_btnUpdate, m_btnDelete, m_btnReset, m_btnSaveAsNew);
+    ResetAddressForm(false, true);
+    m_bInitialized = true;
+    UpdateData(false);
+    return result;
+}
+
+void CPropPageProjectAddress::DoDataExchange(CDataExchange* pDX) {
+    CToolTipPropertyPage::DoDataExchange(pDX);
+    if (m_bInitialized)
+        DDX_ListTable(pDX, IDC_ADDRESS_LIST, m_table);
+}
+
+bool CPropPageProjectAddress::ResetAddressForm(bool detect, bool clear) {
+    return m_editor.ResetForm(detect, clear);
+}
+
+void CPropPageProjectAddress::highlightTab(bool highlight) {
+    CPropertySheet* sheet = GetParentSheet();
+    if (sheet && kTabIndex < sheet->count())
+        sheet->tabBar()->setTabTextColor(kTabIndex, highlight ? kActiveTabColor : QColor());
+}
+
+bool CPropPageProjectAddress::OnSetActive() {
+    highlightTab(true);
+    return CToolTipPropertyPage::OnSetActive();
+}
+
+bool CPropPageProjectAddress::OnKillActive() {
+    highlightTab(false);
+    return CToolTipPropertyPage::OnKillActive();
+}
+
+// --- the form and the list ---
+
+bool CPropPageProjectAddress::IsFormEditedForNew() {
+    for (const CCharFilterEdit* edit :
+         {m_editBuildingName, m_editHouseBlockNo, m_editLevelNo, m_editUnitNo, m_editPostalCode})
+        if (!edit->text().isEmpty())
+            return true;
+    return m_comboRoadName->GetCurSel() != -1;
+}
+
+bool CPropPageProjectAddress::FormDiffersFromRow(int row) {
+    return m_editBuildingName->text() != m_list->GetItemText(row, COL_BUILDING_NAME) ||
+           m_editHouseBlockNo->text() != m_list->GetItemText(row, COL_HOUSE_BLOCK_NO) ||
+           m_editLevelNo->text() != m_list->GetItemText(row, COL_LEVEL_NO) ||
+           m_editUnitNo->text() != m_list->GetItemText(row, COL_UNIT_NO) ||
+           m_editPostalCode->text() != m_list->GetItemText(row, COL_POSTAL_CODE) ||
+           m_comboRoadName->GetWindowText() != m_list->GetItemText(row, COL_ROAD_NAME);
+}
+
+void CPropPageProjectAddress::ClearForm() {
+    for (CCharFilterEdit* edit :
+         {m_editBuildingName, m_editHouseBlockNo, m_editLevelNo, m_editUnitNo, m_editPostalCode})
+        edit->clear();
+    m_comboRoadName->SetCurSel(-1);
+}
+
+void CPropPageProjectAddress::LoadRowIntoForm(int row) {
+    ListCellToEdit(this, IDC_ADDRESS_LIST, IDC_BUILDING_NAME, row, COL_BUILDING_NAME);
+    ListCellToEdit(this, IDC_ADDRESS_LIST, IDC_HOUSE_BLOCK_NO, row, COL_HOUSE_BLOCK_NO);
+    ListCellToEdit(this, IDC_ADDRESS_LIST, IDC_LEVEL_NO, row, COL_LEVEL_NO);
+    ListCellToEdit(this, IDC_ADDRESS_LIST, IDC_UNIT_NO, row, COL_UNIT_NO);
+    // The road combo holds only its chosen road: the road is found in the road table by name.
+    m_comboRoadName->SelectString(0, m_list->GetItemText(row, COL_ROAD_NAME));
+    ListCellToEdit(this, IDC_ADDRESS_LIST, IDC_POSTAL_CODE, row, COL_POSTAL_CODE);
+}
+
+void CPropPageProjectAddress::CheckForm(RecordCheckResult& result) {
+    if (m_comboRoadName->GetWindowText().isEmpty())
+        result.Add(GetRCString(kRoadNameMandatory), m_comboRoadName);
+    const QString postalCode = m_editPostalCode->text();
+    if (postalCode.isEmpty())
+        result.Add(GetRCString(kPostalCodeMandatory), m_editPostalCode);
+    else if (postalCode.size() < kPostalCodeLength)
+        result.Add(GetRCString(kInvalidPostalCode), m_editPostalCode);
+}
+
+bool CPropPageProjectAddress::IsDuplicateOfRow(int row) {
+    // An address is the same address only when every part of it is the same.
+    return EqualsIgnoringCase(m_list->GetItemText(row, COL_BUILDING_NAME),
+                              m_editBuildingName->text()) &&
+           EqualsIgnoringCase(m_list->GetItemText(row, COL_HOUSE_BLOCK_NO),
+                              m_editHouseBlockNo->text()) &&
+           EqualsIgnoringCase(m_list->GetItemText(row, COL_LEVEL_NO), m_editLevelNo->text()) &&
+           EqualsIgnoringCase(m_list->GetItemText(row, COL_UNIT_NO), m_editUnitNo->text()) &&
+           EqualsIgnoringCase(m_list->GetItemText(row, COL_ROAD_NAME),
+                              m_comboRoadName->GetWindowText()) &&
+           EqualsIgnoringCase(m_list->GetItemText(row, COL_POSTAL_CODE), m_editPostalCode->text());
+}
+
+QWidget* CPropPageProjectAddress::DuplicateFocus() {
+    return m_editBuildingName;
+}
+
+void CPropPageProjectAddress::MoveFormIntoRow(int row) {
+    EditToListCell(this, IDC_ADDRESS_LIST, IDC_BUILDING_NAME, row, COL_BUILDING_NAME, true);
+    EditToListCell(this, IDC_ADDRESS_LIST, IDC_HOUSE_BLOCK_NO, row, COL_HOUSE_BLOCK_NO, true);
+    EditToListCell(this, IDC_ADDRESS_LIST, IDC_LEVEL_NO, row, COL_LEVEL_NO, true);
+    EditToListCell(this, IDC_ADDRESS_LIST, IDC_UNIT_NO, row, COL_UNIT_NO, true);
+    ComboToListCell(this, IDC_ADDRESS_LIST, IDC_ROAD_NAME, row, COL_ROAD_NAME, true);
+    EditToListCell(this, IDC_ADDRESS_LIST, IDC_POSTAL_CODE, row, COL_POSTAL_CODE, true);
+}
+
+// --- the project file ---
+
+QString CPropPageProjectAddress::WriteXml(pugi::xml_document& doc, pugi::xml_node group) {
+    CAppDB* db = XKR_GetAppDB();
+    QString summary;
+    for (int row = 0; row < m_table.GetRowCount(); ++row) {
+        const QString& building = m_table.GetCell(row, COL_BUILDING_NAME);
+        const QString& houseBlock = m_table.GetCell(row, COL_HOUSE_BLOCK_NO);
+        const QString& level = m_table.GetCell(row, COL_LEVEL_NO);
+        const QString& unit = m_table.GetCell(row, COL_UNIT_NO);
+        const QString& road = m_table.GetCell(row, COL_ROAD_NAME);
+        const QString& postalCode = m_table.GetCell(row, COL_POSTAL_CODE);
+
+        pugi::xml_node address = AddXMLLeafNode(doc, group, QStringLiteral("address"), QString());
+        AddXMLLeafNode(doc, address, QStringLiteral("building_name"), building);
+        AddXMLLeafNode(doc, address, QStringLiteral("house_block_no"), houseBlock);
+        AddXMLLeafNode(doc, address, QStringLiteral("level_no"), level);
+        AddXMLLeafNode(doc, address, QStringLiteral("unit_no"), unit);
+        AddXMLLeafNode(doc, address, QStringLiteral("road_code_desc"), road);
+        AddXMLLeafNode(doc, address, QStringLiteral("road_code"), db->GetRoadCode(road));
+        AddXMLLeafNode(doc, address, QStringLiteral("postal_code"), postalCode);
+
+        kestrel::AppendAddressSummary(summary, building, houseBlock, level, unit, road, postalCode);
+    }
+    m_strLocationSummary = kestrel::StripCommasAndSpaces(summary);
+    return QString();
+}
+
+QString CPropPageProjectAddress::ReadXml(pugi::xml_document& doc, pugi::xml_node group) {
+    if (!group)
+        return QString();
+    CAppDB* db = XKR_GetAppDB();
+    m_table.RemoveAll();
+    for (pugi::xml_node address : group.children("address")) {
+        RecordRow& row = m_table.AppendRow();
+        auto text = [&](const char* name) {
+            return GetNodeText(GetNode(doc, address, QString::fromLatin1(name), 0, QString()));
+        };
+        row.SetCell(COL_BUILDING_NAME, text("building_name"));
+        row.SetCell(COL_HOUSE_BLOCK_NO, text("house_block_no"));
+        row.SetCell(COL_LEVEL_NO, text("level_no"));
+        row.SetCell(COL_UNIT_NO, text("unit_no"));
+        // The road's name comes from the lookup table by its code, not from the file.
+        row.SetCell(COL_ROAD_NAME, db->GetRoadDescription(text("road_code")));
+        row.SetCell(COL_POSTAL_CODE, text("postal_code"));
+    }
+    return QString();
+}
