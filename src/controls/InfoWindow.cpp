@@ -13,7 +13,7 @@ QPointer<CInfoWindow>& infoWindowInstance() {
 } // namespace
 
 CInfoWindow::CInfoWindow(QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+    : QWidget(owner, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
                          Qt::WindowTransparentForInput | Qt::WindowStaysOnTopHint),
       m_owner(owner), m_background(255, 160, 160) {
     setObjectName(QStringLiteral("QN_InfoWnd"));
@@ -41,37 +41,35 @@ void CInfoWindow::ShowInfo(QWidget* anchor, const QString& text) {
     const int w = textRect.width();
     const int h = textRect.height();
 
-    int left = anchorRect.left();
-    int right = anchorRect.left() + w + kMarginX + 1;
-    int bottom = anchorRect.top() - 1;
-    int top = anchorRect.top() - 1 - kMarginY - h - 1;
+    // Directly above the anchor, left-aligned with it; the note's bottom edge stays one pixel
+    // clear of the field.
+    const int left = anchorRect.left();
+    const int right = anchorRect.left() + w + kMarginX + 1;
+    const int bottom = anchorRect.top() - 1;
+    const int top = anchorRect.top() - 1 - kMarginY - h - 1;
+    QRect note(left, top - 1, right - left, bottom - top);
 
-    // Keep the whole note on the anchor's screen.
+    // Keep the whole note on the anchor's screen: right, bottom, left, then top, so a field at
+    // the very top of the screen gets its note at y = 0, over the field.
     QScreen* screen = anchor->screen() ? anchor->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->geometry() : QRect(0, 0, 1 << 15, 1 << 15);
-    if (right > area.right() + 1) {
-        const int excess = right - (area.right() + 1);
-        left -= excess;
-        right -= excess;
+    if (note.right() > area.right()) {
+        note.moveRight(area.right());
     }
-    if (bottom > area.bottom() + 1) {
-        const int excess = bottom - (area.bottom() + 1);
-        top -= excess;
-        bottom -= excess;
+    if (note.bottom() > area.bottom()) {
+        note.moveBottom(area.bottom());
     }
-    if (left < area.left()) {
-        right += area.left() - left;
-        left = area.left();
+    if (note.left() < area.left()) {
+        note.moveLeft(area.left());
     }
-    if (top < area.top()) {
-        bottom += area.top() - top;
-        top = area.top();
+    if (note.top() < area.top()) {
+        note.moveTop(area.top());
     }
 
     if (m_owner) {
         setFont(m_owner->font());
     }
-    setGeometry(left, top - 1, right - left, bottom - top);
+    setGeometry(note);
     show();
     raise();
     m_timer.start(kDisplayTimeMs);

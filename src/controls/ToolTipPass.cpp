@@ -13,12 +13,14 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <QVariant>
 
 namespace {
 
 constexpr int kQuitWithoutSaving = 1056;
 constexpr int kRoadNameList = 1059;
 constexpr int kMemberRoleList = 1060;
+constexpr const char* kCheckLocked = "kestrelCheckLocked";
 
 // A check-box group box holds its controls: disabling it would disable the edits inside as
 // well, which must stay selectable. So only its own check is locked.
@@ -44,7 +46,8 @@ public:
 
 void disableControl(QWidget* control) {
     if (auto* group = qobject_cast<QGroupBox*>(control)) {
-        if (group->isCheckable() && !group->findChild<GroupCheckLock*>()) {
+        if (group->isCheckable() && !group->property(kCheckLocked).toBool()) {
+            group->setProperty(kCheckLocked, true);
             group->installEventFilter(new GroupCheckLock(group));
             group->setFocusPolicy(Qt::NoFocus);
         }
