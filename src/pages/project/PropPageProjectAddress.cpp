@@ -1,6 +1,7 @@
 #include "pages/project/PropPageProjectAddress.h"
 
 #include "controls/DropListCombo.h"
+#include "controls/DropListExchange.h"
 #include "controls/GroupFrame.h"
 #include "controls/HoverButton.h"
 #include "controls/ListExchange.h"
@@ -241,7 +242,7 @@ void CPropPageProjectAddress::LoadRowIntoForm(int row) {
     ListCellToEdit(this, IDC_ADDRESS_LIST, IDC_LEVEL_NO, row, COL_LEVEL_NO);
     ListCellToEdit(this, IDC_ADDRESS_LIST, IDC_UNIT_NO, row, COL_UNIT_NO);
     // The road combo holds only its chosen road: the road is found in the road table by name.
-    m_comboRoadName->SelectString(0, m_list->GetItemText(row, COL_ROAD_NAME));
+    ListCellToDropListCombo(this, IDC_ADDRESS_LIST, IDC_ROAD_NAME, row, COL_ROAD_NAME);
     ListCellToEdit(this, IDC_ADDRESS_LIST, IDC_POSTAL_CODE, row, COL_POSTAL_CODE);
 }
 
@@ -277,7 +278,7 @@ void CPropPageProjectAddress::MoveFormIntoRow(int row) {
     EditToListCell(this, IDC_ADDRESS_LIST, IDC_HOUSE_BLOCK_NO, row, COL_HOUSE_BLOCK_NO, true);
     EditToListCell(this, IDC_ADDRESS_LIST, IDC_LEVEL_NO, row, COL_LEVEL_NO, true);
     EditToListCell(this, IDC_ADDRESS_LIST, IDC_UNIT_NO, row, COL_UNIT_NO, true);
-    ComboToListCell(this, IDC_ADDRESS_LIST, IDC_ROAD_NAME, row, COL_ROAD_NAME, true);
+    DropListComboToListCell(this, IDC_ADDRESS_LIST, IDC_ROAD_NAME, row, COL_ROAD_NAME, true);
     EditToListCell(this, IDC_ADDRESS_LIST, IDC_POSTAL_CODE, row, COL_POSTAL_CODE, true);
 }
 

@@ -79,7 +79,8 @@ void CPropPageProjectMukimTS::buildLayout() {
     grid->addWidget(m_editLotNo, 1, 1);
     addLabel(QStringLiteral("Plot Number    (if any)"), m_editPlotNo, 1, 2);
     grid->addWidget(m_editPlotNo, 1, 3);
-    grid->addWidget(m_checkPartial, 2, 0, 1, 2, Qt::AlignLeft);
+    // Absolute: the box's own right-to-left direction must not mirror its place under the labels.
+    grid->addWidget(m_checkPartial, 2, 0, 1, 2, Qt::AlignLeft | Qt::AlignAbsolute);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 

@@ -6,6 +6,10 @@
 #include "controls/HoverButton.h"
 #include "controls/ListSource.h"
 #include "controls/RecordListCtrl.h"
+#include "controls/ToolTipCtrl.h"
+#include "controls/ToolTipHost.h"
+#include "controls/ToolTipPass.h"
+#include "framework/Accessibility.h"
 #include "framework/AppServices.h"
 #include "framework/ControlId.h"
 #include "framework/DialogUnits.h"
@@ -47,6 +51,20 @@ public:
 
 private:
     kestrel::AppServices* m_previous;
+};
+
+// The main dialog's part towards the pages: one tooltip for every control.
+class TipHost : public CToolTipHost {
+public:
+    TipHost() {
+        m_tip.Create(&m_owner);
+        m_tip.Activate(true);
+    }
+    void AddToolTips(QWidget* window) override { AddToolTipsToForm(m_tip, window); }
+
+private:
+    QWidget m_owner;
+    CToolTipCtrl m_tip;
 };
 
 template <class T> T* Control(QWidget* page, int id) {
@@ -465,6 +483,66 @@ private slots:
         QCOMPARE(update->isEnabled(), enabled);
         ClickRow(lotList(), 0);
         QCOMPARE(lotNo()->text(), QStringLiteral("1"));
+        QVERIFY(m_answers->messages().empty());
+    }
+
+    void everyControlGetsItsTipFromItsId() {
+        TipHost host;
+        Lots lots(&host);
+        lots.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&lots));
+        const std::pair<int, const char*> lotTips[] = {
+            {Lots::IDC_MUKIM_TS, "Select Mukim/TS [MANDATORY]"},
+            {Lots::IDC_LOT_NO, "MANDATORY Max. 10 alpha-numeric chars."},
+            {Lots::IDC_PLOT_NO, "OPTIONAL Max. 10 alpha-numeric chars"},
+            {Lots::IDC_PARTIAL_LOT, "Tick for partial lot (Default is whole lot)"},
+            {Lots::IDC_LOT_LIST, "List of Mukim/TS added. Click on record to edit/copy"},
+            {Lots::IDC_RESET, "Clear the current data in the fields"},
+            {Lots::IDC_DELETE, "Delete the selected record from record list"},
+            {Lots::IDC_UPDATE, "Update changes to record list"},
+            {Lots::IDC_SAVE_AS_NEW, "Save the data as new record to record list"}};
+        for (const auto& [id, tip] : lotTips)
+            QCOMPARE(GetDlgItem(&lots, id)->toolTip(), QString::fromLatin1(tip));
+        // The labels name their fields for screen readers.
+        QCOMPARE(kestrel::ControlCaption(GetDlgItem(&lots, Lots::IDC_PLOT_NO)),
+                 QStringLiteral("Plot Number    (if any)"));
+
+        Addresses addresses(&host);
+        addresses.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&addresses));
+        const std::pair<int, const char*> addressTips[] = {
+            {Addresses::IDC_BUILDING_NAME, "OPTIONAL Max. 100 chars"},
+            {Addresses::IDC_HOUSE_BLOCK_NO, "OPTIONAL Max. 10 alpha-numeric chars"},
+            {Addresses::IDC_LEVEL_NO, "OPTIONAL Max. 3 alpha-numeric chars"},
+            {Addresses::IDC_UNIT_NO, "OPTIONAL Max. 10 apha-numeric chars"},
+            {Addresses::IDC_ROAD_NAME, "Select road name [MANDATORY]"},
+            {Addresses::IDC_POSTAL_CODE, "MANDATORY Max. 6 digits"},
+            {Addresses::IDC_ADDRESS_LIST, "List of addresses added. Click on record to edit/copy"}};
+        for (const auto& [id, tip] : addressTips)
+            QCOMPARE(GetDlgItem(&addresses, id)->toolTip(), QString::fromLatin1(tip));
+        QCOMPARE(kestrel::ControlCaption(GetDlgItem(&addresses, Addresses::IDC_POSTAL_CODE)),
+                 QStringLiteral("Postal Code *"));
+    }
+
+    void viewOnlyPageShowsRecordsReadOnly() {
+        m_services->viewOnly = true;
+        TipHost host;
+        m_lots = std::make_unique<Lots>(&host);
+        m_lots->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_lots.get()));
+        loadLotsFromXml({{"MK01", "", "1", "N"}, {"MK02", "3", "2", "Y"}});
+        CHoverButton* update = lotButton(Lots::IDC_UPDATE);
+        QVERIFY(!update->isEnabled());
+        QVERIFY(lotNo()->isReadOnly());
+        QVERIFY(!mukim()->isEnabled());
+        QVERIFY(lotList()->isEnabled());
+
+        ClickRow(lotList(), 1);
+        QCOMPARE(lotList()->m_nCurrentItem, 1);
+        QCOMPARE(mukim()->currentText(), QStringLiteral("MUKIM 02"));
+        QCOMPARE(lotNo()->text(), QStringLiteral("2"));
+        QCOMPARE(update->text(), QStringLiteral("Modify"));
+        QVERIFY(!update->isEnabled());
         QVERIFY(m_answers->messages().empty());
     }
 
