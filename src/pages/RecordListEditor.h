@@ -7,6 +7,13 @@
 // before edits are thrown away, the record checks with one "Input Error" box, the duplicate
 // check, and which row the form shows (the list's m_nCurrentItem). It knows nothing of the
 // record itself: the page describes its form through a CRecordListBinding.
+//
+// A page uses it so: it derives (privately) from CRecordListBinding and answers for its form;
+// it owns a CRecordListEditor built with itself as form and binding; its OnInitDialog calls
+// Attach with the list and the four buttons once they are set up, then ResetForm(false, true);
+// its own reset operation (ResetLotForm, ResetAddressForm, ...) is ResetForm. A record spread
+// over nested pages brings the right page forward in BringForward; rows that carry data of their
+// own (a member's roles) make it in NewRowItemData and free it in RowDeleted.
 
 #include "controls/RecordTable.h"
 
