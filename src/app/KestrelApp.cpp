@@ -2,6 +2,7 @@
 
 #include "app/KestrelDlg.h"
 #include "app/LogDlg.h"
+#include "app/RoadCache.h"
 #include "sdk/AppDB.h"
 
 #include <QFile>
@@ -66,8 +67,11 @@ void CKestrelApp::WriteLog(const QString& message) {
 }
 
 CListSource* CKestrelApp::GetRoadTable() {
-    // The road cache plugs in here once it is part of the program.
-    return nullptr;
+    // The road names are read once, when the first road combo asks for them.
+    if (!m_pRoadCache) {
+        m_pRoadCache = std::make_unique<CRoadCache>();
+    }
+    return m_pRoadCache->GetRoadTable();
 }
 
 void CKestrelApp::ShowLogWindow(bool show) {

@@ -12,6 +12,7 @@
 #include <memory>
 
 class CLogDlg;
+class CRoadCache;
 
 class CKestrelApp : public kestrel::AppServices {
 public:
@@ -50,5 +51,6 @@ private:
     CActivityLog m_log;
     std::unique_ptr<CLogDlg> m_logDlg;
     std::unique_ptr<CCommandLineTokens> m_pTokens;
+    std::unique_ptr<CRoadCache> m_pRoadCache; // made at the first request
     kestrel::AppServices* m_pPreviousServices = nullptr;
 };

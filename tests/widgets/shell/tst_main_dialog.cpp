@@ -7,6 +7,7 @@
 #include "app/KestrelDlg.h"
 #include "app/LogDlg.h"
 #include "app/ResourceIds.h"
+#include "controls/ListSource.h"
 #include "controls/ToolTipPropertyPage.h"
 #include "controls/ToolTipPropertySheet.h"
 #include "framework/ControlId.h"
@@ -385,6 +386,15 @@ private slots:
         QCOMPARE(dialog.Sheet()->GetActivePage(), dialog.MemberPage());
         dialog.BringForward({dialog.ProjectPage(), nullptr, nullptr, 0});
         QCOMPARE(dialog.Sheet()->GetActivePage(), dialog.ProjectPage());
+    }
+
+    void applicationServesTheRoadTableOnce() {
+        CKestrelApp app;
+        QCOMPARE(GetAppServices(), static_cast<AppServices*>(&app));
+        CListSource* roads = GetRoadTable();
+        QVERIFY2(roads, "the road names should load from KESTREL_LOOKUP_DB");
+        QVERIFY(roads->GetCount() > 0);
+        QCOMPARE(GetRoadTable(), roads);
     }
 
     void wholeRunWritesItsLinesInOrder() {
