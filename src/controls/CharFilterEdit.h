@@ -1,0 +1,105 @@
+#pragma once
+// Text fields that admit only their field's characters and check their value on leaving.
+//
+// CFieldValidator holds a field's checks; pages own validators, fields only point to them.
+// CCharFilterEdit (one line) and CCharFilterTextEdit (several lines, for texts that take Enter)
+// refuse a printable character outside the allowed set with a beep while the user types; editing
+// keys and the clipboard keep working, and pasted text is not filtered. When the field loses the
+// focus its validator checks the whole text; a failed check keeps the user in the field, with the
+// text selected and the message shown in the info window above it.
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QString>
+
+class QFocusEvent;
+class QKeyEvent;
+
+class CFieldValidator {
+public:
+    virtual ~CFieldValidator() = default;
+    // "" when the set or the text is empty, or every character of the text is in the set;
+    // otherwise "Invalid Input". The comparison is exact (case-sensitive).
+    virtual QString CheckChars(int controlId, const QString& allowed, const QString& text);
+    // The field's format rule; it may rewrite the text. "" = accepted (the default).
+    virtual QString CheckFormat(QString& text);
+};
+
+// The filtering and checking both field kinds share.
+class CCharFilter {
+public:
+    // The control id of "Quit without saving": leaving a field for it never validates.
+    static constexpr int kQuitWithoutSavingId = 1056;
+
+    // Null clears the set (no filtering).
+    void SetAllowedChars(const char* allowed);
+    void SetAllowedChars(const QString& allowed);
+    void ClearAllowedChars();
+    bool HasAllowedChars() const { return m_hasAllowed; }
+    QString AllowedChars() const { return m_allowed; }
+
+    void SetValidator(CFieldValidator* validator) { m_pValidator = validator; }
+    CFieldValidator* GetValidator() const { return m_pValidator; }
+
+    // Typed letters become capitals (before they are checked against the set).
+    void SetUpperCase(bool upper) { m_upperCase = upper; }
+    bool IsUpperCase() const { return m_upperCase; }
+
+    // Tab: moves the focus on instead of being typed.
+    unsigned m_chNextControl = 9;
+
+protected:
+    enum class KeyVerdict { Pass, Refuse, Replace };
+    // What to do with a typed key; with Replace, `replacement` holds the text to type instead.
+    KeyVerdict FilterKey(const QKeyEvent* event, QString* replacement) const;
+    // Runs the checks for a field that lost the focus. `text` is the field's text; on return it
+    // holds what must be written back. Answers the message ("" = valid) and whether to check at
+    // all (false when leaving for the quit button or for a popup of the field itself).
+    bool CheckOnLeave(QWidget* field, const QFocusEvent* event, QString& text,
+                      QString* message) const;
+    // Pulls the focus back into the field once the focus change has settled, selects the text
+    // and shows the message.
+    void KeepFocus(QWidget* field, const QString& message) const;
+
+private:
+    QString m_allowed;
+    bool m_hasAllowed = false;
+    bool m_upperCase = false;
+    CFieldValidator* m_pValidator = nullptr;
+};
+
+class CCharFilterEdit : public QLineEdit, public CCharFilter {
+    Q_OBJECT
+public:
+    explicit CCharFilterEdit(QWidget* parent = nullptr);
+    ~CCharFilterEdit() override;
+
+    // The field's length limit (characters).
+    void LimitText(int maxChars) { setMaxLength(maxChars); }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+};
+
+class CCharFilterTextEdit : public QPlainTextEdit, public CCharFilter {
+    Q_OBJECT
+public:
+    explicit CCharFilterTextEdit(QWidget* parent = nullptr);
+    ~CCharFilterTextEdit() override;
+
+    // The field's length limit (characters, line breaks included); 0 = none.
+    void LimitText(int maxChars);
+    int maxLength() const { return m_maxLength; }
+    QString text() const { return toPlainText(); }
+    void setText(const QString& text) { setPlainText(text); }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    int roomFor(const QString& insertion) const;
+    int m_maxLength = 0;
+};

@@ -1,0 +1,108 @@
+#pragma once
+// CListCtrl: the report-style list the record pages share.
+//
+// A table view over its own item model with the few list operations the pages use (columns with
+// headings and widths, rows of text with one value each, a single selected row). Rows are whole:
+// clicking anywhere on a row selects it. Headers never sort. A column of width 0 stays hidden.
+
+#include "controls/RecordTable.h"
+
+#include <QColor>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+class QStandardItem;
+class QStandardItemModel;
+
+// Extended styles the pages combine; only the grid lines change what Qt draws, the others are
+// kept so a page can read back what it set.
+enum ListExtendedStyle : unsigned {
+    LVS_EX_GRIDLINES = 0x1,
+    LVS_EX_FULLROWSELECT = 0x20,
+    LVS_EX_ONECLICKACTIVATE = 0x40,
+    LVS_EX_FLATSB = 0x100,
+    LVS_EX_INFOTIP = 0x400,
+    LVS_EX_UNDERLINEHOT = 0x800,
+};
+
+// Column alignment.
+enum ListColumnFormat : int { LVCFMT_LEFT = 0, LVCFMT_RIGHT = 1, LVCFMT_CENTER = 2 };
+
+class CListCtrl : public QTableView {
+    Q_OBJECT
+public:
+    explicit CListCtrl(QWidget* parent = nullptr);
+    ~CListCtrl() override;
+
+    // Columns. InsertColumn returns the new column's index, or -1.
+    int InsertColumn(int column, const QString& heading, int format = LVCFMT_LEFT, int width = -1);
+    int GetColumnCount() const;
+    int GetColumnWidth(int column) const;
+    bool SetColumnWidth(int column, int width);
+    int GetColumnFormat(int column) const;
+    QString GetColumnHeading(int column) const;
+
+    // Rows. InsertItem puts a row at `row` (at the end when beyond it) with the text of column 0
+    // and item data 0, and returns its index (-1 when the list has no columns).
+    int GetItemCount() const;
+    int InsertItem(int row, const QString& text);
+    bool DeleteItem(int row);
+    bool DeleteAllItems();
+    QString GetItemText(int row, int column) const; // "" outside the list
+    bool SetItemText(int row, int column, const QString& text);
+    RecordItemData GetItemData(int row) const; // 0 outside the list
+    bool SetItemData(int row, RecordItemData data);
+
+    // Selection (single row). GetNextSelectedItem gives the first selected row after `after`,
+    // or -1.
+    int GetNextSelectedItem(int after = -1) const;
+    bool IsItemSelected(int row) const;
+    bool SetItemSelected(int row, bool selected);
+    void DeselectAll();
+    // The row with the selection mark (the keyboard's current row), or -1.
+    int GetSelectionMark() const;
+    void SetSelectionMark(int row);
+
+    // Scrolls the row fully into view; false for a row outside the list.
+    bool EnsureVisible(int row);
+    // The cell's rectangle in the viewport's coordinates (empty outside the list).
+    QRect GetSubItemRect(int row, int column) const;
+
+    void SetBkColor(const QColor& color);
+    QColor GetBkColor() const;
+    unsigned GetExtendedStyle() const { return m_extendedStyle; }
+    void SetExtendedStyle(unsigned style);
+
+    // Repaints every row now (after a page changed what the rows should look like).
+    void RedrawList();
+
+    QStandardItemModel* itemModel() const { return m_model; }
+
+protected:
+    // Whether the cells of newly made rows may be edited in place.
+    void setCellsEditable(bool editable) { m_cellsEditable = editable; }
+    QStandardItem* makeItem(const QString& text) const;
+
+private:
+    QStandardItemModel* m_model;
+    QList<int> m_columnFormats;
+    unsigned m_extendedStyle = 0;
+    bool m_cellsEditable = false;
+};
+
+// Draws cells with their column's alignment; the lists' own delegates build on it.
+class CListCtrlDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    explicit CListCtrlDelegate(CListCtrl* list);
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+    CListCtrl* list() const { return m_list; }
+
+private:
+    CListCtrl* m_list;
+};
+
+// Qt alignment flags for a column format.
+Qt::Alignment ColumnAlignment(int format);
