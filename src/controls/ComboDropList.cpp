@@ -506,7 +506,7 @@ QRect CComboDropList::CaretRect() const {
         return QRect();
     const QRect item = ItemRect(m_nHighlighted);
     const QFontMetrics metrics(m_pCombo->font());
-    const int x = item.left() + metrics.horizontalAdvance(search);
+    const int x = item.left() + kTextIndent + metrics.horizontalAdvance(search);
     return QRect(x, item.top(), 3, std::max(1, m_nItemHeight - 2));
 }
 
@@ -540,7 +540,8 @@ void CComboDropList::paintEvent(QPaintEvent*) {
                                    : pal.color(enabled ? QPalette::Active : QPalette::Disabled,
                                                QPalette::Text));
         const QString text = source->GetText(i);
-        painter.drawText(item, Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignTop, text);
+        painter.drawText(item.adjusted(kTextIndent, 0, 0, 0),
+                         Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignTop, text);
     }
     const QRect caret = CaretRect();
     if (!caret.isNull())

@@ -33,6 +33,7 @@ public:
     static constexpr int kSlideSteps = 10;
     static constexpr int kSlideStepMs = 8;
     static constexpr int kWheelRows = 3;
+    static constexpr int kTextIndent = 2; // text and caret start this far into a row
 
     enum class Corner { None, BottomRight, TopRight };
 

@@ -79,6 +79,12 @@ CDropListCombo::CDropListCombo(QWidget* parent) : QComboBox(parent) {
     // The box's width must not follow the one text it holds at a time.
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMinimumContentsLength(20);
+    // However the choice changes while the list is closed (SetCurSel, or a plain combo
+    // helper clearing the current index), the next key starts from it.
+    connect(this, &QComboBox::currentIndexChanged, this, [this] {
+        if (m_pDropList && !m_pDropList->isVisible())
+            m_pDropList->FollowSelection();
+    });
 }
 
 CDropListCombo::~CDropListCombo() = default;

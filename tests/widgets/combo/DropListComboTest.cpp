@@ -276,7 +276,8 @@ void DropListComboTest::typingSearchesWithTheCaretAfterTheMatch() {
     const QRect caret = popup()->CaretRect();
     QVERIFY(!caret.isNull());
     const QFontMetrics metrics(m_combo->font());
-    QCOMPARE(caret.left(), item.left() + metrics.horizontalAdvance(QStringLiteral("abingdon w")));
+    QCOMPARE(caret.left(), item.left() + CComboDropList::kTextIndent +
+                               metrics.horizontalAdvance(QStringLiteral("abingdon w")));
     QCOMPARE(caret.top(), item.top());
     QCOMPARE(caret.width(), 3);
     QCOMPARE(caret.height(), popup()->ItemHeight() - 2);
