@@ -109,7 +109,7 @@ void CKestrelDlg::buildLayout() {
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(unit.width() * 10 / kMarginDlu);
-    buttons->addWidget(m_pMandatoryText, 1, Qt::AlignBottom);
+    buttons->addWidget(m_pMandatoryText, 1, Qt::AlignVCenter);
     buttons->addWidget(m_pSaveButton);
     buttons->addWidget(m_pQuitButton);
 

@@ -103,6 +103,20 @@ private slots:
         QVERIFY(actions.last()->isCheckable());
     }
 
+    // With KESTREL_SCREENSHOT set to a file name, also saves a picture of the dialog there (the
+    // documentation's picture is made this way under a virtual display).
+    void screenshotWhenAsked() {
+        const QString target = qEnvironmentVariable("KESTREL_SCREENSHOT");
+        if (target.isEmpty()) {
+            QSKIP("KESTREL_SCREENSHOT not set");
+        }
+        ServicesStub services;
+        CKestrelDlg dialog;
+        QVERIFY(showActive(dialog));
+        QTest::qWait(300);
+        QVERIFY(dialog.grab().save(target));
+    }
+
     void escapeAndCloseAskBeforeQuitting() {
         ServicesStub services;
         ScriptedAnswerer answers;
