@@ -11,6 +11,7 @@
 #include "framework/DataExchange.h"
 #include "framework/PropertySheet.h"
 #include "pages/LocationText.h"
+#include "pages/project/TabHighlight.h"
 #include "sdk/AppDB.h"
 #include "sdk/StringTable.h"
 #include "sdk/XmlHelpers.h"
@@ -18,7 +19,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QTabBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -37,8 +37,6 @@ constexpr int kRoadNameMandatory = 141;   // "Road name is mandatory"
 constexpr int kPostalCodeMandatory = 142; // "Postal code is mandatory"
 
 constexpr unsigned kRecordListStyle = 0xD61;
-
-const QColor kActiveTabColor(0, 0, 255);
 
 struct ColumnSpec {
     const char* heading;
@@ -195,9 +193,8 @@ bool CPropPageProjectAddress::ResetAddressForm(bool detect, bool clear) {
 }
 
 void CPropPageProjectAddress::highlightTab(bool highlight) {
-    CPropertySheet* sheet = GetParentSheet();
-    if (sheet && kTabIndex < sheet->count())
-        sheet->tabBar()->setTabTextColor(kTabIndex, highlight ? kActiveTabColor : QColor());
+    // The same mark as the other tabs of the nested sheet.
+    kestrel::HighlightSheetTab(GetParentSheet(), kTabIndex, highlight);
 }
 
 bool CPropPageProjectAddress::OnSetActive() {

@@ -8,6 +8,7 @@
 #include "framework/DataExchange.h"
 #include "framework/PropertySheet.h"
 #include "pages/LocationText.h"
+#include "pages/project/TabHighlight.h"
 #include "sdk/AppDB.h"
 #include "sdk/StringTable.h"
 #include "sdk/XmlHelpers.h"
@@ -17,7 +18,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QTabBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -33,8 +33,6 @@ constexpr int kLotNoMandatory = 140;   // "Lot number is mandatory"
 // Every extended style the record lists combine (grid lines, full-row select, one-click
 // activation, flat scroll bars, info tips, underlined hot item).
 constexpr unsigned kRecordListStyle = 0xD61;
-
-const QColor kActiveTabColor(0, 0, 255);
 
 struct ColumnSpec {
     const char* heading;
@@ -163,9 +161,8 @@ bool CPropPageProjectMukimTS::ResetLotForm(bool detect, bool clear) {
 }
 
 void CPropPageProjectMukimTS::highlightTab(bool highlight) {
-    CPropertySheet* sheet = GetParentSheet();
-    if (sheet && kTabIndex < sheet->count())
-        sheet->tabBar()->setTabTextColor(kTabIndex, highlight ? kActiveTabColor : QColor());
+    // The same mark as the other tabs of the nested sheet.
+    kestrel::HighlightSheetTab(GetParentSheet(), kTabIndex, highlight);
 }
 
 bool CPropPageProjectMukimTS::OnSetActive() {

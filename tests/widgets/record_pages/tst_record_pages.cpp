@@ -17,6 +17,7 @@
 #include "framework/PropertySheet.h"
 #include "pages/project/PropPageProjectAddress.h"
 #include "pages/project/PropPageProjectMukimTS.h"
+#include "pages/project/TabHighlight.h"
 #include "sdk/XmlHelpers.h"
 
 #include <QCheckBox>
@@ -598,10 +599,11 @@ private slots:
         sheet.resize(760, 460);
         sheet.show();
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));
-        QCOMPARE(sheet.tabBar()->tabTextColor(0), kBlue);
+        QVERIFY(kestrel::IsSheetTabHighlighted(&sheet, 0));
+        QVERIFY(!kestrel::IsSheetTabHighlighted(&sheet, 1));
         QVERIFY(sheet.SetActivePage(1));
-        QCOMPARE(sheet.tabBar()->tabTextColor(1), kBlue);
-        QVERIFY(sheet.tabBar()->tabTextColor(0) != kBlue);
+        QVERIFY(kestrel::IsSheetTabHighlighted(&sheet, 1));
+        QVERIFY(!kestrel::IsSheetTabHighlighted(&sheet, 0));
         QCOMPARE(sheet.tabBar()->tabText(1), QStringLiteral("Project Address"));
     }
 
