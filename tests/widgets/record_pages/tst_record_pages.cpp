@@ -4,6 +4,7 @@
 
 #include "controls/DropListCombo.h"
 #include "controls/HoverButton.h"
+#include "controls/InfoWindow.h"
 #include "controls/ListSource.h"
 #include "controls/RecordListCtrl.h"
 #include "controls/ToolTipCtrl.h"
@@ -642,6 +643,22 @@ private slots:
             text = QString::fromLatin1(bad);
             QCOMPARE(validator.CheckFormat(text), QStringLiteral("Invalid postal code"));
         }
+    }
+
+    void shortPostalCodeIsReportedOnLeavingTheField() {
+        showAddresses();
+        CreateInfoWindow(m_addresses.get());
+        QLineEdit* postal = edit(Addresses::IDC_POSTAL_CODE);
+        Type(postal, QStringLiteral("12345"));
+        QTest::mouseClick(edit(Addresses::IDC_BUILDING_NAME), Qt::LeftButton);
+        QTRY_VERIFY(InfoWindow()->isVisible());
+        QCOMPARE(InfoWindow()->text(), QStringLiteral(" Invalid postal code "));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(postal));
+
+        QTest::keyClick(postal, Qt::Key_End);
+        QTest::keyClicks(postal, QStringLiteral("6"));
+        QTest::mouseClick(edit(Addresses::IDC_BUILDING_NAME), Qt::LeftButton);
+        QTRY_VERIFY(!InfoWindow()->isVisible());
     }
 
     void addressChecksAreCollectedInOneBox() {
