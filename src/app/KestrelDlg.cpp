@@ -17,16 +17,29 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
+
+// The first dropped item, if it is a local file; "" otherwise.
+QString firstDroppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().isEmpty()) {
+        return {};
+    }
+    const QUrl first = data->urls().constFirst();
+    return first.isLocalFile() ? first.toLocalFile() : QString();
+}
 
 KestrelPageFactory& installedFactory() {
     static KestrelPageFactory factory;
@@ -55,6 +68,7 @@ CKestrelDlg::CKestrelDlg(const KestrelPageFactory& factory, QWidget* parent)
     // Modal as far as its own windows go, yet the LOG window stays usable beside it.
     setWindowModality(Qt::WindowModal);
     setWindowIcon(KestrelIcon());
+    setAcceptDrops(true);
 
     m_pSheet = new CToolTipPropertySheet(this, this);
     m_pages = (factory ? factory : KestrelPageFactory(MakePlaceholderPages))(this);
@@ -205,6 +219,51 @@ void CKestrelDlg::contextMenuEvent(QContextMenuEvent* event) {
     // Reaches the dialog only from its background: controls with a menu of their own keep it.
     showSystemMenu(event->globalPos());
     event->accept();
+}
+
+void CKestrelDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (!firstDroppedFile(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CKestrelDlg::dropEvent(QDropEvent* event) {
+    const QString path = firstDroppedFile(event->mimeData());
+    if (path.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    // Finish the drop first (the program it came from waits for the answer); the new dialog
+    // then runs from this dialog's loop.
+    QTimer::singleShot(0, this, [this, path] { OnDropFiles(path); });
+}
+
+void CKestrelDlg::OnDropFiles(const QString& path) {
+    if (QFileInfo(path).suffix().compare(QLatin1String("xml"), Qt::CaseInsensitive) != 0) {
+        return;
+    }
+    activateWindow();
+    raise();
+    setFocus(Qt::OtherFocusReason);
+    // Here the editing type is compared exactly, as the host spells it.
+    if (m_strEditingType != QLatin1String("VIEW_PROJ")) {
+        const int answer = kestrel::MessageBox(
+            this, GetRCString(kestrel::ids::IDS_SAVE_CURRENT_CHANGES), QStringLiteral("Kestrel"),
+            kestrel::MB_YESNO | kestrel::MB_ICONQUESTION);
+        if (answer == kestrel::IDYES) {
+            OnSaveAndQuit();
+            if (m_doc.HasDocument()) {
+                return; // the save stopped: stay with this record
+            }
+        }
+    }
+    m_doc.DropDocument();
+    EndDialog(kestrel::ids::IDC_SAVE_AND_QUIT);
+
+    CKestrelDlg next;
+    next.LoadDocument(path);
+    next.SetEditingType(QStringLiteral("LOCAL_PROJ"));
+    next.DoModal();
 }
 
 void CKestrelDlg::reject() {

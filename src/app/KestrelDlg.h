@@ -48,6 +48,10 @@ public:
     void OnSaveAndQuit();
     // Button 1056, Escape and the window manager's close request.
     void OnQuitWithoutSaving();
+    // A file dropped on the dialog: an ".xml" file replaces this dialog by a new one editing
+    // that file ("LOCAL_PROJ"), run modally from here; this one ends with IDC_SAVE_AND_QUIT.
+    // Anything else is ignored.
+    void OnDropFiles(const QString& path);
     // Window-menu commands: IDM_ABOUTBOX shows the About box, IDM_LOGWINDOW toggles the LOG
     // window and its check mark.
     void OnSysCommand(int command);
@@ -73,6 +77,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 public slots:
     // Every way the dialog would be cancelled goes through Quit without saving.

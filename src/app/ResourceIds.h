@@ -9,6 +9,7 @@ inline constexpr int IDD_KESTREL_DIALOG = 102;
 inline constexpr int IDS_INPUT_ERROR = 122;
 inline constexpr int IDS_ABORT_CHANGES = 123;
 inline constexpr int IDS_ALERT = 129;
+inline constexpr int IDS_SAVE_CURRENT_CHANGES = 150;
 inline constexpr int IDD_LOG = 138;
 inline constexpr int IDS_CREATE_FAILED = 151;
 inline constexpr int IDS_DUPLICATE_REFERENCE = 153;

@@ -392,6 +392,73 @@ private slots:
         QVERIFY(dialog.isVisible());
     }
 
+    void droppedXmlFileOpensInANewDialog() {
+        ServicesStub services;
+        ScriptedAnswerer answers;
+        CKestrelDlg dialog;
+        dialog.SetEditingType(QStringLiteral("EDIT_PROJ"));
+        dialog.LoadDocument(m_dir->filePath(QStringLiteral("first.xml")));
+        QVERIFY(showActive(dialog));
+
+        dialog.OnDropFiles(m_dir->filePath(QStringLiteral("notes.txt")));
+        QVERIFY(answers.messages().empty());
+        QVERIFY(dialog.isVisible());
+
+        const QString dropped = m_dir->filePath(QStringLiteral("OTHER.XML"));
+        answers.queueAnswer(IDNO);  // do not save the first record
+        answers.queueAnswer(IDYES); // quit the second one
+        QString nestedType;
+        QString nestedPath;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* other = qobject_cast<CKestrelDlg*>(top);
+                if (other && other != &dialog && other->isVisible()) {
+                    nestedType = other->EditingType();
+                    nestedPath = other->FilePath();
+                    other->OnQuitWithoutSaving();
+                }
+            }
+        });
+        poll.start(20);
+        dialog.OnDropFiles(dropped);
+        poll.stop();
+
+        QCOMPARE(answers.messages().at(0).text, GetRCString(ids::IDS_SAVE_CURRENT_CHANGES));
+        QCOMPARE(answers.messages().at(0).buttons, unsigned(MB_YESNO));
+        QCOMPARE(nestedType, QStringLiteral("LOCAL_PROJ"));
+        QCOMPARE(nestedPath, dropped);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), ids::IDC_SAVE_AND_QUIT);
+        QVERIFY(!dialog.Document().HasDocument());
+        QVERIFY(services.lines.contains(QStringLiteral("Editing type: LOCAL_PROJ")));
+        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("first.xml"))));
+    }
+
+    void droppedFileInAViewOnlyRunIsOpenedWithoutAsking() {
+        ServicesStub services(true);
+        ScriptedAnswerer answers;
+        CKestrelDlg dialog;
+        dialog.SetEditingType(QStringLiteral("VIEW_PROJ"));
+        QVERIFY(showActive(dialog));
+        answers.queueAnswer(IDYES); // the second dialog's quit question
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* other = qobject_cast<CKestrelDlg*>(top);
+                if (other && other != &dialog && other->isVisible()) {
+                    other->OnQuitWithoutSaving();
+                }
+            }
+        });
+        poll.start(20);
+        dialog.OnDropFiles(m_dir->filePath(QStringLiteral("viewed.xml")));
+        poll.stop();
+        QCOMPARE(answers.messages().size(), size_t(1));
+        QCOMPARE(answers.lastText(), GetRCString(ids::IDS_ABORT_CHANGES));
+        QCOMPARE(dialog.result(), ids::IDC_SAVE_AND_QUIT);
+    }
+
     void focusTargetIsBroughtForward() {
         ServicesStub services;
         CKestrelDlg dialog;
