@@ -1,6 +1,7 @@
 #include "pages/project/PropPageProjectSiteDesc.h"
 
 #include "controls/DropListCombo.h"
+#include "controls/DropListExchange.h"
 #include "controls/HoverButton.h"
 #include "controls/ListCtrl.h"
 #include "controls/ListExchange.h"
@@ -16,7 +17,7 @@
 #include "sdk/AppDB.h"
 #include "sdk/XmlHelpers.h"
 
-#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -65,34 +66,30 @@ void CPropPageProjectSiteDesc::buildLayout() {
         button->setFixedSize(buttonSize.expandedTo(button->minimumSizeHint()));
         button->setAutoDefault(false);
     }
-    // Four rows and the heading, without a scroll bar.
-    const int rowHeight = m_listRoads->verticalHeader()->defaultSectionSize();
-    m_listRoads->setMinimumHeight(rowHeight * 4 +
-                                  m_listRoads->horizontalHeader()->sizeHint().height() +
-                                  2 * m_listRoads->frameWidth() + 2);
+    // The list shows its one column whole and four rows (all it may hold) without scrolling.
+    m_listRoads->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_listRoads->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_listRoads->setFixedWidth(kRoadColumnWidth + 2 * m_listRoads->frameWidth());
+    m_comboRoad->setMinimumWidth(kestrel::DialogUnitsToPixels(font(), {140, 0}).width());
 
+    // The combo with the two buttons beside it on the left, the list on the right, the site
+    // description across the page below them.
     auto* buttons = new QVBoxLayout;
-    buttons->addStretch(1);
     buttons->addWidget(m_btnAddRoad);
     buttons->addWidget(m_btnRemoveRoad);
     buttons->addStretch(1);
 
-    auto* roadColumn = new QVBoxLayout;
-    auto* roadLabel = new QLabel(QStringLiteral("Road Name"), this);
-    roadLabel->setBuddy(m_comboRoad);
-    roadColumn->addWidget(roadLabel);
-    roadColumn->addWidget(m_comboRoad);
-    roadColumn->addStretch(1);
+    auto* roads = new QHBoxLayout;
+    roads->addWidget(m_comboRoad, 1, Qt::AlignTop);
+    roads->addLayout(buttons);
+    roads->addSpacing(kestrel::DialogUnitsToPixels(font(), {8, 0}).width());
+    roads->addWidget(m_listRoads, 0, Qt::AlignTop);
 
-    auto* grid = new QGridLayout(this);
-    grid->addLayout(roadColumn, 0, 0);
-    grid->addLayout(buttons, 0, 1);
-    grid->addWidget(m_listRoads, 0, 2);
-    grid->addWidget(siteLabel, 1, 0, 1, 3);
-    grid->addWidget(m_editSiteDescr, 2, 0, 1, 3);
-    grid->setColumnStretch(0, 3);
-    grid->setColumnStretch(2, 2);
-    grid->setRowStretch(2, 1);
+    auto* page = new QVBoxLayout(this);
+    page->addLayout(roads);
+    page->addSpacing(kestrel::DialogUnitsToPixels(font(), {0, 4}).height());
+    page->addWidget(siteLabel);
+    page->addWidget(m_editSiteDescr, 1);
 
     setTabOrder(m_comboRoad, m_btnAddRoad);
     setTabOrder(m_btnAddRoad, m_btnRemoveRoad);
@@ -108,10 +105,19 @@ QSize CPropPageProjectSiteDesc::sizeHint() const {
         kestrel::DialogUnitsToPixels(font(), kPageDialogUnits));
 }
 
+void CPropPageProjectSiteDesc::fitRoadList() {
+    // Measured once the heading exists: the heading and the four rows the list may hold.
+    const int frame = 2 * m_listRoads->frameWidth();
+    const int rowHeight = m_listRoads->verticalHeader()->defaultSectionSize();
+    m_listRoads->setFixedHeight(rowHeight * kMaxRoads +
+                                m_listRoads->horizontalHeader()->sizeHint().height() + frame);
+}
+
 bool CPropPageProjectSiteDesc::OnInitDialog() {
     CToolTipPropertyPage::OnInitDialog();
 
     m_listRoads->InsertColumn(0, QStringLiteral("Road Name"), LVCFMT_LEFT, kRoadColumnWidth);
+    fitRoadList();
 
     m_btnAddRoad->setText(QString());
     m_btnAddRoad->SetIconResource(IDI_ADD_ROAD, 0);
@@ -174,10 +180,7 @@ void CPropPageProjectSiteDesc::OnAddRoad() {
     }
 
     const int row = m_listRoads->InsertItem(rows, QString());
-    ComboToListCell(this, IDC_ROAD_LIST, IDC_ROAD_NAME, row, 0, true);
-    // The drop-list combo keeps its one text as an item; empty it through its own selection so
-    // that its chosen row is gone as well as its text.
-    m_comboRoad->SetCurSel(-1);
+    ComboToListCell(this, IDC_ROAD_LIST, m_comboRoad, row, 0, true);
 }
 
 void CPropPageProjectSiteDesc::OnRemoveRoad() {

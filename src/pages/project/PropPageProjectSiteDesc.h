@@ -74,6 +74,7 @@ protected:
 
 private:
     void buildLayout();
+    void fitRoadList();
 
     QString m_strLocationSummary;
     RecordTable m_roadTable{1};
