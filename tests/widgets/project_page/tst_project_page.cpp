@@ -236,6 +236,23 @@ void TestProjectPage::fieldsAdmitTheirCharactersOnly() {
     QTest::keyClicks(title, "A ~`\\\"{}");
     QCOMPARE(title->toPlainText(), QString("A ~`\\\"{}"));
     QVERIFY(answers.beepCount() >= 4);
+
+    // On leaving, the title admits every printable ASCII character and nothing else: a line
+    // break typed with Enter is reported.
+    auto* titleField = qobject_cast<CCharFilterTextEdit*>(title);
+    QString printable;
+    for (char ch = 0x20; ch <= 0x7E; ++ch) {
+        printable += QLatin1Char(ch);
+    }
+    CFieldValidator* validator = titleField->GetValidator();
+    QVERIFY(validator);
+    QCOMPARE(validator->CheckChars(1004, titleField->AllowedChars(), printable), QString());
+    QCOMPARE(validator->CheckChars(1004, titleField->AllowedChars(), "A\nB"),
+             QString("Invalid Input"));
+    // The four fields share the page's one validator.
+    for (int id : {1000, 1001, 1002}) {
+        QCOMPARE(qobject_cast<CCharFilterEdit*>(h.edit(id))->GetValidator(), validator);
+    }
 }
 
 void TestProjectPage::mainTabIsHighlightedWhileActive() {

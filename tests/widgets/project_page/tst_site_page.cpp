@@ -138,6 +138,9 @@ void TestSitePage::setUpShowsIconsListColumnAndLimits() {
     QCOMPARE(edit->maxLength(), 255);
     QCOMPARE(edit->GetValidator() != nullptr, true);
     QCOMPARE(edit->AllowedChars().size(), 96); // 95 printable characters, "u" twice
+    // A line break typed with Enter is not among them and is reported on leaving.
+    QCOMPARE(edit->GetValidator()->CheckChars(1030, edit->AllowedChars(), "North\nSouth"),
+             QString("Invalid Input"));
 }
 
 void TestSitePage::tabIsHighlightedWhileActive() {
