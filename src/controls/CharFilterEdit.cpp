@@ -93,6 +93,13 @@ bool CCharFilter::CheckOnLeave(QWidget* field, const QFocusEvent* event, QString
         HideInfo();
         return false;
     }
+    // A read-only field (a view-only run) cannot be corrected, so it must not hold the user.
+    const auto* line = qobject_cast<const QLineEdit*>(field);
+    const auto* plain = qobject_cast<const QPlainTextEdit*>(field);
+    if ((line && line->isReadOnly()) || (plain && plain->isReadOnly())) {
+        HideInfo();
+        return false;
+    }
     if (!m_pValidator || text.isEmpty()) {
         // An empty field is the page's business when the record is stored.
         HideInfo();

@@ -56,6 +56,7 @@ private slots:
     void formatMessageWinsAndRewritesText();
     void leavingForQuitButtonNeverValidates();
     void emptyFieldHidesEarlierNote();
+    void readOnlyFieldNeverHoldsTheUser();
     void multiLineTakesEnterButReportsLineBreak();
     void multiLineLengthLimit();
 
@@ -271,6 +272,18 @@ void CharFilterEditTest::emptyFieldHidesEarlierNote() {
     QTRY_COMPARE(fieldFocus(), m_other);
     QVERIFY(!InfoWindow()->isVisible());
     QCOMPARE(m_validator->formatCalls, checks);
+}
+
+void CharFilterEditTest::readOnlyFieldNeverHoldsTheUser() {
+    m_edit->SetAllowedChars(kDigits);
+    m_edit->setText(QStringLiteral("loaded from the file"));
+    m_edit->setReadOnly(true);
+    leaveField();
+    QTRY_COMPARE(fieldFocus(), m_other);
+    QTest::qWait(20);
+    QCOMPARE(fieldFocus(), m_other);
+    QVERIFY(!InfoWindow()->isVisible());
+    QCOMPARE(m_validator->formatCalls, 0);
 }
 
 void CharFilterEditTest::multiLineTakesEnterButReportsLineBreak() {

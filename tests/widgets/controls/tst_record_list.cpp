@@ -346,6 +346,20 @@ void RecordListTest::zeroWidthColumnStaysHidden() {
     fill(1);
     m_list->SetItemText(0, 3, QStringLiteral("hidden"));
     QCOMPARE(m_list->GetItemText(0, 3), QStringLiteral("hidden"));
+
+    // Dragging the last visible column's edge widens that column; the hidden one stays shut.
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    QHeaderView* header = m_list->horizontalHeader();
+    const int edge = header->sectionViewportPosition(2) + header->sectionSize(2) - 1;
+    const int y = header->height() / 2;
+    QTest::mousePress(header->viewport(), Qt::LeftButton, {}, QPoint(edge, y));
+    QTest::mouseMove(header->viewport(), QPoint(edge + 20, y));
+    QTest::mouseMove(header->viewport(), QPoint(edge + 40, y));
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, QPoint(edge + 40, y));
+    QVERIFY(m_list->GetColumnWidth(2) > 70);
+    QVERIFY(m_list->isColumnHidden(3));
+    QCOMPARE(m_list->GetColumnWidth(3), 0);
 }
 
 QTEST_MAIN(RecordListTest)
