@@ -20,6 +20,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -70,6 +71,11 @@ CKestrelDlg::CKestrelDlg(const KestrelPageFactory& factory, QWidget* parent)
     setWindowIcon(KestrelIcon());
     setAcceptDrops(true);
 
+    // The layout's frame that marks the sheet's place is one of the dialog's controls until
+    // the dialog is set up (a view-only run names it in the log); the sheet then takes over.
+    m_pSheetFrame = new QFrame(this);
+    kestrel::SetControlId(m_pSheetFrame, kestrel::ids::IDC_SHEET_FRAME);
+    m_pSheetFrame->hide();
     m_pSheet = new CToolTipPropertySheet(this, this);
     m_pages = (factory ? factory : KestrelPageFactory(MakePlaceholderPages))(this);
     // The dialog keeps the loaded reference itself, then tells the page.
@@ -163,6 +169,8 @@ void CKestrelDlg::showSystemMenu(const QPoint& globalPos) {
 
 bool CKestrelDlg::OnInitDialog() {
     CToolTipDialog::OnInitDialog();
+    delete m_pSheetFrame;
+    m_pSheetFrame = nullptr;
     CreateInfoWindow(this);
     // Once, a moment after the window appears: catch the user's eye.
     QTimer::singleShot(100, this, [this] { QApplication::alert(this); });

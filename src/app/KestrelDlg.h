@@ -97,6 +97,7 @@ private:
     void showSaveError(const QString& path);
     void showError(const QString& text);
 
+    QWidget* m_pSheetFrame = nullptr; // frame 1003: where the sheet goes, until it is set up
     CToolTipPropertySheet* m_pSheet = nullptr;
     CKestrelPages m_pages;
     QPushButton* m_pSaveButton = nullptr;

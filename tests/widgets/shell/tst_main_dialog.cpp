@@ -3,6 +3,7 @@
 // of the application object.
 
 #include "ServicesStub.h"
+#include "app/AboutDlg.h"
 #include "app/KestrelApp.h"
 #include "app/KestrelDlg.h"
 #include "app/LogDlg.h"
@@ -90,6 +91,8 @@ private slots:
         QVERIFY(mandatoryText);
         QCOMPARE(dialog.size(), DialogUnitsToPixels(dialog.font(), QSize(422, 338)));
         QVERIFY(!dialog.windowIcon().isNull());
+        // The sheet took the place of its frame.
+        QCOMPARE(GetDlgItem(&dialog, ids::IDC_SHEET_FRAME), nullptr);
 
         const QList<QAction*> actions = dialog.SystemMenu()->actions();
         QStringList texts;
@@ -115,6 +118,27 @@ private slots:
         QVERIFY(showActive(dialog));
         QTest::qWait(300);
         QVERIFY(dialog.grab().save(target));
+    }
+
+    void aboutBoxShowsNameAndVersion() {
+        ServicesStub services;
+        CKestrelDlg dialog;
+        QVERIFY(showActive(dialog));
+        QString caption;
+        QStringList texts;
+        QTimer::singleShot(0, this, [&] {
+            auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+            QVERIFY(about);
+            caption = about->windowTitle();
+            for (QLabel* label : about->findChildren<QLabel*>()) {
+                texts << label->text();
+            }
+            about->findChild<QPushButton*>()->click();
+        });
+        dialog.OnSysCommand(ids::IDM_ABOUTBOX);
+        QCOMPARE(caption, QStringLiteral("About Kestrel"));
+        QVERIFY(texts.contains(QStringLiteral("Kestrel Version 1.0")));
+        QVERIFY(dialog.isVisible());
     }
 
     void escapeAndCloseAskBeforeQuitting() {
@@ -510,13 +534,22 @@ private slots:
             QVERIFY2(line.startsWith(QLatin1Char(' ')), qPrintable(line));
             messages << line.section(QStringLiteral(": "), 1, -1);
         }
-        QCOMPARE(messages.first(), QStringLiteral("START: ----------------------------------"));
-        QCOMPARE(messages.at(1), QStringLiteral("Command Line: VIEW_PROJ \"") + path + '"');
-        QCOMPARE(messages.at(2), QStringLiteral("Editing type: VIEW_PROJ"));
-        // The view-only pass names the dialog's own buttons and text.
-        QVERIFY(messages.contains(QStringLiteral("Button")));
-        QCOMPARE(messages.at(messages.size() - 2), QStringLiteral("COMMAND: Cancel"));
-        QCOMPARE(messages.last(), QStringLiteral("END: ------------------------------------"));
+        const QStringList expected = {
+            QStringLiteral("START: ----------------------------------"),
+            QStringLiteral("Command Line: VIEW_PROJ \"") + path + '"',
+            QStringLiteral("Editing type: VIEW_PROJ"),
+            // The view-only pass names the dialog's own controls: the sheet's frame and the two
+            // buttons (the placeholder pages have none).
+            QStringLiteral("Static"),
+            QStringLiteral("Button"),
+            QStringLiteral("Button"),
+            QStringLiteral("COMMAND: Cancel"),
+            QStringLiteral("END: ------------------------------------"),
+        };
+        QCOMPARE(messages, expected);
+        // The LOG window saw the same lines.
+        QVERIFY(app.LogWindow()->Text().endsWith(
+            QStringLiteral("END: ------------------------------------")));
     }
 
 private:
