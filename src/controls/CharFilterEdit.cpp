@@ -3,6 +3,7 @@
 #include "controls/InfoWindow.h"
 #include "framework/ControlId.h"
 #include "framework/MessageBox.h"
+#include "framework/WindowClass.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -138,7 +139,7 @@ void CCharFilter::KeepFocus(QWidget* field, const QString& message) const {
 // ---------------------------------------------------------------------------------------------
 
 CCharFilterEdit::CCharFilterEdit(QWidget* parent) : QLineEdit(parent) {
-    setProperty("kestrelWindowClass", QStringLiteral("Edit"));
+    kestrel::SetWindowClassName(this, QStringLiteral("Edit"));
 }
 
 CCharFilterEdit::~CCharFilterEdit() = default;
@@ -184,7 +185,7 @@ void CCharFilterEdit::focusOutEvent(QFocusEvent* event) {
 // ---------------------------------------------------------------------------------------------
 
 CCharFilterTextEdit::CCharFilterTextEdit(QWidget* parent) : QPlainTextEdit(parent) {
-    setProperty("kestrelWindowClass", QStringLiteral("Edit"));
+    kestrel::SetWindowClassName(this, QStringLiteral("Edit"));
     // Tab moves on to the next field; Enter starts a new line.
     setTabChangesFocus(true);
 }

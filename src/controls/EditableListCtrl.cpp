@@ -1,6 +1,7 @@
 #include "controls/EditableListCtrl.h"
 
 #include "framework/ControlId.h"
+#include "framework/WindowClass.h"
 
 #include <QAbstractItemModel>
 #include <QHeaderView>
@@ -146,7 +147,7 @@ void CEditableListCtrl::keyPressEvent(QKeyEvent* event) {
 CInPlaceEdit::CInPlaceEdit(int row, int column, const QString& initialText, QWidget* parent)
     : QLineEdit(parent), m_nRow(row), m_nColumn(column), m_strInitText(initialText) {
     kestrel::SetControlId(this, kControlId);
-    setProperty("kestrelWindowClass", QStringLiteral("Edit"));
+    kestrel::SetWindowClassName(this, QStringLiteral("Edit"));
     setFrame(true);
     connect(this, &QLineEdit::textEdited, this, &CInPlaceEdit::widenToText);
 }
@@ -186,7 +187,7 @@ void CInPlaceEdit::widenToText() {
 CInPlaceCombo::CInPlaceCombo(int row, int column, const QStringList& items, QWidget* parent)
     : QComboBox(parent), m_nRow(row), m_nColumn(column) {
     kestrel::SetControlId(this, kControlId);
-    setProperty("kestrelWindowClass", QStringLiteral("ComboBox"));
+    kestrel::SetWindowClassName(this, QStringLiteral("ComboBox"));
     setEditable(false);
     // About ten rows of choices at a time.
     setMaxVisibleItems(10);

@@ -1,5 +1,7 @@
 #include "controls/GroupFrame.h"
 
+#include "framework/WindowClass.h"
+
 #include <QLayout>
 #include <QMoveEvent>
 #include <functional>
@@ -15,7 +17,7 @@ CGroupFrame::CGroupFrame(const QString& title, QWidget* parent) : QGroupBox(titl
 CGroupFrame::~CGroupFrame() = default;
 
 void CGroupFrame::init() {
-    setProperty("kestrelWindowClass", QStringLiteral("Button"));
+    kestrel::SetWindowClassName(this, QStringLiteral("Button"));
     m_bExplicitlyDisabled = testAttribute(Qt::WA_Disabled);
 }
 

@@ -1,5 +1,7 @@
 #include "controls/HoverButton.h"
 
+#include "framework/WindowClass.h"
+
 #include <QApplication>
 #include <QEnterEvent>
 #include <QIcon>
@@ -37,7 +39,7 @@ CHoverButton::CHoverButton(const QString& caption, QWidget* parent) : QPushButto
 CHoverButton::~CHoverButton() = default;
 
 void CHoverButton::init() {
-    setProperty("kestrelWindowClass", QStringLiteral("Button"));
+    kestrel::SetWindowClassName(this, QStringLiteral("Button"));
     // Enter and Escape belong to the dialog's own rules; no record button ever answers them.
     setAutoDefault(false);
     setDefault(false);

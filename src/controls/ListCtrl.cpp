@@ -1,5 +1,7 @@
 #include "controls/ListCtrl.h"
 
+#include "framework/WindowClass.h"
+
 #include <QHeaderView>
 #include <QStandardItemModel>
 
@@ -20,7 +22,7 @@ Qt::Alignment ColumnAlignment(int format) {
 
 CListCtrl::CListCtrl(QWidget* parent) : QTableView(parent), m_model(new QStandardItemModel(this)) {
     setModel(m_model);
-    setProperty("kestrelWindowClass", QStringLiteral("SysListView32"));
+    kestrel::SetWindowClassName(this, QStringLiteral("SysListView32"));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

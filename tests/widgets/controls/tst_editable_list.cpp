@@ -1,6 +1,8 @@
 // The editable list: in-place text fields and drop-downs over the cells.
 
 #include "controls/EditableListCtrl.h"
+#include "framework/ControlId.h"
+#include "framework/WindowClass.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -93,6 +95,8 @@ void EditableListTest::enterStoresTypedText() {
     CInPlaceEdit* edit = openEdit(1, 1);
     QVERIFY(edit);
     QCOMPARE(edit->text(), QStringLiteral("A1"));
+    QCOMPARE(kestrel::GetControlId(edit), 4660);
+    QCOMPARE(kestrel::WindowClassName(edit), QStringLiteral("Edit"));
     QCOMPARE(edit->cursorPosition(), 0);
     QVERIFY(!edit->hasSelectedText());
     QCOMPARE(edit->geometry().topLeft(), m_list->GetSubItemRect(1, 1).topLeft());
@@ -168,6 +172,8 @@ void EditableListTest::comboChoiceIsStored() {
     QVERIFY(combo);
     QCOMPARE(combo->currentText(), QStringLiteral("Architect"));
     QCOMPARE(combo->count(), 3);
+    QCOMPARE(kestrel::GetControlId(combo), 4661);
+    QCOMPARE(kestrel::WindowClassName(combo), QStringLiteral("ComboBox"));
     // Choosing the third role with the keyboard in the open drop-down ends the edit at once.
     QTest::keyClick(combo->view(), Qt::Key_Down);
     QTest::keyClick(combo->view(), Qt::Key_Down);

@@ -2,6 +2,7 @@
 
 #include "controls/GroupFrame.h"
 #include "controls/HoverButton.h"
+#include "framework/WindowClass.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -181,7 +182,7 @@ void HoverButtonTest::neverADefaultButtonAndNamedByCaption() {
     iconOnly->setAccessibleName(QStringLiteral("Move left"));
     QCOMPARE(QAccessible::queryAccessibleInterface(iconOnly)->text(QAccessible::Name),
              QStringLiteral("Move left"));
-    QCOMPARE(m_button->property("kestrelWindowClass").toString(), QStringLiteral("Button"));
+    QCOMPARE(kestrel::WindowClassName(m_button), QStringLiteral("Button"));
 }
 
 void HoverButtonTest::frameCarriesWhollyContainedControls() {
@@ -199,6 +200,7 @@ void HoverButtonTest::frameCarriesWhollyContainedControls() {
     QVERIFY(QTest::qWaitForWindowExposed(&page));
 
     QCOMPARE(frame->ContainedControls(), QList<QWidget*>{inside});
+    QCOMPARE(kestrel::WindowClassName(frame), QStringLiteral("Button"));
     frame->setEnabled(false);
     QVERIFY(!inside->isEnabled());
     QVERIFY(partly->isEnabled());

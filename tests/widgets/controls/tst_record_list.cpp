@@ -6,6 +6,7 @@
 #include "framework/ControlId.h"
 #include "framework/DataExchange.h"
 #include "framework/MessageBox.h"
+#include "framework/WindowClass.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -343,6 +344,7 @@ void RecordListTest::zeroWidthColumnStaysHidden() {
     QVERIFY(m_list->isColumnHidden(3));
     QCOMPARE(m_list->GetColumnWidth(3), 0);
     QCOMPARE(m_list->GetColumnWidth(1), 70);
+    QCOMPARE(kestrel::WindowClassName(m_list), QStringLiteral("SysListView32"));
     fill(1);
     m_list->SetItemText(0, 3, QStringLiteral("hidden"));
     QCOMPARE(m_list->GetItemText(0, 3), QStringLiteral("hidden"));
