@@ -9,6 +9,9 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrel"));
+    // The run is the main dialog's modal loop; closing a window must not end it behind
+    // InitInstance's back (a dropped file opens the next dialog after the first one closed).
+    QApplication::setQuitOnLastWindowClosed(false);
 
     // The host hands over one command line; rebuild it from the arguments as the shell split
     // them (see CCommandLineTokens::JoinArguments for the quoting rule).
