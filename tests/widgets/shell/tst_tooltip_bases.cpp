@@ -7,6 +7,8 @@
 #include "controls/ToolTipPropertySheet.h"
 #include "controls/ToolTipRelay.h"
 #include "framework/ControlId.h"
+#include "framework/DataExchange.h"
+#include "framework/MessageBox.h"
 #include "framework/WindowClass.h"
 #include "sdk/StringTable.h"
 
@@ -118,6 +120,23 @@ public:
     QLineEdit* pageEdit;
     CountingPage* secondPage;
     QLineEdit* hiddenEdit;
+};
+
+// A page with one exchanged field, at most five characters.
+class DataPage : public CToolTipPropertyPage {
+public:
+    explicit DataPage(CToolTipHost* host) : CToolTipPropertyPage(133, host) {
+        new QVBoxLayout(this);
+        field = make<QPlainTextEdit>(this, 1030);
+    }
+    QString m_strText = QStringLiteral("abc");
+    QPlainTextEdit* field;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override {
+        DDX_Text(pDX, 1030, m_strText);
+        DDV_MaxChars(pDX, m_strText, 5);
+    }
 };
 
 class NamedRelay : public CToolTipRelay {
@@ -284,6 +303,32 @@ private slots:
         QCOMPARE(RegisteredToolTipRelayCount(), 0);
         QVERIFY(!dialog.ToolTip().IsWindow());
         QVERIFY(dialog.title->toolTip().isEmpty());
+    }
+
+    void pagesExchangeTheirDataWhenLeftAndEntered() {
+        ServicesStub services(false);
+        kestrel::ScriptedAnswerer answers;
+        FormDialog dialog;
+        auto* data = new DataPage(&dialog);
+        dialog.sheet->insertTab(0, data, QStringLiteral("Data"));
+        dialog.sheet->setCurrentIndex(0);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(dialog.sheet->GetActivePage(), data);
+        QCOMPARE(data->field->toPlainText(), QStringLiteral("abc")); // set up from the member
+
+        data->field->setPlainText(QStringLiteral("too long"));
+        QVERIFY(!dialog.sheet->SetActivePage(1)); // the check keeps the page
+        QCOMPARE(answers.messages().size(), size_t(1));
+        QCOMPARE(dialog.sheet->GetActivePage(), data);
+
+        data->field->setPlainText(QStringLiteral("xy"));
+        QVERIFY(dialog.sheet->SetActivePage(1));
+        QCOMPARE(data->m_strText, QStringLiteral("xy"));
+        data->m_strText = QStringLiteral("z");
+        QVERIFY(dialog.sheet->SetActivePage(0)); // entered again: controls from the members
+        QCOMPARE(data->field->toPlainText(), QStringLiteral("z"));
+        QVERIFY(data->UpdateData(false));
     }
 
     void pagesAreSetUpOnceOnFirstShowAndMayRefuseToBeLeft() {
