@@ -121,11 +121,11 @@ void hoverButtons() {
     const QStringList states = {"normal",           "hovered",  "pressed",  "focused",
                                 "edit mode (blue)", "disabled", "not flat", "not flat, focused"};
     for (const QString& state : states) {
-        for (const Button& spec : buttons) {
-            CHoverButton button(QString::fromLatin1(spec.caption), &window);
-            button.SetIconResource(spec.icon, 0);
+        for (const Button& entry : buttons) {
+            CHoverButton button(QString::fromLatin1(entry.caption), &window);
+            button.SetIconResource(entry.icon, 0);
             button.SetFlatStyle(!state.startsWith(QLatin1String("not flat")), true);
-            button.setGeometry(10, 10, spec.caption[0] ? 110 : 40, 28);
+            button.setGeometry(10, 10, entry.caption[0] ? 110 : 40, 28);
             button.show();
             if (state == QLatin1String("hovered")) {
                 QEnterEvent enter(QPointF(5, 5), QPointF(15, 15), QPointF(15, 15));
@@ -142,7 +142,7 @@ void hoverButtons() {
                 button.setEnabled(false);
             }
             settle();
-            sheet.add(spec.caption[0] ? state : QString(), shot(&button));
+            sheet.add(entry.caption[0] ? state : QString(), shot(&button));
             elsewhere.setFocus();
         }
         sheet.newRow();
