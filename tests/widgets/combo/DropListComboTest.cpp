@@ -8,11 +8,13 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QFontMetrics>
+#include <QImage>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 
 #include <memory>
 
@@ -76,6 +78,7 @@ private slots:
     void aLetterNoRowStartsWithIsForgotten();
     void mouseOpensChoosesAndClosesOutside();
     void hoverMovesOnlyTheHighlight();
+    void eventsThroughTheWindowsReachThePopup();
     void popupOpensBelowAboveOrAgainstTheScreenEdge();
     void draggingTheCornerFlipsSnapsAndIsRemembered();
     void holdingTheButtonBelowTheListScrollsIt();
@@ -125,6 +128,7 @@ void DropListComboTest::showCombo(int x, int y, int comboHeight) {
     m_form->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     m_form->setGeometry(x, y, 240, height + 20);
     m_form->show();
+    m_form->activateWindow(); // no window manager does it under a bare X server
     QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
     m_combo->setFocus();
     QTRY_VERIFY(m_combo->hasFocus());
@@ -388,6 +392,56 @@ void DropListComboTest::hoverMovesOnlyTheHighlight() {
     // Enter closes without taking the hovered row.
     QTest::keyClick(popup(), Qt::Key_Return);
     QCOMPARE(m_combo->GetCurSel(), 0);
+}
+
+// Events given to the windows, not to the widgets, go through Qt's popup routing as a user's do:
+// while the list is open it receives the keys and every click, also one on the box itself.
+void DropListComboTest::eventsThroughTheWindowsReachThePopup() {
+    showCombo(40, 100);
+    QWindow* form = m_form->windowHandle();
+    const QPoint onCombo = m_combo->mapTo(m_form.get(), m_combo->rect().center());
+    QTest::mouseClick(form, Qt::LeftButton, {}, onCombo);
+    QVERIFY(m_combo->IsDroppedDown());
+    QTRY_VERIFY(popup()->windowHandle() && popup()->windowHandle()->isExposed());
+
+    QTest::keyClick(form, Qt::Key_End);
+    const int last = m_roads.GetCount() - 1;
+    QCOMPARE(m_combo->GetCurSel(), last);
+    // The keyboard focus stays with the box, so the highlight shows in the selection colour.
+    const QImage shot = popup()->grab().toImage();
+    const QRect row = popup()->ItemRect(last);
+    const QPoint blank(row.right() - 2, row.center().y()); // right of the text
+    QCOMPARE(shot.pixelColor(blank * shot.devicePixelRatio()),
+             popup()->palette().color(QPalette::Highlight));
+    QCOMPARE(shot.pixelColor(popup()->ItemRect(last - 1).topRight() + QPoint(-2, 2)),
+             QColor(Qt::white));
+    for (Qt::Key key : {Qt::Key_C, Qt::Key_A, Qt::Key_B})
+        QTest::keyClick(form, key);
+    QCOMPARE(m_combo->GetWindowText(), QStringLiteral("Cable Street"));
+    QVERIFY(!popup()->CaretRect().isNull());
+
+    // A click on the box while the list is open closes it, and does not open it again.
+    QTest::mouseClick(form, Qt::LeftButton, {}, onCombo);
+    QVERIFY(!m_combo->IsDroppedDown());
+    QTest::qWait(50);
+    QVERIFY(!m_combo->IsDroppedDown());
+
+    QTest::mouseClick(form, Qt::LeftButton, {}, onCombo);
+    QVERIFY(m_combo->IsDroppedDown());
+    QTRY_VERIFY(popup()->windowHandle()->isExposed());
+    const int top = popup()->TopIndex();
+    QTest::mouseClick(popup()->windowHandle(), Qt::LeftButton, {},
+                      popup()->ItemRect(top + 1).center());
+    QVERIFY(!m_combo->IsDroppedDown());
+    QCOMPARE(m_combo->GetCurSel(), top + 1);
+
+    // Escape with the list open goes to the list, not to the form.
+    QTest::keyClick(form, Qt::Key_F4);
+    QVERIFY(m_combo->IsDroppedDown());
+    QTest::keyClick(form, Qt::Key_Escape);
+    QVERIFY(!m_combo->IsDroppedDown());
+    QVERIFY(m_form->keys.isEmpty());
+    QTRY_VERIFY(m_combo->hasFocus());
 }
 
 void DropListComboTest::popupOpensBelowAboveOrAgainstTheScreenEdge() {
