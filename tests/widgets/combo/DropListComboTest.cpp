@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWindow>
 
 #include <memory>
@@ -81,7 +82,9 @@ private slots:
     void eventsThroughTheWindowsReachThePopup();
     void popupOpensBelowAboveOrAgainstTheScreenEdge();
     void draggingTheCornerFlipsSnapsAndIsRemembered();
+    void aListTallerThanTheScreenShrinksToFit();
     void holdingTheButtonBelowTheListScrollsIt();
+    void scrollBarAndWheelScrollWithoutChoosing();
     void aMillionRowsAreNeverCopied();
     void popupSlidesOpenToItsPlace();
     void namesForTheLogAndScreenReaders();
@@ -539,6 +542,50 @@ void DropListComboTest::draggingTheCornerFlipsSnapsAndIsRemembered() {
     QCOMPARE(m_combo->GetCurSel(), rowsBelow - 1);
 }
 
+void DropListComboTest::aListTallerThanTheScreenShrinksToFit() {
+    const int H = QGuiApplication::primaryScreen()->geometry().height();
+    const int h = popup()->ItemHeight();
+    const int b = CComboDropList::kBorder;
+    // Drag the list far below the screen's bottom, so it keeps more rows than the screen holds.
+    showCombo(40, 200);
+    QTest::keyClick(m_combo, Qt::Key_F4);
+    QScrollBar* bar = popup()->ScrollBar();
+    QTest::mousePress(bar, Qt::LeftButton, {},
+                      bar->mapFrom(popup(), QPoint(popup()->width() - 2, popup()->height() - 2)));
+    const QPoint far(popup()->geometry().right(), H + 400);
+    QTest::mouseMove(bar, bar->mapFromGlobal(far));
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->mapFromGlobal(far));
+    QVERIFY(popup()->VisibleRows() * h > H);
+    QTest::keyClick(popup(), Qt::Key_Escape);
+
+    // Near both edges with more room below: against the bottom, as many rows as fit.
+    showCombo(40, 10, H - 90);
+    QTest::keyClick(m_combo, Qt::Key_F4);
+    int rows = (H - 3 * b - 1) / h;
+    QCOMPARE(popup()->VisibleRows(), rows);
+    QCOMPARE(popup()->geometry().bottom() + 1, H - b);
+    QCOMPARE(popup()->geometry().height(), rows * h + 2 * b);
+    QTest::keyClick(popup(), Qt::Key_Escape);
+
+    // The same with more room above: from the top of the screen down, as many rows as fit.
+    m_form->hide();
+    showCombo(40, 50, H - 90);
+    // Give it more rows than the screen holds again.
+    QTest::keyClick(m_combo, Qt::Key_F4);
+    QTest::mousePress(bar, Qt::LeftButton, {},
+                      bar->mapFrom(popup(), QPoint(popup()->width() - 2, popup()->height() - 2)));
+    const QPoint farAbove(popup()->geometry().right(), -2 * H);
+    QTest::mouseMove(bar, bar->mapFromGlobal(farAbove));
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->mapFromGlobal(farAbove));
+    QVERIFY(popup()->VisibleRows() * h > H);
+    QTest::keyClick(popup(), Qt::Key_Escape);
+    QTest::keyClick(m_combo, Qt::Key_F4);
+    rows = (H - 1 - 2 * b) / h;
+    QCOMPARE(popup()->geometry().top(), 1);
+    QCOMPARE(popup()->VisibleRows(), rows);
+    QVERIFY(popup()->geometry().bottom() < H);
+}
+
 void DropListComboTest::holdingTheButtonBelowTheListScrollsIt() {
     showCombo(40, 100);
     m_combo->SetCurSel(0);
@@ -554,6 +601,28 @@ void DropListComboTest::holdingTheButtonBelowTheListScrollsIt() {
     QTest::mouseRelease(popup(), Qt::LeftButton, {}, QPoint(inside.x(), popup()->height() + 30));
     QVERIFY(!m_combo->IsDroppedDown()); // let go outside: closed, nothing chosen
     QCOMPARE(m_combo->GetCurSel(), 0);
+}
+
+void DropListComboTest::scrollBarAndWheelScrollWithoutChoosing() {
+    showCombo(40, 100);
+    m_combo->SetCurSel(0);
+    QTest::keyClick(m_combo, Qt::Key_F4);
+    QScrollBar* bar = popup()->ScrollBar();
+    const int rows = popup()->VisibleRows();
+    QCOMPARE(bar->maximum(), m_roads.GetCount() - rows);
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd); // a page is the rows less one
+    QCOMPARE(popup()->TopIndex(), rows - 1);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(popup()->TopIndex(), rows);
+    bar->triggerAction(QAbstractSlider::SliderToMaximum);
+    QCOMPARE(popup()->TopIndex(), m_roads.GetCount() - rows);
+    const QPoint at = popup()->ItemRect(popup()->TopIndex()).center();
+    QWheelEvent up(at, popup()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                   Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(popup(), &up);
+    QCOMPARE(popup()->TopIndex(), m_roads.GetCount() - rows - CComboDropList::kWheelRows);
+    QCOMPARE(m_combo->GetCurSel(), 0);
+    QVERIFY(m_combo->IsDroppedDown());
 }
 
 void DropListComboTest::aMillionRowsAreNeverCopied() {
