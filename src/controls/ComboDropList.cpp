@@ -2,6 +2,7 @@
 
 #include "controls/DropListCombo.h"
 #include "controls/ListSource.h"
+#include "framework/WindowClass.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -50,7 +51,7 @@ CComboDropList::CComboDropList(CDropListCombo* combo)
     : QWidget(combo, Qt::Popup | Qt::FramelessWindowHint), m_pCombo(combo),
       m_pScrollBar(new QScrollBar(Qt::Vertical, this)) {
     setObjectName(QStringLiteral("CComboDropList"));
-    setProperty("kestrelWindowClass", QStringLiteral("CComboDropList"));
+    kestrel::SetWindowClassName(this, QStringLiteral("CComboDropList"));
     // A click outside closes the popup and goes no further: the click that closes it on the
     // combo itself must not open it again.
     setAttribute(Qt::WA_NoMouseReplay);

@@ -2,6 +2,7 @@
 
 #include "controls/ComboDropList.h"
 #include "controls/ListSource.h"
+#include "framework/WindowClass.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -74,7 +75,7 @@ CDropListCombo::CDropListCombo(QWidget* parent) : QComboBox(parent) {
     }();
     Q_UNUSED(accessibleInstalled);
     setEditable(false);
-    setProperty("kestrelWindowClass", QStringLiteral("ComboBox"));
+    kestrel::SetWindowClassName(this, QStringLiteral("ComboBox"));
     setFocusPolicy(Qt::StrongFocus);
     // The box's width must not follow the one text it holds at a time.
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);

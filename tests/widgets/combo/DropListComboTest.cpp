@@ -4,6 +4,7 @@
 #include "controls/DropListCombo.h"
 #include "controls/ComboDropList.h"
 #include "controls/ListSource.h"
+#include "framework/WindowClass.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -659,8 +660,8 @@ void DropListComboTest::popupSlidesOpenToItsPlace() {
 }
 
 void DropListComboTest::namesForTheLogAndScreenReaders() {
-    QCOMPARE(m_combo->property("kestrelWindowClass").toString(), QStringLiteral("ComboBox"));
-    QCOMPARE(popup()->property("kestrelWindowClass").toString(), QStringLiteral("CComboDropList"));
+    QCOMPARE(kestrel::WindowClassName(m_combo), QStringLiteral("ComboBox"));
+    QCOMPARE(kestrel::WindowClassName(popup()), QStringLiteral("CComboDropList"));
     m_combo->setAccessibleName(QStringLiteral("Road name"));
     m_combo->setAccessibleDescription(QStringLiteral("Choose the road"));
     showCombo(40, 100);
