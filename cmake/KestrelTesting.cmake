@@ -22,17 +22,28 @@ function(kestrel_test_environment test_name out_var)
 endfunction()
 
 # kestrel_add_gtest(NAME SOURCES ... LIBS ...): plain-code tests; each case is its own CTest test.
+# The program sets up its sandbox itself (tests/support/SandboxedGTestMain.cpp), so it is just as
+# safe when started by hand.
 function(kestrel_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  kestrel_test_environment(${name} env)
+  set(header_text "// Generated: the sandbox of ${name}.\nstatic const char* const kSandboxEnvironment[] = {\n")
+  foreach(assignment ${env})
+    string(APPEND header_text "    \"${assignment}\",\n")
+  endforeach()
+  string(APPEND header_text "    nullptr};\n")
+  set(sandbox_dir ${CMAKE_CURRENT_BINARY_DIR}/${name}_sandbox)
+  file(WRITE ${sandbox_dir}/TestSandbox.h.in "${header_text}")
+  configure_file(${sandbox_dir}/TestSandbox.h.in ${sandbox_dir}/TestSandbox.h COPYONLY)
+  add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/SandboxedGTestMain.cpp)
+  target_include_directories(${name} PRIVATE ${sandbox_dir})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
   # The sandbox points at the built lookup database and host library: build them first.
   add_dependencies(${name} kestrel_lookup_db TernSdkDef)
   target_compile_definitions(${name} PRIVATE
       KESTREL_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
       KESTREL_RUNTIME_DIR="${KESTREL_RUNTIME_DIR}")
-  kestrel_test_environment(${name} env)
-  gtest_discover_tests(${name} PROPERTIES ENVIRONMENT "${env}" DISCOVERY_TIMEOUT 60)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()
 
 # kestrel_add_qtest(NAME SOURCES ... LIBS ...): widget tests (QtTest), run offscreen.
