@@ -36,7 +36,7 @@ function(kestrel_add_gtest name)
   file(WRITE ${sandbox_dir}/TestSandbox.h.in "${header_text}")
   configure_file(${sandbox_dir}/TestSandbox.h.in ${sandbox_dir}/TestSandbox.h COPYONLY)
   add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/SandboxedGTestMain.cpp)
-  target_include_directories(${name} PRIVATE ${sandbox_dir})
+  target_include_directories(${name} PRIVATE ${sandbox_dir} ${PROJECT_SOURCE_DIR}/tests/support)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
   # The sandbox points at the built lookup database and host library: build them first.
   add_dependencies(${name} kestrel_lookup_db TernSdkDef)
@@ -51,6 +51,7 @@ function(kestrel_add_qtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test Qt6::Widgets)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   add_dependencies(${name} kestrel_lookup_db TernSdkDef)
   target_compile_definitions(${name} PRIVATE
       KESTREL_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"

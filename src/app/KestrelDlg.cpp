@@ -315,26 +315,6 @@ QString CKestrelDlg::ReadXml(pugi::xml_document& doc, pugi::xml_node node) {
     return m_doc.ReadXml(doc, node);
 }
 
-void CKestrelDlg::BringForward(const FocusTarget& target) {
-    if (target.page) {
-        m_pSheet->SetActivePage(target.page);
-    }
-    if (target.nestedSheet && target.nestedPage) {
-        target.nestedSheet->SetActivePage(target.nestedPage);
-    }
-    if (target.controlId == 0) {
-        return;
-    }
-    QWidget* control =
-        target.nestedPage ? GetDlgItem(target.nestedPage, target.controlId) : nullptr;
-    if (!control && target.page) {
-        control = GetDlgItem(target.page, target.controlId);
-    }
-    if (control) {
-        control->setFocus(Qt::OtherFocusReason);
-    }
-}
-
 void CKestrelDlg::OnQuitWithoutSaving() {
     if (!isEditingType("VIEW_PROJ")) {
         const int answer = kestrel::MessageBox(this, GetRCString(kestrel::ids::IDS_ABORT_CHANGES),

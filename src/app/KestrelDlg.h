@@ -7,6 +7,7 @@
 #include "controls/ToolTipDialog.h"
 #include "document/ProjectDocument.h"
 #include "document/XmlRecordGroup.h"
+#include "framework/FocusTarget.h"
 
 #include <QString>
 
@@ -56,15 +57,8 @@ public:
     // window and its check mark.
     void OnSysCommand(int command);
 
-    // Where a failed check sends the user: a top page, optionally a nested sheet and page, and
-    // the control to focus (looked for on the nested page first, then on the page).
-    struct FocusTarget {
-        CPropertyPage* page = nullptr;
-        CPropertySheet* nestedSheet = nullptr;
-        CPropertyPage* nestedPage = nullptr;
-        int controlId = 0;
-    };
-    void BringForward(const FocusTarget& target);
+    // Where a failed check sends the user (see kestrel::BringForward).
+    using FocusTarget = kestrel::FocusTarget;
 
     CToolTipPropertySheet* Sheet() const { return m_pSheet; }
     CToolTipPropertyPage* ProjectPage() const { return m_pages.projectPage; }

@@ -317,24 +317,6 @@ QString CPropPageProjectInfo::JoinMessages(const QList<SaveCheckFailure>& failur
     return message;
 }
 
-void CPropPageProjectInfo::BringForward(const FocusTarget& target) {
-    CPropertyPage* page = target.page ? target.page : this;
-    if (CPropertySheet* sheet = page->GetParentSheet()) {
-        sheet->SetActivePage(page);
-    }
-    QWidget* control = nullptr;
-    if (target.nestedSheet && target.nestedPage) {
-        target.nestedSheet->SetActivePage(target.nestedPage);
-        control = GetDlgItem(target.nestedPage, target.controlId);
-    }
-    if (!control) {
-        control = GetDlgItem(page, target.controlId);
-    }
-    if (control) {
-        control->setFocus(Qt::OtherFocusReason);
-    }
-}
-
 QString CPropPageProjectInfo::WriteXml(pugi::xml_document& doc, pugi::xml_node profile) {
     m_strComposedReference =
         kestrel::ComposeProjectReference(m_strProfessionalNo, m_strSerialNo, m_strYear);

@@ -8,6 +8,7 @@
 #include "controls/CharFilterEdit.h"
 #include "controls/ToolTipPropertyPage.h"
 #include "document/XmlRecordGroup.h"
+#include "framework/FocusTarget.h"
 #include "pages/project/ProjectChecks.h"
 
 #include <QDateTime>
@@ -48,15 +49,8 @@ public:
     static inline const QString kLocationHint =
         QStringLiteral("[Either the Mukim or Address or Site Description details are required.]");
 
-    // Where a failed check sends the user: this page in the main sheet, optionally a page of
-    // the nested sheet, and the control to focus there (looked for on the nested page first,
-    // then on this page).
-    struct FocusTarget {
-        CPropertyPage* page = nullptr;
-        CPropertySheet* nestedSheet = nullptr;
-        CPropertyPage* nestedPage = nullptr;
-        int controlId = 0;
-    };
+    // Where a failed check sends the user (see kestrel::BringForward).
+    using FocusTarget = kestrel::FocusTarget;
     struct SaveCheckFailure {
         QString message; // the string-table text + "\n"
         FocusTarget focus;
@@ -88,8 +82,6 @@ public:
     QList<SaveCheckFailure> RunSaveChecks();
     // All failures' messages, one after the other.
     static QString JoinMessages(const QList<SaveCheckFailure>& failures);
-    // Activates the target's page in its sheet, then its nested page, then focuses the control.
-    void BringForward(const FocusTarget& target);
     // Whether any of the lots, addresses and roads tables holds a row.
     bool HasLocationRecord() const;
 

@@ -1,7 +1,7 @@
 // Renders the project page and its site description tab, filled with a sample record, to PNG
 // files for the documentation: screenshots <output folder>. Offscreen is enough.
 
-#include "TestServices.h"
+#include "TestAppServices.h"
 
 #include "controls/ToolTipDialog.h"
 #include "controls/ToolTipPropertySheet.h"
@@ -42,7 +42,7 @@ const char* const kSample = R"(<profile>
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
-    TestServices services;
+    TestAppServices services;
 
     CToolTipDialog dialog(102);
     auto* layout = new QVBoxLayout(&dialog);

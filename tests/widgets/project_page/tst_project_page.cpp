@@ -1,7 +1,7 @@
 // The project information page: its fields and nested sheet, the project checks of Save & Quit
 // with where each one sends the user, and the profile element of the project file.
 
-#include "TestServices.h"
+#include "TestAppServices.h"
 
 #include "controls/DropListCombo.h"
 #include "controls/ListCtrl.h"
@@ -139,7 +139,7 @@ private slots:
 };
 
 void TestProjectPage::fieldsLabelsAndNestedSheet() {
-    TestServices services;
+    TestAppServices services;
     Harness h;
     h.showAndActivate();
 
@@ -214,7 +214,7 @@ void TestProjectPage::fieldsLabelsAndNestedSheet() {
 }
 
 void TestProjectPage::fieldsAdmitTheirCharactersOnly() {
-    TestServices services;
+    TestAppServices services;
     ScriptedAnswerer answers;
     Harness h;
     h.showAndActivate();
@@ -256,7 +256,7 @@ void TestProjectPage::fieldsAdmitTheirCharactersOnly() {
 }
 
 void TestProjectPage::mainTabIsHighlightedWhileActive() {
-    TestServices services;
+    TestAppServices services;
     Harness h;
     h.showAndActivate();
     QVERIFY(kestrel::IsSheetTabHighlighted(h.sheet, 0));
@@ -307,7 +307,7 @@ void TestProjectPage::eachSaveCheckHasItsMessageAndFocus() {
     QFETCH(QString, message);
     QFETCH(int, focusId);
 
-    TestServices services;
+    TestAppServices services;
     Harness h;
     h.showAndActivate();
     h.fillValid();
@@ -349,7 +349,7 @@ void TestProjectPage::eachSaveCheckHasItsMessageAndFocus() {
     QCOMPARE(target.nestedPage,
              onLotPage ? static_cast<CPropertyPage*>(h.page->LotPage()) : nullptr);
 
-    h.page->BringForward(target);
+    kestrel::BringForward(target);
     QCOMPARE(h.sheet->GetActivePage(), static_cast<CPropertyPage*>(h.page));
     QWidget* focused = QApplication::focusWidget();
     QVERIFY(focused);
@@ -364,7 +364,7 @@ void TestProjectPage::eachSaveCheckHasItsMessageAndFocus() {
 }
 
 void TestProjectPage::failingChecksAreCollectedInOrder() {
-    TestServices services;
+    TestAppServices services;
     Harness h;
     h.showAndActivate();
     h.edit(1002)->clear();
@@ -382,7 +382,7 @@ void TestProjectPage::failingChecksAreCollectedInOrder() {
                      "Project land ownership is mandatory\n"
                      "One of the Project MK/TS or Address or Site info is required\n"));
     QCOMPARE(failures.size(), 7);
-    h.page->BringForward(failures[0].focus);
+    kestrel::BringForward(failures[0].focus);
     QCOMPARE(kestrel::GetControlId(QApplication::focusWidget()), 1001);
 
     // With only the three lists missing the category takes the focus.
@@ -397,7 +397,7 @@ void TestProjectPage::failingChecksAreCollectedInOrder() {
 }
 
 void TestProjectPage::titleIsKeptTrimmed() {
-    TestServices services;
+    TestAppServices services;
     Harness h;
     h.showAndActivate();
     h.fillValid();
@@ -412,7 +412,7 @@ void TestProjectPage::titleIsKeptTrimmed() {
 }
 
 void TestProjectPage::oneRoadAloneSatisfiesTheLocationCheck() {
-    TestServices services;
+    TestAppServices services;
     ScriptedAnswerer answers;
     Harness h;
     h.showAndActivate();
@@ -440,7 +440,7 @@ void TestProjectPage::oneRoadAloneSatisfiesTheLocationCheck() {
 }
 
 void TestProjectPage::professionalNoTextFromTheMemberPage() {
-    TestServices services;
+    TestAppServices services;
     Harness h;
     h.showAndActivate();
     h.page->SetProfessionalNoText("PE456");
@@ -450,7 +450,7 @@ void TestProjectPage::professionalNoTextFromTheMemberPage() {
 }
 
 void TestProjectPage::readXmlSplitsTheLoadedReference() {
-    TestServices services;
+    TestAppServices services;
     Harness h;
     pugi::xml_document doc;
     QVERIFY(doc.load_string(kFullProfile));
@@ -491,7 +491,7 @@ void TestProjectPage::readXmlSplitsTheLoadedReference() {
 }
 
 void TestProjectPage::writeXmlWritesTheProfileInOrder() {
-    TestServices services;
+    TestAppServices services;
     Harness h;
     h.showAndActivate();
     h.fillValid();
@@ -530,7 +530,7 @@ void TestProjectPage::writeXmlWritesTheProfileInOrder() {
 }
 
 void TestProjectPage::locationDescriptionWithOnlyAnAddress() {
-    TestServices services;
+    TestAppServices services;
     Page page(nullptr);
     pugi::xml_document in;
     QVERIFY(in.load_string(kFullProfile));
@@ -548,7 +548,7 @@ void TestProjectPage::locationDescriptionWithOnlyAnAddress() {
 }
 
 void TestProjectPage::fileRoundTripKeepsEveryValue() {
-    TestServices services;
+    TestAppServices services;
     ScriptedAnswerer answers;
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -634,7 +634,7 @@ void TestProjectPage::fileRoundTripKeepsEveryValue() {
 }
 
 void TestProjectPage::viewOnlyRunMakesEveryFieldReadOnly() {
-    TestServices services(true);
+    TestAppServices services(true);
     Harness h;
     h.showAndActivate();
     for (int id : {1000, 1001, 1002}) {

@@ -1,7 +1,7 @@
 // The site description and roads page: adding and removing roads with their messages, the
 // page's set-up, its tab mark, and its part of the project file.
 
-#include "TestServices.h"
+#include "TestAppServices.h"
 
 #include "controls/DropListCombo.h"
 #include "controls/HoverButton.h"
@@ -112,7 +112,7 @@ private slots:
 };
 
 void TestSitePage::setUpShowsIconsListColumnAndLimits() {
-    TestServices services;
+    TestAppServices services;
     SiteHarness h;
     h.show();
 
@@ -131,7 +131,7 @@ void TestSitePage::setUpShowsIconsListColumnAndLimits() {
         QVERIFY(!button->accessibleName().isEmpty());
     }
     QCOMPARE(h.combo()->GetItemSource(), kestrel::GetRoadTable());
-    QCOMPARE(h.combo()->GetCount(), TestServices::Roads().size());
+    QCOMPARE(h.combo()->GetCount(), TestAppServices::DefaultRoads().size());
 
     auto* edit = qobject_cast<CCharFilterTextEdit*>(h.edit());
     QVERIFY(edit);
@@ -144,7 +144,7 @@ void TestSitePage::setUpShowsIconsListColumnAndLimits() {
 }
 
 void TestSitePage::tabIsHighlightedWhileActive() {
-    TestServices services;
+    TestAppServices services;
     SiteHarness h;
     h.show();
     QVERIFY(kestrel::IsSheetTabHighlighted(h.sheet, 2));
@@ -155,7 +155,7 @@ void TestSitePage::tabIsHighlightedWhileActive() {
 }
 
 void TestSitePage::addingMovesTheChosenRoadIntoTheList() {
-    TestServices services;
+    TestAppServices services;
     ScriptedAnswerer answers;
     SiteHarness h;
     h.show();
@@ -201,12 +201,12 @@ void TestSitePage::refusedRoadsListEveryReasonInOneBox() {
     QFETCH(QString, road);
     QFETCH(QString, message);
 
-    TestServices services;
+    TestAppServices services;
     ScriptedAnswerer answers;
     SiteHarness h;
     h.show();
     for (int i = 0; i < roadsFirst; ++i) {
-        h.addRoad(TestServices::Roads().at(i));
+        h.addRoad(TestAppServices::DefaultRoads().at(i));
     }
     QVERIFY(answers.messages().empty());
     const QStringList before = h.listedRoads();
@@ -222,7 +222,7 @@ void TestSitePage::refusedRoadsListEveryReasonInOneBox() {
 }
 
 void TestSitePage::duplicateComparisonIsCaseSensitive() {
-    TestServices services;
+    TestAppServices services;
     ScriptedAnswerer answers;
     SiteHarness h;
     h.show();
@@ -236,7 +236,7 @@ void TestSitePage::duplicateComparisonIsCaseSensitive() {
 }
 
 void TestSitePage::removingAsksFirst() {
-    TestServices services;
+    TestAppServices services;
     ScriptedAnswerer answers;
     SiteHarness h;
     h.show();
@@ -263,7 +263,7 @@ void TestSitePage::removingAsksFirst() {
 }
 
 void TestSitePage::siteDescriptionTakes255PrintableCharacters() {
-    TestServices services;
+    TestAppServices services;
     ScriptedAnswerer answers;
     SiteHarness h;
     h.show();
@@ -277,7 +277,7 @@ void TestSitePage::siteDescriptionTakes255PrintableCharacters() {
 }
 
 void TestSitePage::writeXmlWritesCodesAndSummary() {
-    TestServices services;
+    TestAppServices services;
     ScriptedAnswerer answers;
     SiteHarness h;
     h.show();
@@ -307,7 +307,7 @@ void TestSitePage::writeXmlWritesCodesAndSummary() {
 }
 
 void TestSitePage::writeXmlWithNothingStillWritesBothElements() {
-    TestServices services;
+    TestAppServices services;
     CPropPageProjectSiteDesc page(nullptr);
     pugi::xml_document doc;
     pugi::xml_node profile = doc.append_child("profile");
@@ -320,7 +320,7 @@ void TestSitePage::writeXmlWithNothingStillWritesBothElements() {
 }
 
 void TestSitePage::readXmlLooksUpNamesAndReplacesRoads() {
-    TestServices services;
+    TestAppServices services;
     CPropPageProjectSiteDesc page(nullptr);
     pugi::xml_document doc;
     QVERIFY(doc.load_string("<profile><site_descr>Near the park</site_descr>"
@@ -343,7 +343,7 @@ void TestSitePage::readXmlLooksUpNamesAndReplacesRoads() {
 }
 
 void TestSitePage::readXmlBeforeShowingFillsTheListWhenShown() {
-    TestServices services;
+    TestAppServices services;
     SiteHarness h;
     pugi::xml_document doc;
     QVERIFY(doc.load_string("<profile><site_descr>Line</site_descr>"
@@ -355,7 +355,7 @@ void TestSitePage::readXmlBeforeShowingFillsTheListWhenShown() {
 }
 
 void TestSitePage::fileRoundTripKeepsRoadsAndDescription() {
-    TestServices services;
+    TestAppServices services;
     ScriptedAnswerer answers;
     QTemporaryDir dir;
     QVERIFY(dir.isValid());

@@ -2,6 +2,7 @@
 // clicking rows and buttons, answering the boxes (scripted). Covers the record-list editing
 // pattern (load, store, duplicates, delete, the unsaved-edits question) and the pages' XML.
 
+#include "TestAppServices.h"
 #include "controls/DropListCombo.h"
 #include "controls/HoverButton.h"
 #include "controls/InfoWindow.h"
@@ -11,7 +12,6 @@
 #include "controls/ToolTipHost.h"
 #include "controls/ToolTipPass.h"
 #include "framework/Accessibility.h"
-#include "framework/AppServices.h"
 #include "framework/ControlId.h"
 #include "framework/DialogUnits.h"
 #include "framework/MessageBox.h"
@@ -37,23 +37,6 @@ using Addresses = CPropPageProjectAddress;
 namespace {
 
 const QColor kBlue(0, 0, 255);
-
-class Services : public kestrel::AppServices {
-public:
-    Services() : m_previous(kestrel::SetAppServices(this)) {}
-    ~Services() override { kestrel::SetAppServices(m_previous); }
-    void WriteLog(const QString&) override {}
-    bool IsViewOnly() const override { return viewOnly; }
-    CListSource* GetRoadTable() override { return &roads; }
-
-    bool viewOnly = false;
-    CStringListSource roads{
-        {QStringLiteral("ADAM ROAD"), QStringLiteral("ADAM STREET"), QStringLiteral("ALBERT WALK")},
-        true};
-
-private:
-    kestrel::AppServices* m_previous;
-};
 
 // The main dialog's part towards the pages: one tooltip for every control.
 class TipHost : public CToolTipHost {
@@ -122,7 +105,7 @@ class RecordPagesTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<Services> m_services;
+    std::unique_ptr<TestAppServices> m_services;
     std::unique_ptr<ScriptedAnswerer> m_answers;
     std::unique_ptr<Lots> m_lots;
     std::unique_ptr<Addresses> m_addresses;
@@ -218,7 +201,8 @@ private:
 
 private slots:
     void init() {
-        m_services = std::make_unique<Services>();
+        m_services = std::make_unique<TestAppServices>(
+            false, QStringList{"ADAM ROAD", "ADAM STREET", "ALBERT WALK"});
         m_answers = std::make_unique<ScriptedAnswerer>();
     }
     void cleanup() {

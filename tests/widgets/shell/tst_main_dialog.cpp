@@ -2,7 +2,7 @@
 // menu's LOG window entry, its looks, the save skeleton with the host library, and a whole run
 // of the application object.
 
-#include "ServicesStub.h"
+#include "TestAppServices.h"
 #include "app/AboutDlg.h"
 #include "app/KestrelApp.h"
 #include "app/KestrelDlg.h"
@@ -65,7 +65,7 @@ private slots:
     void init() { m_dir = std::make_unique<QTemporaryDir>(); }
 
     void looksLikeTheRegistrationDialog() {
-        ServicesStub services;
+        TestAppServices services;
         CKestrelDlg dialog;
         QVERIFY(showActive(dialog));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("KESTREL"));
@@ -113,7 +113,7 @@ private slots:
         if (target.isEmpty()) {
             QSKIP("KESTREL_SCREENSHOT not set");
         }
-        ServicesStub services;
+        TestAppServices services;
         CKestrelDlg dialog;
         QVERIFY(showActive(dialog));
         QTest::qWait(300);
@@ -121,7 +121,7 @@ private slots:
     }
 
     void aboutBoxShowsNameAndVersion() {
-        ServicesStub services;
+        TestAppServices services;
         CKestrelDlg dialog;
         QVERIFY(showActive(dialog));
         QString caption;
@@ -142,7 +142,7 @@ private slots:
     }
 
     void escapeAndCloseAskBeforeQuitting() {
-        ServicesStub services;
+        TestAppServices services;
         ScriptedAnswerer answers;
         CKestrelDlg dialog;
         dialog.SetEditingType(QStringLiteral("NEW_PROJ"));
@@ -162,20 +162,20 @@ private slots:
         QCOMPARE(answers.messages().size(), size_t(2));
         QVERIFY(dialog.isVisible());
         QVERIFY(dialog.Document().HasDocument());
-        QVERIFY(!services.lines.contains(QStringLiteral("COMMAND: Cancel")));
+        QVERIFY(!services.log.contains(QStringLiteral("COMMAND: Cancel")));
 
         answers.queueAnswer(IDYES);
         QVERIFY(dialog.close());
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(IDCANCEL));
         QVERIFY(!dialog.Document().HasDocument());
-        QCOMPARE(services.lines, (QStringList{QStringLiteral("Editing type: NEW_PROJ"),
-                                              QStringLiteral("COMMAND: Cancel")}));
+        QCOMPARE(services.log, (QStringList{QStringLiteral("Editing type: NEW_PROJ"),
+                                            QStringLiteral("COMMAND: Cancel")}));
         QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("new.xml"))));
     }
 
     void enterNeverEndsTheDialog() {
-        ServicesStub services;
+        TestAppServices services;
         ScriptedAnswerer answers;
         CKestrelDlg dialog;
         QVERIFY(showActive(dialog));
@@ -188,7 +188,7 @@ private slots:
     }
 
     void quitInAViewOnlyRunDoesNotAsk() {
-        ServicesStub services(true);
+        TestAppServices services(true);
         ScriptedAnswerer answers;
         CKestrelDlg dialog;
         dialog.SetEditingType(QStringLiteral("view_proj"));
@@ -200,7 +200,7 @@ private slots:
         QVERIFY(answers.messages().empty());
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(IDCANCEL));
-        QCOMPARE(services.lines.last(), QStringLiteral("COMMAND: Cancel"));
+        QCOMPARE(services.log.last(), QStringLiteral("COMMAND: Cancel"));
     }
 
     void logWindowEntryTogglesTheWindowAndItsMark() {
@@ -236,7 +236,7 @@ private slots:
     }
 
     void saveWritesTheFileForALocalProject() {
-        ServicesStub services;
+        TestAppServices services;
         ScriptedAnswerer answers;
         const QString reference;
         int checks = 0;
@@ -263,14 +263,14 @@ private slots:
         QCOMPARE(dialog.result(), int(IDOK));
         QVERIFY(answers.messages().empty());
         QVERIFY(answers.saveRequests().empty());
-        QCOMPARE(services.lines.mid(1),
+        QCOMPARE(services.log.mid(1),
                  (QStringList{
                      QStringLiteral("Saving file to: ") + path,
                      QStringLiteral("Skiping TernSdkDef call due to editing type: LOCAL_PROJ")}));
     }
 
     void withoutAPathTheSaveDialogChoosesOne() {
-        ServicesStub services;
+        TestAppServices services;
         ScriptedAnswerer answers;
         CKestrelDlg dialog;
         dialog.SetEditingType(QString());
@@ -288,7 +288,7 @@ private slots:
         dialog.OnSaveAndQuit();
         QVERIFY(QFile::exists(m_dir->filePath(QStringLiteral("chosen.xml"))));
         QCOMPARE(dialog.result(), int(IDOK));
-        QCOMPARE(services.lines.last(),
+        QCOMPARE(services.log.last(),
                  QStringLiteral("Skiping TernSdkDef call due to editing type: "));
     }
 
@@ -297,14 +297,14 @@ private slots:
         const QString reference = uniqueReference();
         const QString path = m_dir->filePath(QStringLiteral("new.xml"));
         {
-            ServicesStub services;
+            TestAppServices services;
             ScriptedAnswerer answers;
             CKestrelDlg dialog(pagesComposing(&reference));
             dialog.LoadDocument(path);
             dialog.SetEditingType(QStringLiteral("NEW_PROJ"));
             QVERIFY(showActive(dialog));
             dialog.OnSaveAndQuit();
-            QCOMPARE(services.lines.mid(1),
+            QCOMPARE(services.log.mid(1),
                      (QStringList{QStringLiteral("Saving file to: ") + path,
                                   QStringLiteral("TernSdkDef::CreateProject call: ") + reference,
                                   QStringLiteral("TernSdkDef::CreateProject ret: 0")}));
@@ -314,14 +314,14 @@ private slots:
         }
         // The same reference again, for a file elsewhere: refused, the file written is removed.
         const QString second = m_dir->filePath(QStringLiteral("second.xml"));
-        ServicesStub services;
+        TestAppServices services;
         ScriptedAnswerer answers;
         CKestrelDlg dialog(pagesComposing(&reference));
         dialog.LoadDocument(second);
         dialog.SetEditingType(QStringLiteral("new_proj_ref"));
         QVERIFY(showActive(dialog));
         dialog.OnSaveAndQuit();
-        QCOMPARE(services.lines.last(), QStringLiteral("TernSdkDef::CreateProject ret: -1"));
+        QCOMPARE(services.log.last(), QStringLiteral("TernSdkDef::CreateProject ret: -1"));
         QCOMPARE(answers.messages().size(), size_t(1));
         QCOMPARE(answers.lastText(), GetRCString(ids::IDS_DUPLICATE_REFERENCE));
         QCOMPARE(answers.messages().front().caption, QStringLiteral("Kestrel"));
@@ -334,7 +334,7 @@ private slots:
         const QString reference = uniqueReference();
         const QString path = m_dir->filePath(QStringLiteral("kept.xml"));
         {
-            ServicesStub services;
+            TestAppServices services;
             ScriptedAnswerer answers;
             CKestrelDlg dialog(pagesComposing(&reference));
             dialog.LoadDocument(path);
@@ -348,7 +348,7 @@ private slots:
         const QByteArray before = written.readAll();
         written.close();
 
-        ServicesStub services;
+        TestAppServices services;
         ScriptedAnswerer answers;
         CKestrelDlg dialog(pagesComposing(&reference));
         dialog.LoadDocument(path);
@@ -364,7 +364,7 @@ private slots:
         const QString oldReference = uniqueReference();
         const QString path = m_dir->filePath(QStringLiteral("edit.xml"));
         {
-            ServicesStub services;
+            TestAppServices services;
             CKestrelDlg dialog(pagesComposing(&oldReference));
             dialog.LoadDocument(path);
             dialog.SetEditingType(QStringLiteral("LOCAL_PROJ"));
@@ -373,23 +373,23 @@ private slots:
         }
         // Unchanged: only written.
         {
-            ServicesStub services;
+            TestAppServices services;
             CKestrelDlg dialog(pagesComposing(&oldReference));
             dialog.LoadDocument(path);
             QCOMPARE(dialog.LoadedReference(), oldReference);
             dialog.SetEditingType(QStringLiteral("EDIT_PROJ"));
             dialog.OnSaveAndQuit();
-            QCOMPARE(services.lines.last(),
+            QCOMPARE(services.log.last(),
                      QStringLiteral("Skiping TernSdkDef call due to editing type: EDIT_PROJ"));
         }
         // Changed: renamed, then written.
         const QString newReference = uniqueReference();
-        ServicesStub services;
+        TestAppServices services;
         CKestrelDlg dialog(pagesComposing(&newReference));
         dialog.LoadDocument(path);
         dialog.SetEditingType(QStringLiteral("Edit_Proj"));
         dialog.OnSaveAndQuit();
-        QCOMPARE(services.lines.mid(1),
+        QCOMPARE(services.log.mid(1),
                  (QStringList{QStringLiteral("TernSdkDef::RenameProject call: ") + newReference +
                                   QStringLiteral(" -> ") + oldReference,
                               QStringLiteral("TernSdkDef::RenameProject ret: 0"),
@@ -402,7 +402,7 @@ private slots:
         const QString path = m_dir->filePath(QStringLiteral("nolib.xml"));
         void* const handle = XKR_GetAppDB()->m_hSdkDef;
         XKR_GetAppDB()->m_hSdkDef = nullptr;
-        ServicesStub services;
+        TestAppServices services;
         ScriptedAnswerer answers;
         CKestrelDlg dialog(pagesComposing(&reference));
         dialog.LoadDocument(path);
@@ -410,14 +410,14 @@ private slots:
         QVERIFY(showActive(dialog));
         dialog.OnSaveAndQuit();
         XKR_GetAppDB()->m_hSdkDef = handle;
-        QCOMPARE(services.lines.last(), QStringLiteral("TernSdkDef LoadLibary fail: "));
+        QCOMPARE(services.log.last(), QStringLiteral("TernSdkDef LoadLibary fail: "));
         QVERIFY(answers.messages().empty());
         QVERIFY(QFile::exists(path)); // written, and left in place
         QVERIFY(dialog.isVisible());
     }
 
     void droppedXmlFileOpensInANewDialog() {
-        ServicesStub services;
+        TestAppServices services;
         ScriptedAnswerer answers;
         CKestrelDlg dialog;
         dialog.SetEditingType(QStringLiteral("EDIT_PROJ"));
@@ -455,12 +455,12 @@ private slots:
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), ids::IDC_SAVE_AND_QUIT);
         QVERIFY(!dialog.Document().HasDocument());
-        QVERIFY(services.lines.contains(QStringLiteral("Editing type: LOCAL_PROJ")));
+        QVERIFY(services.log.contains(QStringLiteral("Editing type: LOCAL_PROJ")));
         QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("first.xml"))));
     }
 
     void droppedFileInAViewOnlyRunIsOpenedWithoutAsking() {
-        ServicesStub services(true);
+        TestAppServices services(true);
         ScriptedAnswerer answers;
         CKestrelDlg dialog;
         dialog.SetEditingType(QStringLiteral("VIEW_PROJ"));
@@ -484,12 +484,12 @@ private slots:
     }
 
     void focusTargetIsBroughtForward() {
-        ServicesStub services;
+        TestAppServices services;
         CKestrelDlg dialog;
         QVERIFY(showActive(dialog));
-        dialog.BringForward({dialog.MemberPage(), nullptr, nullptr, 0});
+        kestrel::BringForward({dialog.MemberPage(), nullptr, nullptr, 0});
         QCOMPARE(dialog.Sheet()->GetActivePage(), dialog.MemberPage());
-        dialog.BringForward({dialog.ProjectPage(), nullptr, nullptr, 0});
+        kestrel::BringForward({dialog.ProjectPage(), nullptr, nullptr, 0});
         QCOMPARE(dialog.Sheet()->GetActivePage(), dialog.ProjectPage());
     }
 

@@ -1,7 +1,7 @@
 // The tooltip bases: every control's tip from the string table, accessible texts, the view-only
 // pass, the relay set with its application-wide hook, and the page/sheet set-up order.
 
-#include "ServicesStub.h"
+#include "TestAppServices.h"
 #include "controls/ToolTipDialog.h"
 #include "controls/ToolTipPropertyPage.h"
 #include "controls/ToolTipPropertySheet.h"
@@ -151,7 +151,7 @@ class TestToolTipBases : public QObject {
     Q_OBJECT
 private slots:
     void tipsComeFromTheStringTableWithAccessibleTexts() {
-        ServicesStub services(false);
+        TestAppServices services(false);
         FormDialog dialog;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -176,14 +176,14 @@ private slots:
         dialog.sheet->SetActivePage(1);
         QCOMPARE(dialog.hiddenEdit->toolTip(), GetRCString(1014));
         // Nothing was logged and nothing changed state outside a view-only run.
-        QVERIFY(services.lines.isEmpty());
+        QVERIFY(services.log.isEmpty());
         QVERIFY(!dialog.title->isReadOnly());
         QVERIFY(dialog.save->isEnabled());
         QVERIFY(dialog.roads->isEnabled());
     }
 
     void viewOnlyPassLogsClassesAndLocksTheForm() {
-        ServicesStub services(true);
+        TestAppServices services(true);
         FormDialog dialog;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -199,9 +199,9 @@ private slots:
             QStringLiteral("CComboDropList"), QStringLiteral("Button"),
             QStringLiteral("Edit"),
         };
-        QCOMPARE(services.lines.mid(0, dialogClasses.size()), dialogClasses);
+        QCOMPARE(services.log.mid(0, dialogClasses.size()), dialogClasses);
         // Then the visible page's one edit; the hidden page has not been visited yet.
-        QCOMPARE(services.lines.mid(dialogClasses.size()), QStringList{QStringLiteral("Edit")});
+        QCOMPARE(services.log.mid(dialogClasses.size()), QStringList{QStringLiteral("Edit")});
 
         // Edits: read-only but enabled, so their text can still be selected.
         QVERIFY(dialog.title->isReadOnly() && dialog.title->isEnabled());
@@ -227,9 +227,9 @@ private slots:
         QTest::mouseClick(dialog.formatted, Qt::LeftButton, {}, QPoint(10, 5));
         QVERIFY(dialog.formatted->isChecked());
 
-        services.lines.clear();
+        services.log.clear();
         dialog.sheet->SetActivePage(1);
-        QCOMPARE(services.lines, QStringList{QStringLiteral("Edit")});
+        QCOMPARE(services.log, QStringList{QStringLiteral("Edit")});
         QVERIFY(dialog.hiddenEdit->isReadOnly());
     }
 
@@ -274,7 +274,7 @@ private slots:
     }
 
     void dialogRelaysMouseOverNestedControlsWhileSetUp() {
-        ServicesStub services(false);
+        TestAppServices services(false);
         {
             FormDialog dialog;
             QCOMPARE(RegisteredToolTipRelayCount(), 0);
@@ -293,7 +293,7 @@ private slots:
     }
 
     void modalRunEndsTheRelay() {
-        ServicesStub services(false);
+        TestAppServices services(false);
         FormDialog dialog;
         QTimer::singleShot(0, &dialog, [&dialog] {
             QCOMPARE(RegisteredToolTipRelayCount(), 1);
@@ -306,7 +306,7 @@ private slots:
     }
 
     void pagesExchangeTheirDataWhenLeftAndEntered() {
-        ServicesStub services(false);
+        TestAppServices services(false);
         kestrel::ScriptedAnswerer answers;
         FormDialog dialog;
         auto* data = new DataPage(&dialog);
@@ -332,7 +332,7 @@ private slots:
     }
 
     void pagesAreSetUpOnceOnFirstShowAndMayRefuseToBeLeft() {
-        ServicesStub services(false);
+        TestAppServices services(false);
         FormDialog dialog;
         QCOMPARE(dialog.firstPage->inits, 0);
         dialog.show();
