@@ -36,7 +36,7 @@ struct CKestrelPages {
     ProjectParts documentParts;
     // Save & Quit, after the pages' data were updated from their controls: the questions about
     // forms holding unsaved edits and the field checks across the pages. It shows its own
-    // message (bringing the focus target forward with CKestrelDlg::BringForward) and answers
+    // message (bringing the focus target forward with kestrel::BringForward) and answers
     // false to stop the save. Empty: nothing to check.
     std::function<bool(CKestrelDlg& dialog)> checkBeforeSave;
 };
@@ -45,3 +45,6 @@ using KestrelPageFactory = std::function<CKestrelPages(CToolTipHost* host)>;
 
 // Two empty pages, "Project Information *" and "Member Information *".
 CKestrelPages MakePlaceholderPages(CToolTipHost* host);
+// The registration pages: the project page with its nested pages, and the member page (for now
+// the stand-in that keeps a file's members as they are), with the Save & Quit checks across them.
+CKestrelPages MakeRegistrationPages(CToolTipHost* host);

@@ -3,6 +3,8 @@
 
 #include "app/CommandLineTokens.h"
 #include "app/KestrelApp.h"
+#include "app/KestrelDlg.h"
+#include "app/KestrelPages.h"
 
 #include <QApplication>
 
@@ -19,6 +21,7 @@ int main(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i) {
         arguments.append(QByteArray(argv[i]));
     }
+    CKestrelDlg::SetPageFactory(MakeRegistrationPages);
     CKestrelApp app;
     app.InitInstance(CCommandLineTokens::JoinArguments(arguments));
     return app.ExitInstance();

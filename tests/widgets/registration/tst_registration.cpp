@@ -1,0 +1,227 @@
+// The main dialog with the registration pages: the checks Save & Quit runs across the pages, and
+// a whole save of a loaded record that keeps every value, its members included.
+
+#include "TestAppServices.h"
+#include "app/KestrelDlg.h"
+#include "app/KestrelPages.h"
+#include "app/ResourceIds.h"
+#include "controls/ToolTipPropertySheet.h"
+#include "framework/ControlId.h"
+#include "framework/MessageBox.h"
+#include "pages/member/PropPageMemberKeeper.h"
+#include "pages/project/PropPageProjectInfo.h"
+#include "pages/project/PropPageProjectMukimTS.h"
+#include "pages/project/PropPageProjectSiteDesc.h"
+#include "sdk/StringTable.h"
+#include "sdk/XmlHelpers.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sstream>
+
+using namespace kestrel;
+
+namespace {
+
+QString sampleProject() {
+    return QStringLiteral(KESTREL_TEST_DATA_DIR "/../../resources/samples/sample-project.xml");
+}
+
+QString serialized(pugi::xml_node node) {
+    std::ostringstream out;
+    node.print(out, "", pugi::format_raw);
+    return QString::fromStdString(out.str());
+}
+
+QString elementText(const QString& path, const char* xpath) {
+    XmlDocPtr doc = LoadXMLDoc(path);
+    return doc ? GetNodeTextXPath(*doc, *doc, QString::fromLatin1(xpath), QString()) : QString();
+}
+
+QString line(int stringId) {
+    return GetRCString(stringId) + QLatin1Char('\n');
+}
+
+// A copy of the sample project, optionally edited, in the test's folder.
+QString copyOfSample(const QTemporaryDir& dir, const std::function<void(QByteArray&)>& edit = {}) {
+    QFile sample(sampleProject());
+    if (!sample.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    QByteArray content = sample.readAll();
+    if (edit) {
+        edit(content);
+    }
+    const QString path = dir.filePath(QStringLiteral("project.xml"));
+    QFile copy(path);
+    if (!copy.open(QIODevice::WriteOnly) || copy.write(content) != content.size()) {
+        return {};
+    }
+    return path;
+}
+
+class Harness {
+public:
+    explicit Harness(const QString& path, const QString& editingType = "LOCAL_PROJ")
+        : dialog(MakeRegistrationPages) {
+        dialog.SetEditingType(editingType);
+        dialog.LoadDocument(path);
+        dialog.show();
+        dialog.activateWindow();
+    }
+    bool active() { return QTest::qWaitForWindowActive(&dialog); }
+    CPropPageProjectInfo* project() {
+        return static_cast<CPropPageProjectInfo*>(dialog.ProjectPage());
+    }
+    void saveAndQuit() {
+        QTest::mouseClick(qobject_cast<QPushButton*>(GetDlgItem(&dialog, ids::IDC_SAVE_AND_QUIT)),
+                          Qt::LeftButton);
+    }
+
+    TestAppServices services;
+    ScriptedAnswerer answers;
+    CKestrelDlg dialog;
+};
+
+} // namespace
+
+class TestRegistration : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+
+    void savingALoadedRecordKeepsEveryValueAndItsMembers() {
+        const QString path = copyOfSample(*m_dir);
+        QVERIFY(!path.isEmpty());
+        XmlDocPtr before = LoadXMLDoc(path);
+        QVERIFY(before);
+        Harness h(path);
+        QVERIFY(h.active());
+
+        h.saveAndQuit();
+        QVERIFY2(h.answers.messages().empty(), qPrintable(h.answers.lastText()));
+        QCOMPARE(h.dialog.result(), int(IDOK));
+
+        XmlDocPtr after = LoadXMLDoc(path);
+        QVERIFY(after);
+        const pugi::xml_node oldProject = before->child("krroot").child("project");
+        const pugi::xml_node newProject = after->child("krroot").child("project");
+        // The members went through untouched; the profile was rebuilt from the pages with the
+        // same values.
+        QCOMPARE(serialized(newProject.child("member_group")),
+                 serialized(oldProject.child("member_group")));
+        QCOMPARE(serialized(newProject.child("profile")), serialized(oldProject.child("profile")));
+        QCOMPARE(GetNodeText(newProject.child("reference_no")),
+                 GetNodeText(oldProject.child("reference_no")));
+        QCOMPARE(GetNodeText(newProject.child("project_type_code")), QStringLiteral("0"));
+    }
+
+    void everyFailedCheckIsListedInOneBoxAndTheFirstTakesTheFocus() {
+        Harness h(m_dir->filePath(QStringLiteral("new.xml")), QStringLiteral("NEW_PROJ"));
+        QVERIFY(h.active());
+
+        h.saveAndQuit();
+        QCOMPARE(h.answers.messages().size(), size_t(1));
+        const ScriptedAnswerer::Message& box = h.answers.messages().front();
+        QCOMPARE(box.caption, GetRCString(ids::IDS_INPUT_ERROR));
+        QCOMPARE(box.icon, unsigned(MB_ICONERROR));
+        QCOMPARE(box.text, line(114) + line(115) + line(117) + line(118) + line(119) + line(120) +
+                               line(121) + line(143) + line(143));
+        QVERIFY(box.focusWhenShown);
+        QCOMPARE(GetControlId(box.focusWhenShown), 1001);
+        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("new.xml"))));
+        QVERIFY(h.dialog.isVisible());
+    }
+
+    void withOnlyTheClassificationMissingItsListTakesTheFocus() {
+        const QString path = copyOfSample(*m_dir);
+        Harness h(path);
+        QVERIFY(h.active());
+        auto* classification = qobject_cast<QComboBox*>(GetDlgItem(h.project(), 1007));
+        QVERIFY(classification);
+        classification->setCurrentIndex(-1);
+
+        h.saveAndQuit();
+        QCOMPARE(h.answers.messages().size(), size_t(1));
+        QCOMPARE(h.answers.messages().front().text, line(118));
+        QCOMPARE(GetControlId(h.answers.messages().front().focusWhenShown), 1007);
+    }
+
+    void aRecordWithoutCoordinatorCannotBeSaved() {
+        const QString path = copyOfSample(*m_dir, [](QByteArray& xml) {
+            xml.replace("<project_coordinator_flag>Y<", "<project_coordinator_flag>N<");
+        });
+        Harness h(path);
+        QVERIFY(h.active());
+        auto* members = static_cast<CPropPageMemberKeeper*>(h.dialog.MemberPage());
+        QCOMPARE(members->GetMemberCount(), 2);
+        QVERIFY(members->CoordinatorName().isEmpty());
+
+        h.saveAndQuit();
+        QCOMPARE(h.answers.messages().size(), size_t(1));
+        QCOMPARE(h.answers.messages().front().text, line(143) + line(143));
+        QCOMPARE(h.dialog.Sheet()->currentWidget(), h.dialog.MemberPage());
+    }
+
+    void anUnsavedLotFormIsAskedAboutBeforeTheChecks() {
+        const QString path = copyOfSample(*m_dir);
+        const QString titleBefore = elementText(path, "/krroot/project/profile/title");
+        Harness h(path);
+        QVERIFY(h.active());
+        CPropPageProjectMukimTS* lots = h.project()->LotPage();
+        h.project()->NestedSheet()->SetActivePage(lots);
+        auto* lot = qobject_cast<QLineEdit*>(GetDlgItem(lots, 1015));
+        QVERIFY(lot);
+        QTest::keyClicks(lot, "QQ88");
+        h.project()->NestedSheet()->SetActivePage(h.project()->SitePage());
+        h.dialog.Sheet()->SetActivePage(h.dialog.MemberPage());
+
+        // No: nothing is written and the lot page shows its form.
+        h.answers.queueAnswer(IDNO);
+        h.saveAndQuit();
+        QCOMPARE(h.answers.messages().size(), size_t(1));
+        const ScriptedAnswerer::Message& question = h.answers.messages().front();
+        QCOMPARE(question.text, line(145) + line(148));
+        QCOMPARE(question.caption, GetRCString(ids::IDS_ALERT));
+        QCOMPARE(question.buttons, unsigned(MB_YESNO));
+        // The lot page is brought forward (its Update button stays disabled for a new record).
+        QCOMPARE(h.project()->NestedSheet()->currentWidget(), lots);
+        QCOMPARE(h.dialog.Sheet()->currentWidget(), h.dialog.ProjectPage());
+        QVERIFY(h.dialog.isVisible());
+
+        // Yes: the record is saved without the lot being typed.
+        h.answers.queueAnswer(IDYES);
+        h.saveAndQuit();
+        QCOMPARE(h.answers.messages().size(), size_t(2));
+        QCOMPARE(h.dialog.result(), int(IDOK));
+        QCOMPARE(elementText(path, "/krroot/project/profile/title"), titleBefore);
+        QVERIFY(!elementText(path, "/krroot/project/profile/location_descr").contains("QQ88"));
+    }
+
+    void theMemberPageListsTheKeptMembers() {
+        Harness h(copyOfSample(*m_dir));
+        QVERIFY(h.active());
+        h.dialog.Sheet()->SetActivePage(h.dialog.MemberPage());
+        auto* members = static_cast<CPropPageMemberKeeper*>(h.dialog.MemberPage());
+        QCOMPARE(members->MemberNames(),
+                 (QStringList{"* LIM WEI MING", "NUR AISYAH BINTE RAHMAN"}));
+        if (const QString shot = qEnvironmentVariable("KESTREL_SCREENSHOT_DIR"); !shot.isEmpty()) {
+            QTest::qWait(200);
+            h.dialog.grab().save(shot + "/member-page.png");
+            h.dialog.Sheet()->SetActivePage(h.dialog.ProjectPage());
+            QTest::qWait(200);
+            h.dialog.grab().save(shot + "/main-dialog.png");
+        }
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+QTEST_MAIN(TestRegistration)
+#include "tst_registration.moc"
