@@ -2,6 +2,8 @@
 
 #include "sdk/RunTimeLibrary.h"
 
+#include "ScopedEnv.h"
+
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
@@ -10,29 +12,8 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 namespace {
-
-// Sets an environment variable for one scope and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value) : m_name(name) {
-        if (qEnvironmentVariableIsSet(name))
-            m_old = qgetenv(name);
-        qputenv(name, value);
-    }
-    ~ScopedEnv() {
-        if (m_old)
-            qputenv(m_name, *m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    std::optional<QByteArray> m_old;
-};
 
 struct FakeCombo {
     QStringList items;

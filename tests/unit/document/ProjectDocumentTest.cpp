@@ -1,5 +1,8 @@
 #include "document/ProjectDocument.h"
 
+#include "FileSizeCap.h"
+#include "TestFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -7,40 +10,11 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <vector>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-// Caps the size of any file this process writes, the way a full disk would stop a write.
-class FileSizeCap {
-public:
-    explicit FileSizeCap(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit capped = m_old;
-        capped.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &capped);
-    }
-    ~FileSizeCap() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
 
 // Stands in for a page: notes every call and what it was given, writes one marker element.
 class FakeGroup : public CXmlRecordGroup {
@@ -147,7 +121,7 @@ TEST_F(ProjectDocumentTest, NewDocumentIsWrittenWithItsInstructionsAndSkeletonIn
     ASSERT_EQ(h.document.SaveToFile(0), 0);
     EXPECT_TRUE(h.document.HasDocument());
 
-    EXPECT_EQ(readAll(path),
+    EXPECT_EQ(readFile(path),
               QByteArray("<?xml version=\"1.0\"?>\n"
                          "<?xml-stylesheet type=\"text/xsl\" href=\"KR_Project.xsl\"?>\n"
                          "<?filetype type=\"MasterProfile\"?>\n"
@@ -183,7 +157,7 @@ TEST_F(ProjectDocumentTest, LoadedFileKeepsItsPreambleAndOtherRootChildrenButNot
     ASSERT_EQ(h.document.SaveToFile(1), 0);
     EXPECT_FALSE(h.document.HasDocument());
 
-    const QByteArray text = readAll(path);
+    const QByteArray text = readFile(path);
     EXPECT_TRUE(text.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                 "<!-- exported by the office's own tool -->\n"
                                 "<?xml-stylesheet type=\"text/xsl\" href=\"Office_Project.xsl\"?>\n"
@@ -217,7 +191,7 @@ TEST_F(ProjectDocumentTest, MissingHeaderAndChildrenAreMadeOnOpening) {
 
     ASSERT_TRUE(h.document.RebuildProjectNode());
     ASSERT_EQ(h.document.SaveToFile(1), 0);
-    const QByteArray text = readAll(path);
+    const QByteArray text = readFile(path);
     EXPECT_TRUE(text.contains("<authority>\n    <id>ZQAV</id>\n  </authority>"));
     EXPECT_EQ(countOf(text, "<?xml "), 1);
     EXPECT_FALSE(text.contains("xml-stylesheet")); // a loaded file keeps its own instructions
@@ -243,7 +217,7 @@ TEST_F(ProjectDocumentTest, EverySaveLeavesExactlyOneProject) {
     ASSERT_TRUE(h.document.RebuildProjectNode());
     ASSERT_EQ(h.document.SaveToFile(1), 0);
 
-    const QByteArray text = readAll(path);
+    const QByteArray text = readFile(path);
     EXPECT_EQ(countOf(text, "<project>"), 1);
     EXPECT_EQ(countOf(text, "<profile>"), 1);
     EXPECT_EQ(countOf(text, "<reference_no>"), 1);
@@ -255,20 +229,20 @@ TEST_F(ProjectDocumentTest, EverySaveLeavesExactlyOneProject) {
 TEST_F(ProjectDocumentTest, FailedSaveLeavesThePreviousFileByteIdenticalAndTheDocumentUsable) {
     Harness h;
     const QString path = copyOfSample(QStringLiteral("legacy-project.xml"));
-    const QByteArray before = readAll(path);
+    const QByteArray before = readFile(path);
     h.document.LoadDocument(path);
     ASSERT_TRUE(h.document.RebuildProjectNode());
     {
         FileSizeCap cap(64);
         EXPECT_NE(h.document.SaveToFile(1), 0);
     }
-    EXPECT_EQ(readAll(path), before);
+    EXPECT_EQ(readFile(path), before);
     EXPECT_EQ(folderEntries(), QStringList{QStringLiteral("legacy-project.xml")});
     ASSERT_TRUE(h.document.HasDocument());
 
     ASSERT_TRUE(h.document.RebuildProjectNode());
     EXPECT_EQ(h.document.SaveToFile(1), 0);
-    EXPECT_NE(readAll(path), before);
+    EXPECT_NE(readFile(path), before);
 }
 
 TEST_F(ProjectDocumentTest, UnusableFileIsCopiedAsideAndItsPathKept) {
@@ -280,13 +254,13 @@ TEST_F(ProjectDocumentTest, UnusableFileIsCopiedAsideAndItsPathKept) {
                           Case{"foreign-root.xml", CProjectDocument::Origin::ReplacedForeign}}) {
         Harness h;
         const QString path = copyOfSample(QString::fromLatin1(c.sample));
-        const QByteArray original = readAll(path);
+        const QByteArray original = readFile(path);
 
         h.document.LoadDocument(path);
         EXPECT_EQ(h.document.DocumentOrigin(), c.origin) << c.sample;
         EXPECT_EQ(h.document.FilePath(), path);
         EXPECT_EQ(h.document.BackupPath(), path + QStringLiteral(".bak"));
-        EXPECT_EQ(readAll(path + QStringLiteral(".bak")), original);
+        EXPECT_EQ(readFile(path + QStringLiteral(".bak")), original);
         EXPECT_EQ(h.loadedReference, QString());
 
         // Opened again (the first copy exists): a second copy, numbered.
@@ -296,11 +270,11 @@ TEST_F(ProjectDocumentTest, UnusableFileIsCopiedAsideAndItsPathKept) {
         // The next save writes a new record to the same path; the copies stay.
         ASSERT_TRUE(h.document.RebuildProjectNode());
         ASSERT_EQ(h.document.SaveToFile(1), 0);
-        const QByteArray text = readAll(path);
+        const QByteArray text = readFile(path);
         EXPECT_TRUE(text.startsWith("<?xml version=\"1.0\"?>\n<?xml-stylesheet"));
         EXPECT_TRUE(text.contains("<id>ZQAV</id>"));
-        EXPECT_EQ(readAll(path + QStringLiteral(".bak")), original);
-        EXPECT_EQ(readAll(path + QStringLiteral(".bak.1")), original);
+        EXPECT_EQ(readFile(path + QStringLiteral(".bak")), original);
+        EXPECT_EQ(readFile(path + QStringLiteral(".bak.1")), original);
     }
 }
 
@@ -312,12 +286,12 @@ TEST_F(ProjectDocumentTest, HostileFilesNeitherExpandNorCrash) {
     EXPECT_EQ(h.loadedReference, QStringLiteral("&e;&secret;"));
     ASSERT_TRUE(h.document.RebuildProjectNode());
     ASSERT_EQ(h.document.SaveToFile(1), 0);
-    EXPECT_LT(readAll(bomb).size(), 4096);
-    EXPECT_FALSE(readAll(bomb).contains("root:"));
+    EXPECT_LT(readFile(bomb).size(), 4096);
+    EXPECT_FALSE(readFile(bomb).contains("root:"));
 
     const QString deep = pathIn(QStringLiteral("deep.xml"));
-    writeAll(deep, "<krroot>" + QByteArray("<project>").repeated(100000) +
-                       QByteArray("</project>").repeated(100000) + "</krroot>");
+    ASSERT_TRUE(writeFile(deep, "<krroot>" + QByteArray("<project>").repeated(100000) +
+                                    QByteArray("</project>").repeated(100000) + "</krroot>"));
     h.document.LoadDocument(deep);
     EXPECT_EQ(h.document.DocumentOrigin(), CProjectDocument::Origin::ReplacedUnparsable);
     EXPECT_EQ(h.document.BackupPath(), deep + QStringLiteral(".bak"));
@@ -372,7 +346,7 @@ TEST(ProjectDocumentParts, WorksWithoutAnyPagesPlugged) {
     document.LoadDocument(path);
     ASSERT_TRUE(document.RebuildProjectNode());
     ASSERT_EQ(document.SaveToFile(1), 0);
-    const QByteArray text = readAll(path);
+    const QByteArray text = readFile(path);
     EXPECT_TRUE(text.contains("<profile />"));
     EXPECT_TRUE(text.contains("<reference_no />"));
     EXPECT_TRUE(text.contains("<project_type_code>0</project_type_code>"));

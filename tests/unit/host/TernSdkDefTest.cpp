@@ -2,6 +2,8 @@
 
 #include "sdk/RunTimeLibrary.h"
 
+#include "ScopedEnv.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,28 +16,6 @@
 #include <vector>
 
 namespace {
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::optional<QByteArray>& value) : m_name(name) {
-        if (qEnvironmentVariableIsSet(name))
-            m_old = qgetenv(name);
-        if (value)
-            qputenv(name, *value);
-        else
-            qunsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (m_old)
-            qputenv(m_name, *m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    std::optional<QByteArray> m_old;
-};
 
 // Every case gets a store of its own.
 class ProjectStore : public ::testing::Test {

@@ -1,5 +1,8 @@
 #include "sdk/LogFile.h"
 
+#include "ScopedEnv.h"
+#include "TestFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,40 +14,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-// Sets or clears an environment variable for the life of the object, then puts it back.
-class EnvOverride {
-public:
-    EnvOverride(const char* name, const QByteArray* value)
-        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {
-        if (value)
-            qputenv(name, *value);
-        else
-            qunsetenv(name);
-    }
-    ~EnvOverride() {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_old;
-};
 
 // Numbered log lines as the application writes them: " <time>: message\r\n".
 QByteArray numberedLines(int first, int count) {
@@ -63,23 +32,23 @@ TEST(LogFile, ModuleLogNameFollowsTheEnvironmentAndMakesTheFolder) {
 
     const QByteArray explicitPath = (box.path() + QStringLiteral("/a/b/run.log")).toUtf8();
     {
-        EnvOverride log("KESTREL_LOG_FILE", &explicitPath);
+        ScopedEnv log("KESTREL_LOG_FILE", explicitPath);
         EXPECT_EQ(GET_MODULE_LOG_NAME(), QString::fromUtf8(explicitPath));
         EXPECT_TRUE(QFileInfo(box.path() + QStringLiteral("/a/b")).isDir());
     }
     const QByteArray state = (box.path() + QStringLiteral("/state")).toUtf8();
     {
-        EnvOverride log("KESTREL_LOG_FILE", nullptr);
-        EnvOverride xdg("XDG_STATE_HOME", &state);
+        ScopedEnv log("KESTREL_LOG_FILE", std::nullopt);
+        ScopedEnv xdg("XDG_STATE_HOME", state);
         EXPECT_EQ(GET_MODULE_LOG_NAME(), box.path() + QStringLiteral("/state/kestrel/kestrel.log"));
         EXPECT_TRUE(QFileInfo(box.path() + QStringLiteral("/state/kestrel")).isDir());
     }
     const QByteArray empty;
     const QByteArray home = (box.path() + QStringLiteral("/home")).toUtf8();
     {
-        EnvOverride log("KESTREL_LOG_FILE", &empty);
-        EnvOverride xdg("XDG_STATE_HOME", nullptr);
-        EnvOverride homeDir("HOME", &home);
+        ScopedEnv log("KESTREL_LOG_FILE", empty);
+        ScopedEnv xdg("XDG_STATE_HOME", std::nullopt);
+        ScopedEnv homeDir("HOME", home);
         EXPECT_EQ(GET_MODULE_LOG_NAME(),
                   box.path() + QStringLiteral("/home/.local/state/kestrel/kestrel.log"));
     }
@@ -94,13 +63,13 @@ TEST(LogFile, LogStringAppendsUtf8LinesAndReportsFailures) {
     EXPECT_EQ(LOG_STRING(QStringLiteral(" t: Saving file to: /tmp/caf\u00e9.xml\r\n"), log, 0), 0);
     EXPECT_EQ(LOG_STRING(QStringLiteral("no line break"), log, 0), 0);
     EXPECT_EQ(LOG_STRING(QStringLiteral("next"), log, 0), 0);
-    EXPECT_EQ(readAll(log),
+    EXPECT_EQ(readFile(log),
               QByteArray(" t: START: ---\r\n t: Saving file to: /tmp/caf\xc3\xa9.xml\r\n"
                          "no line break\nnext\n"));
 
     EXPECT_NE(LOG_STRING(QStringLiteral("x\r\n"), QString(), 0), 0);
     EXPECT_NE(LOG_STRING(QStringLiteral("x\r\n"), box.path(), 0), 0); // a folder
-    writeAll(box.path() + QStringLiteral("/plain"), "file, not a folder");
+    ASSERT_TRUE(writeFile(box.path() + QStringLiteral("/plain"), "file, not a folder"));
     EXPECT_NE(LOG_STRING(QStringLiteral("x\r\n"), box.path() + QStringLiteral("/plain/k.log"), 0),
               0);
 }
@@ -122,15 +91,15 @@ TEST(LogFile, SizeCleanKeepsTheNewestWholeLines) {
 
     // Under the limit: untouched.
     const QByteArray small = numberedLines(0, 100);
-    writeAll(log, small);
+    ASSERT_TRUE(writeFile(log, small));
     LOG_CHECK_SIZE_CLEAN(log, 100);
-    EXPECT_EQ(readAll(log), small);
+    EXPECT_EQ(readFile(log), small);
 
     // Over the limit: the newest half of the limit remains, made of whole lines, newest last.
     const QByteArray big = numberedLines(0, 4000); // about 240 KiB
-    writeAll(log, big);
+    ASSERT_TRUE(writeFile(log, big));
     LOG_CHECK_SIZE_CLEAN(log, 100);
-    const QByteArray kept = readAll(log);
+    const QByteArray kept = readFile(log);
     EXPECT_LE(kept.size(), 50 * 1024);
     EXPECT_GT(kept.size(), 50 * 1024 - 100);
     EXPECT_TRUE(big.endsWith(kept));
@@ -139,20 +108,20 @@ TEST(LogFile, SizeCleanKeepsTheNewestWholeLines) {
 
     // A line appended after the clean-up follows the kept ones.
     EXPECT_EQ(LOG_STRING(QStringLiteral(" later\r\n"), log, 0), 0);
-    EXPECT_TRUE(readAll(log).endsWith("------------------------------\r\n later\r\n"));
+    EXPECT_TRUE(readFile(log).endsWith("------------------------------\r\n later\r\n"));
 
     // A last line longer than the kept half is kept whole rather than cut.
     const QByteArray longLine = " " + QByteArray(80 * 1024, 'x') + "\r\n";
-    writeAll(log, numberedLines(0, 1000) + longLine);
+    ASSERT_TRUE(writeFile(log, numberedLines(0, 1000) + longLine));
     LOG_CHECK_SIZE_CLEAN(log, 100);
-    EXPECT_EQ(readAll(log), longLine);
+    EXPECT_EQ(readFile(log), longLine);
 
     // Missing file and non-positive limits do nothing.
     LOG_CHECK_SIZE_CLEAN(box.path() + QStringLiteral("/missing.log"), 100);
     EXPECT_FALSE(QFile::exists(box.path() + QStringLiteral("/missing.log")));
-    writeAll(log, big);
+    ASSERT_TRUE(writeFile(log, big));
     LOG_CHECK_SIZE_CLEAN(log, 0);
-    EXPECT_EQ(readAll(log), big);
+    EXPECT_EQ(readFile(log), big);
 
     // No temporary files are left beside the log.
     EXPECT_EQ(QDir(box.path()).entryList(QDir::Files | QDir::Hidden),

@@ -1,5 +1,8 @@
 #include "sdk/XmlHelpers.h"
 
+#include "FileSizeCap.h"
+#include "TestFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,40 +10,10 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-// Caps the size of any file this process writes, the way a full disk would stop a write.
-class FileSizeCap {
-public:
-    explicit FileSizeCap(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit capped = m_old;
-        capped.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &capped);
-    }
-    ~FileSizeCap() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
 
 XmlDocPtr newProjectLikeDoc() {
     XmlDocPtr doc = CreateXMLDoc();
@@ -75,24 +48,24 @@ TEST(XmlHelpers, NewDocumentWritesOneDeclarationThenItsInstructions) {
     ASSERT_EQ(SaveXMLAndReleaseDoc(doc, path, 0), 0);
     ASSERT_TRUE(doc);
 
-    const QList<QByteArray> lines = readAll(path).split('\n');
+    const QList<QByteArray> lines = readFile(path).split('\n');
     ASSERT_GE(lines.size(), 4);
     EXPECT_EQ(lines[0], "<?xml version=\"1.0\"?>");
     EXPECT_EQ(lines[1], "<?xml-stylesheet type=\"text/xsl\" href=\"KR_Project.xsl\"?>");
     EXPECT_EQ(lines[2], "<?filetype type=\"MasterProfile\"?>");
     EXPECT_EQ(lines[3], "<krroot>");
-    EXPECT_EQ(readAll(path).count("<?xml "), 1);
-    EXPECT_TRUE(readAll(path).contains("<title>Caf\xc3\xa9 &amp; &lt;Bar&gt;</title>"));
+    EXPECT_EQ(readFile(path).count("<?xml "), 1);
+    EXPECT_TRUE(readFile(path).contains("<title>Caf\xc3\xa9 &amp; &lt;Bar&gt;</title>"));
 }
 
 TEST(XmlHelpers, LoadedFileKeepsItsOwnPreambleThroughASave) {
     QTemporaryDir box;
     ASSERT_TRUE(box.isValid());
     const QString path = box.path() + QStringLiteral("/own.xml");
-    writeAll(path, "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                   "<!-- made by hand -->\n"
-                   "<?xml-stylesheet type=\"text/xsl\" href=\"Other.xsl\"?>\n"
-                   "<krroot><blank> </blank><a>x</a></krroot>\n");
+    ASSERT_TRUE(writeFile(path, "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+                                "<!-- made by hand -->\n"
+                                "<?xml-stylesheet type=\"text/xsl\" href=\"Other.xsl\"?>\n"
+                                "<krroot><blank> </blank><a>x</a></krroot>\n"));
     XmlDocPtr doc = LoadXMLDoc(path);
     ASSERT_TRUE(doc);
     EXPECT_EQ(
@@ -101,7 +74,7 @@ TEST(XmlHelpers, LoadedFileKeepsItsOwnPreambleThroughASave) {
     ASSERT_EQ(SaveXMLAndReleaseDoc(doc, path, 1), 0);
     EXPECT_FALSE(doc);
 
-    const QByteArray text = readAll(path);
+    const QByteArray text = readFile(path);
     EXPECT_TRUE(text.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
                                 "<!-- made by hand -->\n"
                                 "<?xml-stylesheet type=\"text/xsl\" href=\"Other.xsl\"?>\n"));
@@ -109,24 +82,24 @@ TEST(XmlHelpers, LoadedFileKeepsItsOwnPreambleThroughASave) {
     EXPECT_TRUE(text.contains("<blank> </blank>"));
 
     // A file without a declaration does not gain one.
-    writeAll(path, "<krroot/>");
+    ASSERT_TRUE(writeFile(path, "<krroot/>"));
     doc = LoadXMLDoc(path);
     ASSERT_EQ(SaveXMLAndReleaseDoc(doc, path, 1), 0);
-    EXPECT_FALSE(readAll(path).contains("<?xml"));
+    EXPECT_FALSE(readFile(path).contains("<?xml"));
 }
 
 TEST(XmlHelpers, DeclaredLegacyEncodingIsReadAndWrittenBackAsUtf8) {
     QTemporaryDir box;
     ASSERT_TRUE(box.isValid());
     const QString path = box.path() + QStringLiteral("/latin.xml");
-    writeAll(path,
-             "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><krroot><t>Caf\xe9</t></krroot>");
+    ASSERT_TRUE(writeFile(
+        path, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><krroot><t>Caf\xe9</t></krroot>"));
     XmlDocPtr doc = LoadXMLDoc(path);
     ASSERT_TRUE(doc);
     EXPECT_EQ(GetNodeTextXPath(*doc, pugi::xml_node(), QStringLiteral("/krroot/t"), QString()),
               QStringLiteral("Caf\u00e9"));
     ASSERT_EQ(SaveXMLAndReleaseDoc(doc, path, 1), 0);
-    const QByteArray text = readAll(path);
+    const QByteArray text = readFile(path);
     EXPECT_TRUE(text.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
     EXPECT_TRUE(text.contains("Caf\xc3\xa9"));
 }
@@ -143,7 +116,7 @@ TEST(XmlHelpers, LoadRefusesWhatIsNotAWellFormedFile) {
          {QByteArray(), QByteArray("   \n"), QByteArray("not xml at all"),
           QByteArray("<krroot><project></krroot>"), QByteArray("<krroot>"),
           QByteArray("<?xml version=\"1.0\"?>"), QByteArray("\x00\x01\x02<krroot/>", 12)}) {
-        writeAll(path, bytes);
+        ASSERT_TRUE(writeFile(path, bytes));
         EXPECT_FALSE(LoadXMLDoc(path)) << bytes.toStdString();
     }
 
@@ -163,12 +136,13 @@ TEST(XmlHelpers, HostileInputIsHandledWithoutExpansionOrDeepTrees) {
     const QString path = box.path() + QStringLiteral("/hostile.xml");
 
     // Entity declarations are kept as a DOCTYPE but never expanded.
-    writeAll(path, "<?xml version=\"1.0\"?>\n"
-                   "<!DOCTYPE lolz [<!ENTITY lol \"lol\">"
-                   "<!ENTITY lol2 \"&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;\">"
-                   "<!ENTITY lol3 \"&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;\">"
-                   "<!ENTITY ext SYSTEM \"file:///etc/passwd\">]>\n"
-                   "<krroot><t>&lol3;</t><u>&ext;</u></krroot>");
+    ASSERT_TRUE(
+        writeFile(path, "<?xml version=\"1.0\"?>\n"
+                        "<!DOCTYPE lolz [<!ENTITY lol \"lol\">"
+                        "<!ENTITY lol2 \"&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;\">"
+                        "<!ENTITY lol3 \"&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;\">"
+                        "<!ENTITY ext SYSTEM \"file:///etc/passwd\">]>\n"
+                        "<krroot><t>&lol3;</t><u>&ext;</u></krroot>"));
     XmlDocPtr doc = LoadXMLDoc(path);
     ASSERT_TRUE(doc);
     EXPECT_EQ(GetNodeTextXPath(*doc, pugi::xml_node(), QStringLiteral("/krroot/t"), QString()),
@@ -180,11 +154,11 @@ TEST(XmlHelpers, HostileInputIsHandledWithoutExpansionOrDeepTrees) {
     auto nested = [](int depth) {
         return QByteArray("<a>").repeated(depth) + "x" + QByteArray("</a>").repeated(depth);
     };
-    writeAll(path, nested(kXmlMaxDepth - 1));
+    ASSERT_TRUE(writeFile(path, nested(kXmlMaxDepth - 1)));
     EXPECT_TRUE(LoadXMLDoc(path));
-    writeAll(path, nested(kXmlMaxDepth + 1));
+    ASSERT_TRUE(writeFile(path, nested(kXmlMaxDepth + 1)));
     EXPECT_FALSE(LoadXMLDoc(path));
-    writeAll(path, nested(200000));
+    ASSERT_TRUE(writeFile(path, nested(200000)));
     EXPECT_FALSE(LoadXMLDoc(path));
 }
 
@@ -270,29 +244,29 @@ TEST(XmlHelpers, SaveIsAtomicAndKeepsPermissionsAndLinks) {
     QTemporaryDir box;
     ASSERT_TRUE(box.isValid());
     const QString path = box.path() + QStringLiteral("/p.xml");
-    writeAll(path, "old");
+    ASSERT_TRUE(writeFile(path, "old"));
     ASSERT_TRUE(
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
 
     XmlDocPtr doc = newProjectLikeDoc();
     ASSERT_EQ(SaveXMLAndReleaseDoc(doc, path, 0), 0);
-    EXPECT_TRUE(readAll(path).startsWith("<?xml version=\"1.0\"?>\n"));
+    EXPECT_TRUE(readFile(path).startsWith("<?xml version=\"1.0\"?>\n"));
     EXPECT_EQ(modeOf(path), 0640u);
     EXPECT_EQ(entries(box.path()), QStringList{QStringLiteral("p.xml")});
 
     // Saving through a symbolic link writes the file it points to and keeps the link.
     const QString link = box.path() + QStringLiteral("/link.xml");
     ASSERT_TRUE(QFile::link(path, link));
-    writeAll(path, "old");
+    ASSERT_TRUE(writeFile(path, "old"));
     ASSERT_EQ(SaveXMLAndReleaseDoc(doc, link, 0), 0);
     EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_TRUE(readAll(path).startsWith("<?xml"));
+    EXPECT_TRUE(readFile(path).startsWith("<?xml"));
 
     // A new file in a new place.
     const QString fresh = box.path() + QStringLiteral("/fresh.xml");
     ASSERT_EQ(SaveXMLAndReleaseDoc(doc, fresh, 1), 0);
     EXPECT_FALSE(doc);
-    EXPECT_EQ(readAll(fresh), readAll(path));
+    EXPECT_EQ(readFile(fresh), readFile(path));
     const mode_t mask = ::umask(0);
     ::umask(mask);
     EXPECT_EQ(modeOf(fresh), 0666u & ~unsigned(mask));
@@ -303,7 +277,7 @@ TEST(XmlHelpers, FailedSaveLeavesFileAndDocumentAsTheyWere) {
     ASSERT_TRUE(box.isValid());
     const QString path = box.path() + QStringLiteral("/p.xml");
     const QByteArray previous = "<?xml version=\"1.0\"?>\n<krroot>previous</krroot>\n";
-    writeAll(path, previous);
+    ASSERT_TRUE(writeFile(path, previous));
 
     XmlDocPtr doc = newProjectLikeDoc();
     pugi::xml_node root = doc->document_element();
@@ -316,7 +290,7 @@ TEST(XmlHelpers, FailedSaveLeavesFileAndDocumentAsTheyWere) {
     }
     ASSERT_TRUE(doc);
     EXPECT_EQ(doc->document_element(), root);
-    EXPECT_EQ(readAll(path), previous);
+    EXPECT_EQ(readFile(path), previous);
     EXPECT_EQ(entries(box.path()), QStringList{QStringLiteral("p.xml")});
 
     // The path names a folder, or lies under a plain file, or in a folder that does not exist.
@@ -324,12 +298,12 @@ TEST(XmlHelpers, FailedSaveLeavesFileAndDocumentAsTheyWere) {
     EXPECT_NE(SaveXMLAndReleaseDoc(doc, path + QStringLiteral("/x.xml"), 1), 0);
     EXPECT_NE(SaveXMLAndReleaseDoc(doc, box.path() + QStringLiteral("/no/x.xml"), 1), 0);
     ASSERT_TRUE(doc);
-    EXPECT_EQ(readAll(path), previous);
+    EXPECT_EQ(readFile(path), previous);
 
     // The same document saves once the obstacle is gone.
     EXPECT_EQ(SaveXMLAndReleaseDoc(doc, path, 1), 0);
     EXPECT_FALSE(doc);
-    EXPECT_NE(readAll(path), previous);
+    EXPECT_NE(readFile(path), previous);
 }
 
 TEST(XmlHelpers, SaveFailsInAReadOnlyFolder) {
@@ -338,13 +312,13 @@ TEST(XmlHelpers, SaveFailsInAReadOnlyFolder) {
     QTemporaryDir box;
     ASSERT_TRUE(box.isValid());
     const QString path = box.path() + QStringLiteral("/p.xml");
-    writeAll(path, "previous");
+    ASSERT_TRUE(writeFile(path, "previous"));
     ASSERT_TRUE(QFile::setPermissions(box.path(), QFile::ReadOwner | QFile::ExeOwner));
     XmlDocPtr doc = newProjectLikeDoc();
     EXPECT_NE(SaveXMLAndReleaseDoc(doc, path, 1), 0);
     QFile::setPermissions(box.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_TRUE(doc);
-    EXPECT_EQ(readAll(path), "previous");
+    EXPECT_EQ(readFile(path), "previous");
 }
 
 TEST(XmlHelpers, ReleaseWithoutPathDropsTheDocument) {

@@ -1,5 +1,6 @@
 // The character-filter edits: what typing admits, and what leaving the field checks.
 
+#include "TestForm.h"
 #include "controls/CharFilterEdit.h"
 #include "controls/InfoWindow.h"
 #include "framework/ControlId.h"
@@ -80,17 +81,11 @@ void CharFilterEditTest::init() {
     m_answerer = new kestrel::ScriptedAnswerer;
     m_validator = new RecordingValidator;
     m_form = new QWidget;
-    auto* layout = new QVBoxLayout(m_form);
-    m_edit = new CCharFilterEdit(m_form);
-    kestrel::SetControlId(m_edit, 1015);
-    m_other = new QLineEdit(m_form);
-    m_text = new CCharFilterTextEdit(m_form);
-    m_quit = new QPushButton(QStringLiteral("Quit without saving"), m_form);
-    kestrel::SetControlId(m_quit, 1056);
-    layout->addWidget(m_edit);
-    layout->addWidget(m_other);
-    layout->addWidget(m_text);
-    layout->addWidget(m_quit);
+    new QVBoxLayout(m_form);
+    m_edit = addControl<CCharFilterEdit>(m_form, 1015);
+    m_other = addToForm<QLineEdit>(m_form);
+    m_text = addToForm<CCharFilterTextEdit>(m_form);
+    m_quit = addControl<QPushButton>(m_form, 1056, QStringLiteral("Quit without saving"));
     m_edit->SetValidator(m_validator);
     m_text->SetValidator(m_validator);
     CreateInfoWindow(m_form);

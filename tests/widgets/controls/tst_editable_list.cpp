@@ -1,5 +1,6 @@
 // The editable list: in-place text fields and drop-downs over the cells.
 
+#include "TestForm.h"
 #include "controls/EditableListCtrl.h"
 #include "framework/ControlId.h"
 #include "framework/WindowClass.h"
@@ -44,11 +45,9 @@ private:
 
 void EditableListTest::init() {
     m_form = new QWidget;
-    auto* layout = new QVBoxLayout(m_form);
-    m_list = new CEditableListCtrl(m_form);
-    m_other = new QLineEdit(m_form);
-    layout->addWidget(m_list);
-    layout->addWidget(m_other);
+    new QVBoxLayout(m_form);
+    m_list = addToForm<CEditableListCtrl>(m_form);
+    m_other = addToForm<QLineEdit>(m_form);
     m_list->InsertColumn(0, QStringLiteral("Role"), LVCFMT_LEFT, 150);
     m_list->InsertColumn(1, QStringLiteral("Professional No."), LVCFMT_LEFT, 100);
     m_list->SetExtendedStyle(0x521);

@@ -1,5 +1,6 @@
 // The record table, the record list and the list exchange functions.
 
+#include "TestForm.h"
 #include "controls/ListExchange.h"
 #include "controls/RecordListCtrl.h"
 #include "controls/RecordTable.h"
@@ -60,19 +61,11 @@ private:
 void RecordListTest::init() {
     m_answerer = new kestrel::ScriptedAnswerer;
     m_form = new QWidget;
-    auto* layout = new QVBoxLayout(m_form);
-    m_edit = new QLineEdit(m_form);
-    m_check = new QCheckBox(QStringLiteral("Partial Lot"), m_form);
-    m_combo = new QComboBox(m_form);
-    m_list = new CRecordListCtrl(m_form);
-    kestrel::SetControlId(m_edit, kEditId);
-    kestrel::SetControlId(m_check, kCheckId);
-    kestrel::SetControlId(m_combo, kComboId);
-    kestrel::SetControlId(m_list, kListId);
-    for (QWidget* w : {static_cast<QWidget*>(m_edit), static_cast<QWidget*>(m_check),
-                       static_cast<QWidget*>(m_combo), static_cast<QWidget*>(m_list)}) {
-        layout->addWidget(w);
-    }
+    new QVBoxLayout(m_form);
+    m_edit = addControl<QLineEdit>(m_form, kEditId);
+    m_check = addControl<QCheckBox>(m_form, kCheckId, QStringLiteral("Partial Lot"));
+    m_combo = addControl<QComboBox>(m_form, kComboId);
+    m_list = addControl<CRecordListCtrl>(m_form, kListId);
     m_list->InsertColumn(0, QStringLiteral("MK/TS"), LVCFMT_LEFT, 120);
     m_list->InsertColumn(1, QStringLiteral("Plot No"), LVCFMT_LEFT, 70);
     m_list->InsertColumn(2, QStringLiteral("Lot No"), LVCFMT_LEFT, 70);

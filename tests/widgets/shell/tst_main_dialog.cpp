@@ -57,6 +57,14 @@ bool showActive(CKestrelDlg& dialog) {
     return QTest::qWaitForWindowActive(&dialog);
 }
 
+// Loads the record, names the editing type and shows the dialog. (Loading only writes to the log
+// when it has to set an unusable file aside, so the order of the first two steps rarely shows.)
+bool openAndShow(CKestrelDlg& dialog, const QString& path, const QString& editingType) {
+    dialog.LoadDocument(path);
+    dialog.SetEditingType(editingType);
+    return showActive(dialog);
+}
+
 } // namespace
 
 class TestMainDialog : public QObject {
@@ -145,9 +153,8 @@ private slots:
         TestAppServices services;
         ScriptedAnswerer answers;
         CKestrelDlg dialog;
-        dialog.SetEditingType(QStringLiteral("NEW_PROJ"));
-        dialog.LoadDocument(m_dir->filePath(QStringLiteral("new.xml")));
-        QVERIFY(showActive(dialog));
+        QVERIFY(openAndShow(dialog, m_dir->filePath(QStringLiteral("new.xml")),
+                            QStringLiteral("NEW_PROJ")));
 
         QTest::keyClick(&dialog, Qt::Key_Escape); // answered No
         QCOMPARE(answers.messages().size(), size_t(1));
@@ -246,9 +253,7 @@ private slots:
             return allow;
         }));
         const QString path = m_dir->filePath(QStringLiteral("local.xml"));
-        dialog.LoadDocument(path);
-        dialog.SetEditingType(QStringLiteral("LOCAL_PROJ"));
-        QVERIFY(showActive(dialog));
+        QVERIFY(openAndShow(dialog, path, QStringLiteral("LOCAL_PROJ")));
 
         // The pages' checks stop the save before anything is written.
         dialog.OnSaveAndQuit();
@@ -273,9 +278,7 @@ private slots:
         TestAppServices services;
         ScriptedAnswerer answers;
         CKestrelDlg dialog;
-        dialog.SetEditingType(QString());
-        dialog.LoadDocument(QString());
-        QVERIFY(showActive(dialog));
+        QVERIFY(openAndShow(dialog, QString(), QString()));
 
         dialog.OnSaveAndQuit(); // cancelled
         QCOMPARE(answers.saveRequests().size(), size_t(1));
@@ -300,9 +303,7 @@ private slots:
             TestAppServices services;
             ScriptedAnswerer answers;
             CKestrelDlg dialog(pagesComposing(&reference));
-            dialog.LoadDocument(path);
-            dialog.SetEditingType(QStringLiteral("NEW_PROJ"));
-            QVERIFY(showActive(dialog));
+            QVERIFY(openAndShow(dialog, path, QStringLiteral("NEW_PROJ")));
             dialog.OnSaveAndQuit();
             QCOMPARE(services.log.mid(1),
                      (QStringList{QStringLiteral("Saving file to: ") + path,
@@ -317,9 +318,7 @@ private slots:
         TestAppServices services;
         ScriptedAnswerer answers;
         CKestrelDlg dialog(pagesComposing(&reference));
-        dialog.LoadDocument(second);
-        dialog.SetEditingType(QStringLiteral("new_proj_ref"));
-        QVERIFY(showActive(dialog));
+        QVERIFY(openAndShow(dialog, second, QStringLiteral("new_proj_ref")));
         dialog.OnSaveAndQuit();
         QCOMPARE(services.log.last(), QStringLiteral("TernSdkDef::CreateProject ret: -1"));
         QCOMPARE(answers.messages().size(), size_t(1));
@@ -337,9 +336,7 @@ private slots:
             TestAppServices services;
             ScriptedAnswerer answers;
             CKestrelDlg dialog(pagesComposing(&reference));
-            dialog.LoadDocument(path);
-            dialog.SetEditingType(QStringLiteral("NEW_PROJ"));
-            QVERIFY(showActive(dialog));
+            QVERIFY(openAndShow(dialog, path, QStringLiteral("NEW_PROJ")));
             dialog.OnSaveAndQuit();
             QCOMPARE(dialog.result(), int(IDOK));
         }
@@ -351,9 +348,7 @@ private slots:
         TestAppServices services;
         ScriptedAnswerer answers;
         CKestrelDlg dialog(pagesComposing(&reference));
-        dialog.LoadDocument(path);
-        dialog.SetEditingType(QStringLiteral("NEW_PROJ"));
-        QVERIFY(showActive(dialog));
+        QVERIFY(openAndShow(dialog, path, QStringLiteral("NEW_PROJ")));
         dialog.OnSaveAndQuit();
         QCOMPARE(answers.lastText(), GetRCString(ids::IDS_DUPLICATE_REFERENCE));
         QVERIFY(written.open(QIODevice::ReadOnly));
@@ -405,9 +400,7 @@ private slots:
         TestAppServices services;
         ScriptedAnswerer answers;
         CKestrelDlg dialog(pagesComposing(&reference));
-        dialog.LoadDocument(path);
-        dialog.SetEditingType(QStringLiteral("NEW_PROJ"));
-        QVERIFY(showActive(dialog));
+        QVERIFY(openAndShow(dialog, path, QStringLiteral("NEW_PROJ")));
         dialog.OnSaveAndQuit();
         XKR_GetAppDB()->m_hSdkDef = handle;
         QCOMPARE(services.log.last(), QStringLiteral("TernSdkDef LoadLibary fail: "));
@@ -420,9 +413,8 @@ private slots:
         TestAppServices services;
         ScriptedAnswerer answers;
         CKestrelDlg dialog;
-        dialog.SetEditingType(QStringLiteral("EDIT_PROJ"));
-        dialog.LoadDocument(m_dir->filePath(QStringLiteral("first.xml")));
-        QVERIFY(showActive(dialog));
+        QVERIFY(openAndShow(dialog, m_dir->filePath(QStringLiteral("first.xml")),
+                            QStringLiteral("EDIT_PROJ")));
 
         dialog.OnDropFiles(m_dir->filePath(QStringLiteral("notes.txt")));
         QVERIFY(answers.messages().empty());

@@ -2,6 +2,7 @@
 // pass, the relay set with its application-wide hook, and the page/sheet set-up order.
 
 #include "TestAppServices.h"
+#include "TestForm.h"
 #include "controls/ToolTipDialog.h"
 #include "controls/ToolTipPropertyPage.h"
 #include "controls/ToolTipPropertySheet.h"
@@ -29,13 +30,6 @@ using kestrel::SetControlId;
 
 namespace {
 
-template <class W> W* make(QWidget* parent, int id) {
-    auto* widget = new W(parent);
-    SetControlId(widget, id);
-    parent->layout()->addWidget(widget);
-    return widget;
-}
-
 class CountingPage : public CToolTipPropertyPage {
 public:
     CountingPage(int templateId, CToolTipHost* host) : CToolTipPropertyPage(templateId, host) {
@@ -57,28 +51,28 @@ class FormDialog : public CToolTipDialog {
 public:
     FormDialog() : CToolTipDialog(999) {
         new QVBoxLayout(this);
-        title = make<QLineEdit>(this, 1004);
+        title = addControl<QLineEdit>(this, 1004);
         label = new QLabel(QStringLiteral("Project &title:"), this);
         SetControlId(label, -1);
         label->setBuddy(title);
         layout()->addWidget(label);
-        description = make<QPlainTextEdit>(this, 1030);
-        save = make<QPushButton>(this, 1055);
+        description = addControl<QPlainTextEdit>(this, 1030);
+        save = addControl<QPushButton>(this, 1055);
         save->setText(QStringLiteral("Ok"));
-        quit = make<QPushButton>(this, 1056);
+        quit = addControl<QPushButton>(this, 1056);
         quit->setText(QStringLiteral("Cancel"));
-        partial = make<QCheckBox>(this, 1016);
-        nric = make<QRadioButton>(this, 1033);
-        category = make<QComboBox>(this, 1054);
+        partial = addControl<QCheckBox>(this, 1016);
+        nric = addControl<QRadioButton>(this, 1033);
+        category = addControl<QComboBox>(this, 1054);
         category->addItems({QStringLiteral("A"), QStringLiteral("B")});
-        commencement = make<QDateEdit>(this, 1005);
-        frame = make<QFrame>(this, 1003);
-        roads = make<QTreeWidget>(this, 1059);
-        roles = make<QTreeWidget>(this, 1060);
-        lots = make<QTreeWidget>(this, 1020);
-        dropList = make<QWidget>(this, 1024);
+        commencement = addControl<QDateEdit>(this, 1005);
+        frame = addControl<QFrame>(this, 1003);
+        roads = addControl<QTreeWidget>(this, 1059);
+        roles = addControl<QTreeWidget>(this, 1060);
+        lots = addControl<QTreeWidget>(this, 1020);
+        dropList = addControl<QWidget>(this, 1024);
         kestrel::SetWindowClassName(dropList, QStringLiteral("CComboDropList"));
-        formatted = make<QGroupBox>(this, 1046);
+        formatted = addControl<QGroupBox>(this, 1046);
         formatted->setTitle(QStringLiteral("Formatted"));
         formatted->setCheckable(true);
         formatted->setChecked(true);
@@ -91,10 +85,10 @@ public:
         layout()->addWidget(sheet);
         firstPage = new CountingPage(131, this);
         firstPage->setWindowTitle(QStringLiteral("First"));
-        pageEdit = make<QLineEdit>(firstPage, 1013);
+        pageEdit = addControl<QLineEdit>(firstPage, 1013);
         secondPage = new CountingPage(132, this);
         secondPage->setWindowTitle(QStringLiteral("Second"));
-        hiddenEdit = make<QLineEdit>(secondPage, 1014);
+        hiddenEdit = addControl<QLineEdit>(secondPage, 1014);
         sheet->AddPage(firstPage);
         sheet->AddPage(secondPage);
     }
@@ -127,7 +121,7 @@ class DataPage : public CToolTipPropertyPage {
 public:
     explicit DataPage(CToolTipHost* host) : CToolTipPropertyPage(133, host) {
         new QVBoxLayout(this);
-        field = make<QPlainTextEdit>(this, 1030);
+        field = addControl<QPlainTextEdit>(this, 1030);
     }
     QString m_strText = QStringLiteral("abc");
     QPlainTextEdit* field;
