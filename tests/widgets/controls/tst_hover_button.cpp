@@ -10,6 +10,20 @@
 #include <QLineEdit>
 #include <QtTest>
 
+#include <utility>
+
+namespace {
+
+// A child control at a fixed place, the way a dialog template lays its controls out.
+template <class W, class... Args>
+W* placedAt(QWidget* parent, const QRect& geometry, Args&&... args) {
+    auto* widget = new W(std::forward<Args>(args)..., parent);
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+} // namespace
+
 class HoverButtonTest : public QObject {
     Q_OBJECT
 
@@ -43,12 +57,9 @@ private:
 void HoverButtonTest::init() {
     m_form = new QWidget;
     m_form->resize(300, 200);
-    m_before = new QLineEdit(m_form);
-    m_before->setGeometry(10, 10, 120, 24);
-    m_button = new CHoverButton(QStringLiteral("Update"), m_form);
-    m_button->setGeometry(10, 50, 100, 28);
-    m_after = new QLineEdit(m_form);
-    m_after->setGeometry(10, 100, 120, 24);
+    m_before = placedAt<QLineEdit>(m_form, {10, 10, 120, 24});
+    m_button = placedAt<CHoverButton>(m_form, {10, 50, 100, 28}, QStringLiteral("Update"));
+    m_after = placedAt<QLineEdit>(m_form, {10, 100, 120, 24});
     m_form->show();
     QVERIFY(QTest::qWaitForWindowActive(m_form));
 }
@@ -188,14 +199,10 @@ void HoverButtonTest::neverADefaultButtonAndNamedByCaption() {
 void HoverButtonTest::frameCarriesWhollyContainedControls() {
     QWidget page;
     page.resize(400, 300);
-    auto* frame = new CGroupFrame(QStringLiteral("Formatted"), &page);
-    frame->setGeometry(10, 10, 200, 120);
-    auto* inside = new QLineEdit(&page);
-    inside->setGeometry(20, 30, 100, 24);
-    auto* partly = new QCheckBox(QStringLiteral("sticks out"), &page);
-    partly->setGeometry(150, 60, 120, 24);
-    auto* outside = new QLineEdit(&page);
-    outside->setGeometry(250, 200, 100, 24);
+    auto* frame = placedAt<CGroupFrame>(&page, {10, 10, 200, 120}, QStringLiteral("Formatted"));
+    auto* inside = placedAt<QLineEdit>(&page, {20, 30, 100, 24});
+    auto* partly = placedAt<QCheckBox>(&page, {150, 60, 120, 24}, QStringLiteral("sticks out"));
+    auto* outside = placedAt<QLineEdit>(&page, {250, 200, 100, 24});
     page.show();
     QVERIFY(QTest::qWaitForWindowExposed(&page));
 
@@ -215,8 +222,7 @@ void HoverButtonTest::frameCarriesWhollyContainedControls() {
     QVERIFY(!inside->isHidden());
 
     // A control the page keeps hidden stays hidden when the page itself is shown again.
-    auto* hidden = new QLineEdit(&page);
-    hidden->setGeometry(20, 70, 60, 24);
+    auto* hidden = placedAt<QLineEdit>(&page, {20, 70, 60, 24});
     hidden->hide();
     page.hide();
     page.show();
@@ -231,12 +237,9 @@ void HoverButtonTest::frameCarriesWhollyContainedControls() {
 void HoverButtonTest::frameMoveCarriesContainedControls() {
     QWidget page;
     page.resize(400, 300);
-    auto* frame = new CGroupFrame(QStringLiteral("Unformatted"), &page);
-    frame->setGeometry(10, 10, 200, 120);
-    auto* inside = new QLineEdit(&page);
-    inside->setGeometry(20, 30, 100, 24);
-    auto* partly = new QLineEdit(&page);
-    partly->setGeometry(180, 60, 100, 24);
+    auto* frame = placedAt<CGroupFrame>(&page, {10, 10, 200, 120}, QStringLiteral("Unformatted"));
+    auto* inside = placedAt<QLineEdit>(&page, {20, 30, 100, 24});
+    auto* partly = placedAt<QLineEdit>(&page, {180, 60, 100, 24});
     page.show();
     QVERIFY(QTest::qWaitForWindowExposed(&page));
 
