@@ -3,23 +3,18 @@
 #include "controls/DropListCombo.h"
 #include "controls/DropListExchange.h"
 #include "controls/GroupFrame.h"
-#include "controls/HoverButton.h"
 #include "controls/ListExchange.h"
 #include "controls/RecordListCtrl.h"
 #include "framework/AppServices.h"
 #include "framework/ControlId.h"
-#include "framework/DataExchange.h"
-#include "framework/PropertySheet.h"
 #include "pages/LocationText.h"
-#include "pages/project/TabHighlight.h"
 #include "sdk/AppDB.h"
 #include "sdk/StringTable.h"
 #include "sdk/XmlHelpers.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QVBoxLayout>
+
+#include <iterator>
 
 namespace {
 
@@ -36,15 +31,13 @@ constexpr int kInvalidPostalCode = 135;   // "Invalid postal code"
 constexpr int kRoadNameMandatory = 141;   // "Road name is mandatory"
 constexpr int kPostalCodeMandatory = 142; // "Postal code is mandatory"
 
-constexpr unsigned kRecordListStyle = 0xD61;
+constexpr RecordColumn kColumns[] = {{"Building Name", 200}, {"House/Block No.", 60},
+                                     {"Level No.", 40},      {"Unit No.", 60},
+                                     {"Road Name", 120},     {"Postal Code", 60}};
+static_assert(std::size(kColumns) == CPropPageProjectAddress::kColumnCount);
 
-struct ColumnSpec {
-    const char* heading;
-    int width;
-};
-constexpr ColumnSpec kColumns[] = {{"Building Name", 200}, {"House/Block No.", 60},
-                                   {"Level No.", 40},      {"Unit No.", 60},
-                                   {"Road Name", 120},     {"Postal Code", 60}};
+constexpr RecordPageLayout kLayout{CPropPageProjectAddress::IDC_ADDRESS_LIST, kColumns,
+                                   CPropPageProjectAddress::kTabIndex};
 
 bool EqualsIgnoringCase(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -60,14 +53,15 @@ QString CPostalCodeValidator::CheckFormat(QString& text) {
 }
 
 CPropPageProjectAddress::CPropPageProjectAddress(CToolTipHost* host, QWidget* parent)
-    : CToolTipPropertyPage(IDD, host, parent), m_editor(this, *this) {
-    setWindowTitle(QStringLiteral("Project Address"));
-    buildLayout();
+    : CRecordPage(IDD, QStringLiteral("Project Address"), kLayout, host, parent) {
+    QWidget* form = buildForm();
+    BuildPage(form, {m_editBuildingName, m_editHouseBlockNo, m_editLevelNo, m_editUnitNo,
+                     m_comboRoadName, m_editPostalCode});
 }
 
 CPropPageProjectAddress::~CPropPageProjectAddress() = default;
 
-void CPropPageProjectAddress::buildLayout() {
+QWidget* CPropPageProjectAddress::buildForm() {
     auto* frame = new CGroupFrame(this);
     auto* grid = new QGridLayout(frame);
 
@@ -84,127 +78,31 @@ void CPropPageProjectAddress::buildLayout() {
     kestrel::SetControlId(m_comboRoadName, IDC_ROAD_NAME);
     m_editPostalCode = makeEdit(IDC_POSTAL_CODE);
 
-    auto addLabel = [&](const QString& text, QWidget* buddy, int row, int column) {
-        auto* label = new QLabel(text, frame);
-        label->setBuddy(buddy);
-        grid->addWidget(label, row, column);
-    };
-    addLabel(QStringLiteral("Building Name"), m_editBuildingName, 0, 0);
+    AddFieldLabel(grid, QStringLiteral("Building Name"), m_editBuildingName, 0, 0);
     grid->addWidget(m_editBuildingName, 0, 1, 1, 5);
-    addLabel(QStringLiteral("House/Block No."), m_editHouseBlockNo, 1, 0);
+    AddFieldLabel(grid, QStringLiteral("House/Block No."), m_editHouseBlockNo, 1, 0);
     grid->addWidget(m_editHouseBlockNo, 1, 1);
-    addLabel(QStringLiteral("Level No."), m_editLevelNo, 1, 2);
+    AddFieldLabel(grid, QStringLiteral("Level No."), m_editLevelNo, 1, 2);
     grid->addWidget(m_editLevelNo, 1, 3);
-    addLabel(QStringLiteral("Unit No."), m_editUnitNo, 1, 4);
+    AddFieldLabel(grid, QStringLiteral("Unit No."), m_editUnitNo, 1, 4);
     grid->addWidget(m_editUnitNo, 1, 5);
-    addLabel(QStringLiteral("Road Name *"), m_comboRoadName, 2, 0);
+    AddFieldLabel(grid, QStringLiteral("Road Name *"), m_comboRoadName, 2, 0);
     grid->addWidget(m_comboRoadName, 2, 1, 1, 3);
-    addLabel(QStringLiteral("Postal Code *"), m_editPostalCode, 2, 4);
+    AddFieldLabel(grid, QStringLiteral("Postal Code *"), m_editPostalCode, 2, 4);
     grid->addWidget(m_editPostalCode, 2, 5);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     grid->setColumnStretch(5, 1);
-
-    auto makeButton = [this](const QString& caption, int id) {
-        auto* button = new CHoverButton(caption, this);
-        kestrel::SetControlId(button, id);
-        return button;
-    };
-    m_btnReset = makeButton(QStringLiteral("Reset"), IDC_RESET);
-    m_btnDelete = makeButton(QStringLiteral("Delete"), IDC_DELETE);
-    m_btnUpdate = makeButton(QStringLiteral("Update"), IDC_UPDATE);
-    m_btnSaveAsNew = makeButton(QStringLiteral("Save as New"), IDC_SAVE_AS_NEW);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (CHoverButton* button : {m_btnReset, m_btnDelete, m_btnUpdate, m_btnSaveAsNew})
-        buttons->addWidget(button);
-
-    m_list = new CRecordListCtrl(this);
-    kestrel::SetControlId(m_list, IDC_ADDRESS_LIST);
-    m_list->setAccessibleName(windowTitle());
-
-    auto* page = new QVBoxLayout(this);
-    page->addWidget(frame);
-    page->addLayout(buttons);
-    page->addWidget(m_list, 1);
-
-    QWidget* order[] = {m_editBuildingName, m_editHouseBlockNo, m_editLevelNo, m_editUnitNo,
-                        m_comboRoadName,    m_editPostalCode,   m_btnReset,    m_btnDelete,
-                        m_btnUpdate,        m_btnSaveAsNew,     m_list};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    return frame;
 }
 
-bool CPropPageProjectAddress::OnInitDialog() {
-    // Tooltips and the view-only rules come first, before any control is filled or limited.
-    const bool result = CToolTipPropertyPage::OnInitDialog();
-
-    for (int column = 0; column < kColumnCount; ++column)
-        m_list->InsertColumn(column, QString::fromLatin1(kColumns[column].heading), LVCFMT_LEFT,
-                             kColumns[column].width);
-    m_list->SetExtendedStyle(m_list->GetExtendedStyle() | kRecordListStyle);
-
-    m_btnUpdate->SetIconResource(181);
-    m_btnUpdate->SetFlatStyle(true, true);
-    m_btnSaveAsNew->SetIconResource(172);
-    m_btnSaveAsNew->SetFlatStyle(true, true);
-    m_btnDelete->SetIconResource(173);
-    m_btnDelete->SetFlatStyle(true, true);
-    m_btnReset->SetIconResource(176);
-    m_btnReset->SetFlatStyle(true, true);
-
-    struct FieldSpec {
-        CCharFilterEdit* edit;
-        int maxChars;
-        const char* allowed;
-        CFieldValidator* validator;
-    };
-    const FieldSpec fields[] = {
-        {m_editBuildingName, 100, kPrintableChars, &m_validator},
-        {m_editHouseBlockNo, 10, kNumberChars, &m_validator},
-        {m_editLevelNo, 3, kNumberChars, &m_validator},
-        {m_editUnitNo, 10, kNumberChars, &m_validator},
-        {m_editPostalCode, kPostalCodeLength, kDigits, &m_postalCodeValidator},
-    };
-    for (const FieldSpec& field : fields) {
-        field.edit->LimitText(field.maxChars);
-        field.edit->SetAllowedChars(field.allowed);
-        field.edit->SetUpperCase(true);
-        field.edit->SetValidator(field.validator);
-    }
-
+void CPropPageProjectAddress::InitRecordFields() {
+    SetUpField(m_editBuildingName, 100, kPrintableChars);
+    SetUpField(m_editHouseBlockNo, 10, kNumberChars);
+    SetUpField(m_editLevelNo, 3, kNumberChars);
+    SetUpField(m_editUnitNo, 10, kNumberChars);
+    SetUpField(m_editPostalCode, kPostalCodeLength, kDigits, &m_postalCodeValidator);
     m_comboRoadName->SetItemSource(kestrel::GetRoadTable());
-
-    m_editor.Attach(m_list, m_btnUpdate, m_btnDelete, m_btnReset, m_btnSaveAsNew);
-    ResetAddressForm(false, true);
-    m_bInitialized = true;
-    UpdateData(false);
-    return result;
-}
-
-void CPropPageProjectAddress::DoDataExchange(CDataExchange* pDX) {
-    CToolTipPropertyPage::DoDataExchange(pDX);
-    if (m_bInitialized)
-        DDX_ListTable(pDX, IDC_ADDRESS_LIST, m_table);
-}
-
-bool CPropPageProjectAddress::ResetAddressForm(bool detect, bool clear) {
-    return m_editor.ResetForm(detect, clear);
-}
-
-void CPropPageProjectAddress::highlightTab(bool highlight) {
-    // The same mark as the other tabs of the nested sheet.
-    kestrel::HighlightSheetTab(GetParentSheet(), kTabIndex, highlight);
-}
-
-bool CPropPageProjectAddress::OnSetActive() {
-    highlightTab(true);
-    return CToolTipPropertyPage::OnSetActive();
-}
-
-bool CPropPageProjectAddress::OnKillActive() {
-    highlightTab(false);
-    return CToolTipPropertyPage::OnKillActive();
 }
 
 // --- the form and the list ---
@@ -218,12 +116,12 @@ bool CPropPageProjectAddress::IsFormEditedForNew() {
 }
 
 bool CPropPageProjectAddress::FormDiffersFromRow(int row) {
-    return m_editBuildingName->text() != m_list->GetItemText(row, COL_BUILDING_NAME) ||
-           m_editHouseBlockNo->text() != m_list->GetItemText(row, COL_HOUSE_BLOCK_NO) ||
-           m_editLevelNo->text() != m_list->GetItemText(row, COL_LEVEL_NO) ||
-           m_editUnitNo->text() != m_list->GetItemText(row, COL_UNIT_NO) ||
-           m_editPostalCode->text() != m_list->GetItemText(row, COL_POSTAL_CODE) ||
-           m_comboRoadName->GetWindowText() != m_list->GetItemText(row, COL_ROAD_NAME);
+    return m_editBuildingName->text() != List()->GetItemText(row, COL_BUILDING_NAME) ||
+           m_editHouseBlockNo->text() != List()->GetItemText(row, COL_HOUSE_BLOCK_NO) ||
+           m_editLevelNo->text() != List()->GetItemText(row, COL_LEVEL_NO) ||
+           m_editUnitNo->text() != List()->GetItemText(row, COL_UNIT_NO) ||
+           m_editPostalCode->text() != List()->GetItemText(row, COL_POSTAL_CODE) ||
+           m_comboRoadName->GetWindowText() != List()->GetItemText(row, COL_ROAD_NAME);
 }
 
 void CPropPageProjectAddress::ClearForm() {
@@ -255,15 +153,15 @@ void CPropPageProjectAddress::CheckForm(RecordCheckResult& result) {
 
 bool CPropPageProjectAddress::IsDuplicateOfRow(int row) {
     // An address is the same address only when every part of it is the same.
-    return EqualsIgnoringCase(m_list->GetItemText(row, COL_BUILDING_NAME),
+    return EqualsIgnoringCase(List()->GetItemText(row, COL_BUILDING_NAME),
                               m_editBuildingName->text()) &&
-           EqualsIgnoringCase(m_list->GetItemText(row, COL_HOUSE_BLOCK_NO),
+           EqualsIgnoringCase(List()->GetItemText(row, COL_HOUSE_BLOCK_NO),
                               m_editHouseBlockNo->text()) &&
-           EqualsIgnoringCase(m_list->GetItemText(row, COL_LEVEL_NO), m_editLevelNo->text()) &&
-           EqualsIgnoringCase(m_list->GetItemText(row, COL_UNIT_NO), m_editUnitNo->text()) &&
-           EqualsIgnoringCase(m_list->GetItemText(row, COL_ROAD_NAME),
+           EqualsIgnoringCase(List()->GetItemText(row, COL_LEVEL_NO), m_editLevelNo->text()) &&
+           EqualsIgnoringCase(List()->GetItemText(row, COL_UNIT_NO), m_editUnitNo->text()) &&
+           EqualsIgnoringCase(List()->GetItemText(row, COL_ROAD_NAME),
                               m_comboRoadName->GetWindowText()) &&
-           EqualsIgnoringCase(m_list->GetItemText(row, COL_POSTAL_CODE), m_editPostalCode->text());
+           EqualsIgnoringCase(List()->GetItemText(row, COL_POSTAL_CODE), m_editPostalCode->text());
 }
 
 QWidget* CPropPageProjectAddress::DuplicateFocus() {

@@ -3,15 +3,9 @@
 // nested sheet). The stored addresses are the page's record table and the address_group of the
 // project file; the page also builds the address part of the project's location description.
 
-#include "controls/CharFilterEdit.h"
-#include "controls/RecordTable.h"
-#include "controls/ToolTipPropertyPage.h"
-#include "document/XmlRecordGroup.h"
-#include "pages/RecordListEditor.h"
+#include "pages/RecordPage.h"
 
 class CDropListCombo;
-class CHoverButton;
-class CRecordListCtrl;
 
 // A Singapore postal code: exactly six digits, else string 135 "Invalid postal code". The
 // member address page uses it as well.
@@ -20,9 +14,7 @@ public:
     QString CheckFormat(QString& text) override;
 };
 
-class CPropPageProjectAddress : public CToolTipPropertyPage,
-                                public CXmlRecordGroup,
-                                private CRecordListBinding {
+class CPropPageProjectAddress : public CRecordPage {
     Q_OBJECT
 public:
     enum { IDD = 132 };
@@ -34,10 +26,6 @@ public:
     static constexpr int IDC_ROAD_NAME = 1024;
     static constexpr int IDC_POSTAL_CODE = 1023;
     static constexpr int IDC_ADDRESS_LIST = 1058;
-    static constexpr int IDC_RESET = 1010;
-    static constexpr int IDC_DELETE = 1011;
-    static constexpr int IDC_UPDATE = 1012;
-    static constexpr int IDC_SAVE_AS_NEW = 1067;
     // Record columns.
     enum Column {
         COL_BUILDING_NAME = 0,
@@ -55,10 +43,8 @@ public:
     ~CPropPageProjectAddress() override;
 
     // As CPropPageProjectMukimTS::ResetLotForm, for the address form.
-    bool ResetAddressForm(bool detect, bool clear);
+    bool ResetAddressForm(bool detect, bool clear) { return ResetRecordForm(detect, clear); }
 
-    // The stored addresses (refreshed from the list by UpdateData(true)).
-    const RecordTable& GetRecordTable() const { return m_table; }
     // "10 MAIN ROAD, #05-12, ABC TOWER, Singapore 123456": rebuilt by WriteXml.
     QString LocationSummary() const { return m_strLocationSummary; }
 
@@ -67,14 +53,8 @@ public:
     // Replaces the stored addresses with the address elements of the group.
     QString ReadXml(pugi::xml_document& doc, pugi::xml_node group) override;
 
-    bool OnSetActive() override;
-    bool OnKillActive() override;
-
-    CRecordListEditor& Editor() { return m_editor; }
-
 protected:
-    bool OnInitDialog() override;
-    void DoDataExchange(CDataExchange* pDX) override;
+    void InitRecordFields() override;
 
 private:
     // CRecordListBinding
@@ -87,24 +67,14 @@ private:
     QWidget* DuplicateFocus() override;
     void MoveFormIntoRow(int row) override;
 
-    void buildLayout();
-    void highlightTab(bool highlight);
+    QWidget* buildForm();
 
     QString m_strLocationSummary;
-    RecordTable m_table{kColumnCount};
     CCharFilterEdit* m_editBuildingName = nullptr;
     CCharFilterEdit* m_editHouseBlockNo = nullptr;
     CCharFilterEdit* m_editLevelNo = nullptr;
     CCharFilterEdit* m_editUnitNo = nullptr;
     CCharFilterEdit* m_editPostalCode = nullptr;
     CDropListCombo* m_comboRoadName = nullptr;
-    CRecordListCtrl* m_list = nullptr;
-    CHoverButton* m_btnUpdate = nullptr;
-    CHoverButton* m_btnDelete = nullptr;
-    CHoverButton* m_btnReset = nullptr;
-    CHoverButton* m_btnSaveAsNew = nullptr;
-    CFieldValidator m_validator;
-    bool m_bInitialized = false;
     CPostalCodeValidator m_postalCodeValidator;
-    CRecordListEditor m_editor;
 };

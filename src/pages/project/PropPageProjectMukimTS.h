@@ -3,20 +3,12 @@
 // nested sheet). A lot is its Mukim/TS, its lot number, an optional plot number and a partial
 // mark; the stored lots are the page's record table and the lotmkts_group of the project file.
 
-#include "controls/CharFilterEdit.h"
-#include "controls/RecordTable.h"
-#include "controls/ToolTipPropertyPage.h"
-#include "document/XmlRecordGroup.h"
-#include "pages/RecordListEditor.h"
+#include "pages/RecordPage.h"
 
-class CHoverButton;
-class CRecordListCtrl;
 class QCheckBox;
 class QComboBox;
 
-class CPropPageProjectMukimTS : public CToolTipPropertyPage,
-                                public CXmlRecordGroup,
-                                private CRecordListBinding {
+class CPropPageProjectMukimTS : public CRecordPage {
     Q_OBJECT
 public:
     enum { IDD = 131 };
@@ -26,10 +18,6 @@ public:
     static constexpr int IDC_LOT_NO = 1015;
     static constexpr int IDC_PARTIAL_LOT = 1016;
     static constexpr int IDC_LOT_LIST = 1020;
-    static constexpr int IDC_RESET = 1010;
-    static constexpr int IDC_DELETE = 1011;
-    static constexpr int IDC_UPDATE = 1012;
-    static constexpr int IDC_SAVE_AS_NEW = 1067;
     // Record columns: Mukim/TS description, plot number, lot number, partial ("Y"/"N").
     enum Column { COL_MUKIM_TS = 0, COL_PLOT_NO, COL_LOT_NO, COL_PARTIAL, kColumnCount };
     // Index of this page's tab in the nested sheet.
@@ -41,10 +29,8 @@ public:
     // detect: look for unsaved edits in the form; clear: empty the form (asking first when it
     // was edited). The save flow calls (true, false): false means the form holds unsaved edits.
     // True at once while the page has never been shown.
-    bool ResetLotForm(bool detect, bool clear);
+    bool ResetLotForm(bool detect, bool clear) { return ResetRecordForm(detect, clear); }
 
-    // The stored lots (refreshed from the list by UpdateData(true)); empty = no lots.
-    const RecordTable& GetRecordTable() const { return m_table; }
     // "MK17 Plot12 Lot3456 PT, MK17 Lot99": rebuilt by WriteXml.
     QString LocationSummary() const { return m_strLocationSummary; }
 
@@ -53,14 +39,8 @@ public:
     // Replaces the stored lots with the lotmkts elements of the group; returns "".
     QString ReadXml(pugi::xml_document& doc, pugi::xml_node group) override;
 
-    bool OnSetActive() override;
-    bool OnKillActive() override;
-
-    CRecordListEditor& Editor() { return m_editor; }
-
 protected:
-    bool OnInitDialog() override;
-    void DoDataExchange(CDataExchange* pDX) override;
+    void InitRecordFields() override;
 
 private:
     // CRecordListBinding
@@ -73,21 +53,11 @@ private:
     QWidget* DuplicateFocus() override;
     void MoveFormIntoRow(int row) override;
 
-    void buildLayout();
-    void highlightTab(bool highlight);
+    QWidget* buildForm();
 
-    RecordTable m_table{kColumnCount};
     QString m_strLocationSummary;
     CCharFilterEdit* m_editLotNo = nullptr;
     CCharFilterEdit* m_editPlotNo = nullptr;
-    CRecordListCtrl* m_list = nullptr;
-    CHoverButton* m_btnUpdate = nullptr;
-    CHoverButton* m_btnDelete = nullptr;
-    CHoverButton* m_btnReset = nullptr;
-    CHoverButton* m_btnSaveAsNew = nullptr;
     QComboBox* m_comboMukimTS = nullptr;
     QCheckBox* m_checkPartial = nullptr;
-    CFieldValidator m_validator;
-    bool m_bInitialized = false;
-    CRecordListEditor m_editor;
 };
