@@ -1,4 +1,5 @@
 #include "sdk/AppDB.h"
+#include "sdk/SdkLog.h"
 
 #include "sdk/RunTimeLibrary.h"
 
@@ -99,13 +100,14 @@ bool CAppDB::IsOpen() {
     m_state = State::Failed;
     m_path = LookupDatabasePath();
     if (!QFileInfo(m_path).isFile()) {
-        qWarning("Lookup database %s not found; lookup lists stay empty", qUtf8Printable(m_path));
+        qCWarning(lcSdk, "Lookup database %s not found; lookup lists stay empty",
+                  qUtf8Printable(m_path));
         return false;
     }
     if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &m_db, SQLITE_OPEN_READONLY,
                         nullptr) != SQLITE_OK) {
-        qWarning("Lookup database %s cannot be opened (%s); lookup lists stay empty",
-                 qUtf8Printable(m_path), m_db ? sqlite3_errmsg(m_db) : "out of memory");
+        qCWarning(lcSdk, "Lookup database %s cannot be opened (%s); lookup lists stay empty",
+                  qUtf8Printable(m_path), m_db ? sqlite3_errmsg(m_db) : "out of memory");
         closeDatabase();
         return false;
     }
@@ -122,14 +124,14 @@ bool CAppDB::IsOpen() {
     const int tables = rc == SQLITE_ROW ? sqlite3_column_int(probe, 0) : 0;
     sqlite3_finalize(probe);
     if (rc != SQLITE_ROW) {
-        qWarning("Lookup database %s is unreadable (%s); lookup lists stay empty",
-                 qUtf8Printable(m_path), sqlite3_errmsg(m_db));
+        qCWarning(lcSdk, "Lookup database %s is unreadable (%s); lookup lists stay empty",
+                  qUtf8Printable(m_path), sqlite3_errmsg(m_db));
         closeDatabase();
         return false;
     }
     if (tables != kListCount) {
-        qWarning("Lookup database %s lacks lookup tables; lookup lists stay empty",
-                 qUtf8Printable(m_path));
+        qCWarning(lcSdk, "Lookup database %s lacks lookup tables; lookup lists stay empty",
+                  qUtf8Printable(m_path));
         closeDatabase();
         return false;
     }
@@ -169,7 +171,7 @@ sqlite3_stmt* CAppDB::statement(sqlite3_stmt*& slot, bool& failed, const char* s
         return nullptr;
     if (sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &slot, nullptr) != SQLITE_OK) {
         // Said once per statement: a database without one table must not flood the log.
-        qWarning("Lookup database %s: %s", qUtf8Printable(m_path), sqlite3_errmsg(m_db));
+        qCWarning(lcSdk, "Lookup database %s: %s", qUtf8Printable(m_path), sqlite3_errmsg(m_db));
         sqlite3_finalize(slot);
         slot = nullptr;
         failed = true;
@@ -209,7 +211,7 @@ QStringList CAppDB::descriptions(List list) {
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
         items.append(QString::fromUtf8(columnUtf8(stmt, 0)));
     if (rc != SQLITE_DONE) {
-        qWarning("Lookup database %s: %s", qUtf8Printable(m_path), sqlite3_errmsg(m_db));
+        qCWarning(lcSdk, "Lookup database %s: %s", qUtf8Printable(m_path), sqlite3_errmsg(m_db));
         items.clear();
     }
     sqlite3_reset(stmt);
@@ -306,8 +308,8 @@ int CAppDB::LoadQueryToArray(const QString& sql, VariantTable& out) {
     if (sqlite3_prepare_v2(m_db, utf8.constData(), static_cast<int>(utf8.size()), &stmt, nullptr) !=
             SQLITE_OK ||
         !stmt) {
-        qWarning("Lookup query failed (%s): %s", m_db ? sqlite3_errmsg(m_db) : "no statement",
-                 utf8.constData());
+        qCWarning(lcSdk, "Lookup query failed (%s): %s",
+                  m_db ? sqlite3_errmsg(m_db) : "no statement", utf8.constData());
         sqlite3_finalize(stmt);
         return 0;
     }
@@ -321,8 +323,8 @@ int CAppDB::LoadQueryToArray(const QString& sql, VariantTable& out) {
             fits = out.appendCell(columnUtf8(stmt, column));
     }
     if (!fits || rc != SQLITE_DONE) {
-        qWarning("Lookup query failed (%s): %s", fits ? sqlite3_errmsg(m_db) : "result too large",
-                 utf8.constData());
+        qCWarning(lcSdk, "Lookup query failed (%s): %s",
+                  fits ? sqlite3_errmsg(m_db) : "result too large", utf8.constData());
         sqlite3_finalize(stmt);
         out.clear();
         return 0;

@@ -4,7 +4,7 @@
 //
 // The database is opened read-only at the first lookup, from KESTREL_LOOKUP_DB, else
 // kestrel-lookup.db beside the program, else kestrel/kestrel-lookup.db in the XDG data folders.
-// A missing or unreadable database is reported once (qWarning) and every lookup then answers
+// A missing or unreadable database is reported once (a "kestrel.sdk" warning) and every lookup then answers
 // empty: lists without items, codes and descriptions "".
 #pragma once
 

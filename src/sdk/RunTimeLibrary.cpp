@@ -1,4 +1,5 @@
 #include "sdk/RunTimeLibrary.h"
+#include "sdk/SdkLog.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -29,14 +30,14 @@ QString SdkDefLibraryPath() {
 
 void* LoadRunTimeLibrary(const QString& path) {
     if (path.isEmpty()) {
-        qWarning("Run-time library not loaded: no path");
+        qCWarning(lcSdk, "Run-time library not loaded: no path");
         return nullptr;
     }
     void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* why = dlerror();
-        qWarning("Run-time library %s not loaded: %s", qUtf8Printable(path),
-                 why ? why : "unknown error");
+        qCWarning(lcSdk, "Run-time library %s not loaded: %s", qUtf8Printable(path),
+                  why ? why : "unknown error");
     }
     return handle;
 }

@@ -11,7 +11,7 @@ QString ExecutableDir();
 // Where libTernSdkDef.so is looked for: KESTREL_SDKDEF when set, else beside the program.
 QString SdkDefLibraryPath();
 
-// dlopen with RTLD_NOW | RTLD_LOCAL. Null (and one qWarning naming the path and dlerror) when the
+// dlopen with RTLD_NOW | RTLD_LOCAL. Null (and one "kestrel.sdk" warning naming the path and dlerror) when the
 // library is missing or cannot be loaded.
 void* LoadRunTimeLibrary(const QString& path);
 

@@ -1,7 +1,9 @@
 // The main dialog with the registration pages: the checks Save & Quit runs across the pages, and
 // a whole save of a loaded record that keeps every value, its members included.
 
+#include "ScopedEnv.h"
 #include "TestAppServices.h"
+#include "app/KestrelApp.h"
 #include "app/KestrelDlg.h"
 #include "app/KestrelPages.h"
 #include "app/ResourceIds.h"
@@ -12,6 +14,7 @@
 #include "pages/project/PropPageProjectInfo.h"
 #include "pages/project/PropPageProjectMukimTS.h"
 #include "pages/project/PropPageProjectSiteDesc.h"
+#include "sdk/SdkLog.h"
 #include "sdk/StringTable.h"
 #include "sdk/XmlHelpers.h"
 
@@ -217,6 +220,22 @@ private slots:
             QTest::qWait(200);
             h.dialog.grab().save(shot + "/main-dialog.png");
         }
+    }
+
+    void theSdkWarningsAlsoReachTheActivityLog() {
+        const QString logFile = m_dir->filePath(QStringLiteral("activity.log"));
+        ScopedEnv logLocation("KESTREL_LOG_FILE", QFile::encodeName(logFile));
+        {
+            CKestrelApp app;
+            app.StartUp("LOCAL_PROJ");
+            qCWarning(lcSdk, "Lookup database gone");
+            qWarning("not one of ours");
+        }
+        QFile log(logFile);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(log.readAll());
+        QVERIFY(text.contains(QStringLiteral(": WARNING: Lookup database gone")));
+        QVERIFY(!text.contains(QStringLiteral("not one of ours")));
     }
 
 private:

@@ -1,0 +1,3 @@
+#include "sdk/SdkLog.h"
+
+Q_LOGGING_CATEGORY(lcSdk, "kestrel.sdk")
