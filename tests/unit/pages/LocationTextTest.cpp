@@ -1,5 +1,5 @@
-// The text of the project's location description: the clean-up every summary gets, the
-// zero-padding of levels and units, and the per-record pieces of the lots and addresses pages.
+// The text of the project's location description: the clean-up every summary gets, the level and
+// unit text, and the per-record pieces of the lots and addresses pages.
 
 #include "pages/LocationText.h"
 
@@ -7,105 +7,71 @@
 
 using namespace kestrel;
 
-namespace {
+TEST(LocationText, StripsOnlyLeadingAndTrailingCommasAndSpaces) {
+    const std::pair<QString, QString> cases[] = {
+        {" ,, A, B ,, ", "A, B"},
+        {", , ,", ""},
+        {"", ""},
+        // Inside the text nothing is touched, and other white space is no separator of ours.
+        {"A ,, B", "A ,, B"},
+        {"\tA, ", "\tA"}};
+    for (const auto& [text, stripped] : cases)
+        EXPECT_EQ(StripCommasAndSpaces(text), stripped) << text.toStdString();
+}
 
-struct Address {
-    QString building, houseBlock, level, unit, road, postalCode;
-};
+TEST(LocationText, EveryCombinationOfLevelAndUnit) {
+    const struct {
+        const char *level, *unit, *text;
+    } cases[] = {{"5", "12", "#05-12, "},    {"12", "345", "#12-345, "},  {"5", "", "Unit 05-00, "},
+                 {"", "7", "Level 00-07, "}, {"", "12", "Level 00-12, "}, {"", "", ""},
+                 {"123", "A", "#123-0A, "},  {"05", "5", "#05-05, "}};
+    for (const auto& c : cases)
+        EXPECT_EQ(LevelUnitText(c.level, c.unit), QString(c.text)) << c.level << "/" << c.unit;
+}
 
-QString AddressSummary(std::initializer_list<Address> rows) {
+TEST(LocationText, LotSummaryMarksPlotsAndPartialLots) {
     QString summary;
-    for (const Address& a : rows)
-        AppendAddressSummary(summary, a.building, a.houseBlock, a.level, a.unit, a.road,
-                             a.postalCode);
-    return StripCommasAndSpaces(summary);
+    AppendLotSummary(summary, "MK17", "12", "3456", "Y");
+    AppendLotSummary(summary, "MK17", "", "99", "N");
+    EXPECT_EQ(StripCommasAndSpaces(summary), "MK17 Plot12 Lot3456 PT, MK17 Lot99");
+    // The partial mark ignores case but must be exactly one Y.
+    for (const auto& [flag, text] : {std::pair{"y", "TS01 Lot7 PT, "}, {"YES", "TS01 Lot7, "}}) {
+        QString one;
+        AppendLotSummary(one, "TS01", "", "7", flag);
+        EXPECT_EQ(one, text);
+    }
 }
 
-} // namespace
-
-TEST(StripCommasAndSpaces, RemovesEveryLeadingAndTrailingCommaOrSpace) {
-    EXPECT_EQ(StripCommasAndSpaces(QStringLiteral(" ,, A, B ,, ")), QStringLiteral("A, B"));
-    EXPECT_EQ(StripCommasAndSpaces(QStringLiteral(", , ,")), QString());
-    EXPECT_EQ(StripCommasAndSpaces(QString()), QString());
-    // Inside the text nothing is touched, and other white space is no separator of ours.
-    EXPECT_EQ(StripCommasAndSpaces(QStringLiteral("A ,, B")), QStringLiteral("A ,, B"));
-    EXPECT_EQ(StripCommasAndSpaces(QStringLiteral("\tA, ")), QStringLiteral("\tA"));
-}
-
-TEST(ZeroPad2, PadsTextNotNumbers) {
-    EXPECT_EQ(ZeroPad2(QString()), QStringLiteral("00"));
-    EXPECT_EQ(ZeroPad2(QStringLiteral("5")), QStringLiteral("05"));
-    EXPECT_EQ(ZeroPad2(QStringLiteral("A")), QStringLiteral("0A"));
-    EXPECT_EQ(ZeroPad2(QStringLiteral("12")), QStringLiteral("12"));
-    EXPECT_EQ(ZeroPad2(QStringLiteral("123")), QStringLiteral("123"));
-    // A value that is already padded is left as typed, not re-read as a number.
-    EXPECT_EQ(ZeroPad2(QStringLiteral("05")), QStringLiteral("05"));
-    EXPECT_EQ(ZeroPad2(QStringLiteral(" 5")), QStringLiteral(" 5"));
-}
-
-TEST(LotSummary, JoinsLotsWithPlotAndPartialMarks) {
+TEST(LocationText, AddressSummaries) {
+    struct Address {
+        QString building, houseBlock, level, unit, road, postalCode;
+    };
+    const struct {
+        std::vector<Address> rows;
+        QString summary;
+    } cases[] = {
+        {{{"ABC TOWER", "10", "5", "12", "MAIN ROAD", "123456"}},
+         "10 MAIN ROAD, #05-12, ABC TOWER, Singapore 123456"},
+        {{{"", "10", "", "", "MAIN ROAD", ""}}, "10 MAIN ROAD"},
+        {{{"", "10", "5", "", "MAIN ROAD", "123456"}},
+         "10 MAIN ROAD, Unit 05-00, Singapore 123456"},
+        {{{"", "10", "", "7", "MAIN ROAD", "123456"}},
+         "10 MAIN ROAD, Level 00-07, Singapore 123456"},
+        // Without a house number the road's leading space goes with the stripping in the first
+        // row only; a later row keeps it after the ", " of the row before.
+        {{{"", "", "", "", "MAIN ROAD", "123456"}}, "MAIN ROAD, Singapore 123456"},
+        {{{"", "1", "", "", "ADAM ROAD", "111111"}, {"", "", "", "", "MAIN ROAD", "123456"}},
+         "1 ADAM ROAD, Singapore 111111,  MAIN ROAD, Singapore 123456"},
+    };
+    for (const auto& c : cases) {
+        QString summary;
+        for (const Address& a : c.rows)
+            AppendAddressSummary(summary, a.building, a.houseBlock, a.level, a.unit, a.road,
+                                 a.postalCode);
+        EXPECT_EQ(StripCommasAndSpaces(summary), c.summary);
+    }
+    // A row without a postal code still ends with its separator.
     QString summary;
-    AppendLotSummary(summary, QStringLiteral("MK17"), QStringLiteral("12"), QStringLiteral("3456"),
-                     QStringLiteral("Y"));
-    AppendLotSummary(summary, QStringLiteral("MK17"), QString(), QStringLiteral("99"),
-                     QStringLiteral("N"));
-    EXPECT_EQ(StripCommasAndSpaces(summary), QStringLiteral("MK17 Plot12 Lot3456 PT, MK17 Lot99"));
-}
-
-TEST(LotSummary, PartialMarkIgnoresCaseAndNeedsExactlyY) {
-    QString lower;
-    AppendLotSummary(lower, QStringLiteral("TS01"), QString(), QStringLiteral("7"),
-                     QStringLiteral("y"));
-    EXPECT_EQ(lower, QStringLiteral("TS01 Lot7 PT, "));
-    QString other;
-    AppendLotSummary(other, QStringLiteral("TS01"), QString(), QStringLiteral("7"),
-                     QStringLiteral("YES"));
-    EXPECT_EQ(other, QStringLiteral("TS01 Lot7, "));
-}
-
-TEST(LotSummary, NoLotsGiveAnEmptySummary) {
-    EXPECT_EQ(StripCommasAndSpaces(QString()), QString());
-}
-
-TEST(LevelUnitText, EveryCombinationOfLevelAndUnit) {
-    EXPECT_EQ(LevelUnitText(QStringLiteral("5"), QStringLiteral("12")), QStringLiteral("#05-12, "));
-    EXPECT_EQ(LevelUnitText(QStringLiteral("12"), QStringLiteral("345")),
-              QStringLiteral("#12-345, "));
-    EXPECT_EQ(LevelUnitText(QStringLiteral("5"), QString()), QStringLiteral("Unit 05-00, "));
-    EXPECT_EQ(LevelUnitText(QString(), QStringLiteral("7")), QStringLiteral("Level 00-07, "));
-    EXPECT_EQ(LevelUnitText(QString(), QStringLiteral("12")), QStringLiteral("Level 00-12, "));
-    EXPECT_EQ(LevelUnitText(QString(), QString()), QString());
-    EXPECT_EQ(LevelUnitText(QStringLiteral("123"), QStringLiteral("A")),
-              QStringLiteral("#123-0A, "));
-}
-
-TEST(AddressSummary, FullAddress) {
-    EXPECT_EQ(AddressSummary({{"ABC TOWER", "10", "5", "12", "MAIN ROAD", "123456"}}),
-              QStringLiteral("10 MAIN ROAD, #05-12, ABC TOWER, Singapore 123456"));
-}
-
-TEST(AddressSummary, OptionalPartsAreLeftOut) {
-    EXPECT_EQ(AddressSummary({{"", "10", "", "", "MAIN ROAD", ""}}),
-              QStringLiteral("10 MAIN ROAD"));
-    EXPECT_EQ(AddressSummary({{"", "10", "5", "", "MAIN ROAD", "123456"}}),
-              QStringLiteral("10 MAIN ROAD, Unit 05-00, Singapore 123456"));
-    EXPECT_EQ(AddressSummary({{"", "10", "", "7", "MAIN ROAD", "123456"}}),
-              QStringLiteral("10 MAIN ROAD, Level 00-07, Singapore 123456"));
-}
-
-TEST(AddressSummary, LeadingSpaceOfAMissingHouseNumberIsStrippedOnlyAtTheStart) {
-    // First row: the space in front of the road goes with the stripping.
-    EXPECT_EQ(AddressSummary({{"", "", "", "", "MAIN ROAD", "123456"}}),
-              QStringLiteral("MAIN ROAD, Singapore 123456"));
-    // A later row keeps it: ", " from the row before, then " " + road.
-    EXPECT_EQ(AddressSummary({{"", "1", "", "", "ADAM ROAD", "111111"},
-                              {"", "", "", "", "MAIN ROAD", "123456"}}),
-              QStringLiteral("1 ADAM ROAD, Singapore 111111,  MAIN ROAD, Singapore 123456"));
-}
-
-TEST(AddressSummary, RowWithoutPostalCodeStillEndsWithItsSeparator) {
-    QString summary;
-    AppendAddressSummary(summary, QStringLiteral("ABC TOWER"), QStringLiteral("10"), QString(),
-                         QString(), QStringLiteral("MAIN ROAD"), QString());
-    EXPECT_EQ(summary, QStringLiteral("10 MAIN ROAD, ABC TOWER, , "));
+    AppendAddressSummary(summary, "ABC TOWER", "10", "", "", "MAIN ROAD", "");
+    EXPECT_EQ(summary, "10 MAIN ROAD, ABC TOWER, , ");
 }

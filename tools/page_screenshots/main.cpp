@@ -1,12 +1,15 @@
-// Renders the project page and its site description tab, filled with a sample record, to PNG
-// files for the documentation: screenshots <output folder>. Offscreen is enough.
+// Renders the project page and its nested lots, addresses and site description tabs, filled with a
+// sample record, to PNG files for the documentation: page_screenshots <output folder>. Offscreen
+// is enough.
 
 #include "TestAppServices.h"
 
 #include "controls/ToolTipDialog.h"
 #include "controls/ToolTipPropertySheet.h"
 #include "framework/DialogUnits.h"
+#include "pages/project/PropPageProjectAddress.h"
 #include "pages/project/PropPageProjectInfo.h"
+#include "pages/project/PropPageProjectMukimTS.h"
 #include "pages/project/PropPageProjectSiteDesc.h"
 
 #include <QApplication>
@@ -70,10 +73,15 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     bool ok = dialog.grab().save(out.filePath(QStringLiteral("project.png")));
 
-    page->NestedSheet()->SetActivePage(page->SitePage());
-    QApplication::processEvents();
+    const std::pair<CPropertyPage*, const char*> tabs[] = {{page->LotPage(), "lots.png"},
+                                                           {page->AddressPage(), "addresses.png"},
+                                                           {page->SitePage(), "site.png"}};
+    for (const auto& [tab, file] : tabs) {
+        page->NestedSheet()->SetActivePage(tab);
+        QApplication::processEvents();
+        ok = tab->grab().save(out.filePath(QString::fromLatin1(file))) && ok;
+    }
     ok = dialog.grab().save(out.filePath(QStringLiteral("project-site-tab.png"))) && ok;
-    ok = page->SitePage()->grab().save(out.filePath(QStringLiteral("site.png"))) && ok;
     std::printf("%s: %dx%d\n", ok ? "saved" : "FAILED", dialog.width(), dialog.height());
     return ok ? 0 : 1;
 }
