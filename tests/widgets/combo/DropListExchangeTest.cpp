@@ -20,12 +20,50 @@ class DropListExchangeTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void cellChoosesTheFirstMatchingRoad();
-    void choiceGoesIntoTheCellAndCanBeCleared();
-    void missingControlsDoNothing();
-    void plainComboHelperClearsTheChoiceToo();
+    void init() {
+        m_page = std::make_unique<QWidget>();
+        kestrel::MarkAsForm(m_page.get());
+        m_list = new CListCtrl(m_page.get());
+        kestrel::SetControlId(m_list, kListId);
+        m_list->InsertColumn(0, QStringLiteral("No."));
+        m_list->InsertColumn(1, QStringLiteral("Road"));
+        m_list->InsertItem(0, QStringLiteral("1"));
+        m_combo = new CDropListCombo(m_page.get());
+        kestrel::SetControlId(m_combo, kComboId);
+        m_combo->SetItemSource(&m_roads);
+    }
+    void cleanup() { m_page.reset(); }
+
+    void cellChoosesTheFirstMatchingRoad() {
+        m_list->SetItemText(0, 1, QStringLiteral("BAKER"));
+        QCOMPARE(ListCellToDropListCombo(m_page.get(), kListId, kComboId, 0, 1), 1);
+        QCOMPARE(m_combo->GetWindowText(), QStringLiteral("Baker Street"));
+        m_list->SetItemText(0, 1, QStringLiteral("Nowhere Lane"));
+        QCOMPARE(ListCellToDropListCombo(m_page.get(), kListId, kComboId, 0, 1), 0);
+        QCOMPARE(m_combo->GetCurSel(), 1); // unchanged
+        QCOMPARE(ListCellToDropListCombo(m_page.get(), kMissingId, kComboId, 0, 1), 0);
+        QCOMPARE(ListCellToDropListCombo(m_page.get(), kListId, kMissingId, 0, 1), 0);
+    }
+
+    void choiceGoesIntoTheCellAndCanBeCleared() {
+        m_page->show();
+        m_combo->SetCurSel(3);
+        QCOMPARE(ComboToListCell(m_page.get(), kListId, m_combo, 0, 1, false), 1);
+        QCOMPARE(m_list->GetItemText(0, 1), QStringLiteral("Canal Walk"));
+        QCOMPARE(m_combo->GetCurSel(), 3);
+        m_combo->SetCurSel(4);
+        QCOMPARE(DropListComboToListCell(m_page.get(), kListId, kComboId, 0, 1, true), 1);
+        QCOMPARE(m_list->GetItemText(0, 1), QStringLiteral("Zephyr Row"));
+        QCOMPARE(m_combo->GetCurSel(), -1);
+        QCOMPARE(m_combo->GetWindowText(), QString());
+        // Nothing chosen: the cell becomes empty, and the keys start again from the top.
+        QCOMPARE(ComboToListCell(m_page.get(), kListId, kComboId, 0, 1, true), 1);
+        QCOMPARE(m_list->GetItemText(0, 1), QString());
+        QTest::keyClick(m_combo, Qt::Key_Down);
+        QCOMPARE(m_combo->GetCurSel(), 0);
+        QCOMPARE(DropListComboToListCell(m_page.get(), kListId, kMissingId, 0, 1, true), 0);
+        QCOMPARE(m_combo->GetCurSel(), 0); // not cleared
+    }
 
 private:
     CStringListSource m_roads{
@@ -34,83 +72,6 @@ private:
     CListCtrl* m_list = nullptr;
     CDropListCombo* m_combo = nullptr;
 };
-
-void DropListExchangeTest::init() {
-    m_page = std::make_unique<QWidget>();
-    kestrel::MarkAsForm(m_page.get());
-    m_list = new CListCtrl(m_page.get());
-    kestrel::SetControlId(m_list, kListId);
-    m_list->InsertColumn(0, QStringLiteral("No."));
-    m_list->InsertColumn(1, QStringLiteral("Road"));
-    m_list->InsertItem(0, QStringLiteral("1"));
-    m_combo = new CDropListCombo(m_page.get());
-    kestrel::SetControlId(m_combo, kComboId);
-    m_combo->SetItemSource(&m_roads);
-}
-
-void DropListExchangeTest::cleanup() {
-    m_page.reset();
-}
-
-void DropListExchangeTest::cellChoosesTheFirstMatchingRoad() {
-    m_list->SetItemText(0, 1, QStringLiteral("BAKER"));
-    QCOMPARE(ListCellToDropListCombo(m_page.get(), kListId, kComboId, 0, 1), 1);
-    QCOMPARE(m_combo->GetWindowText(), QStringLiteral("Baker Street"));
-    QCOMPARE(m_combo->GetCurSel(), 1);
-
-    m_list->SetItemText(0, 1, QStringLiteral("Nowhere Lane"));
-    QCOMPARE(ListCellToDropListCombo(m_page.get(), kListId, kComboId, 0, 1), 0);
-    QCOMPARE(m_combo->GetCurSel(), 1); // unchanged
-
-    // An empty cell matches every road: the first one is chosen.
-    m_list->SetItemText(0, 1, QString());
-    QCOMPARE(ListCellToDropListCombo(m_page.get(), kListId, kComboId, 0, 1), 1);
-    QCOMPARE(m_combo->GetCurSel(), 0);
-}
-
-void DropListExchangeTest::choiceGoesIntoTheCellAndCanBeCleared() {
-    m_combo->SetCurSel(3);
-    QCOMPARE(ComboToListCell(m_page.get(), kListId, m_combo, 0, 1, false), 1);
-    QCOMPARE(m_list->GetItemText(0, 1), QStringLiteral("Canal Walk"));
-    QCOMPARE(m_combo->GetCurSel(), 3);
-
-    m_combo->SetCurSel(4);
-    QCOMPARE(DropListComboToListCell(m_page.get(), kListId, kComboId, 0, 1, true), 1);
-    QCOMPARE(m_list->GetItemText(0, 1), QStringLiteral("Zephyr Row"));
-    QCOMPARE(m_combo->GetCurSel(), -1);
-    QCOMPARE(m_combo->GetWindowText(), QString());
-
-    // Nothing chosen: the cell becomes empty.
-    QCOMPARE(ComboToListCell(m_page.get(), kListId, m_combo, 0, 1, false), 1);
-    QCOMPARE(m_list->GetItemText(0, 1), QString());
-}
-
-void DropListExchangeTest::missingControlsDoNothing() {
-    m_list->SetItemText(0, 1, QStringLiteral("Abbey"));
-    QCOMPARE(ListCellToDropListCombo(m_page.get(), kMissingId, kComboId, 0, 1), 0);
-    QCOMPARE(ListCellToDropListCombo(m_page.get(), kListId, kMissingId, 0, 1), 0);
-    QCOMPARE(ListCellToDropListCombo(nullptr, kListId, kComboId, 0, 1), 0);
-    QCOMPARE(m_combo->GetCurSel(), -1);
-    m_combo->SetCurSel(0);
-    QCOMPARE(ComboToListCell(m_page.get(), kMissingId, m_combo, 0, 1, true), 0);
-    QCOMPARE(ComboToListCell(m_page.get(), kListId, nullptr, 0, 1, true), 0);
-    QCOMPARE(DropListComboToListCell(m_page.get(), kListId, kMissingId, 0, 1, true), 0);
-    QCOMPARE(m_combo->GetCurSel(), 0); // not cleared
-    QCOMPARE(m_list->GetItemText(0, 1), QStringLiteral("Abbey"));
-}
-
-void DropListExchangeTest::plainComboHelperClearsTheChoiceToo() {
-    // A page may hand the road combo to the plain helper by id: it still reads the chosen text,
-    // and its clearing leaves nothing chosen, with the keys starting again from the top.
-    m_page->show();
-    m_combo->SetCurSel(2);
-    QCOMPARE(ComboToListCell(m_page.get(), kListId, kComboId, 0, 1, true), 1);
-    QCOMPARE(m_list->GetItemText(0, 1), QStringLiteral("Bakery Close"));
-    QCOMPARE(m_combo->GetCurSel(), -1);
-    QCOMPARE(m_combo->GetWindowText(), QString());
-    QTest::keyClick(m_combo, Qt::Key_Down);
-    QCOMPARE(m_combo->GetCurSel(), 0);
-}
 
 QTEST_MAIN(DropListExchangeTest)
 #include "DropListExchangeTest.moc"
