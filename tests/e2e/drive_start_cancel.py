@@ -1,34 +1,19 @@
 #!/usr/bin/env python3
-"""Starts Kestrel, presses "Cancel", answers "Yes", and checks the activity log.
-
-Run inside a virtual display and a private session bus (see run_e2e.sh):
-    drive_start_cancel.py PROGRAM WORKDIR
-"""
-import os
-import shutil
-import signal
-import subprocess
-import sys
-import tempfile
-import time
+# drive_start_cancel.py PROGRAM WORKDIR, inside a virtual display and a private session bus (see
+# run_e2e.sh): starts Kestrel, presses "Cancel", answers "Yes", and checks the activity log.
+import os, shutil, signal, subprocess, sys, tempfile, time  # noqa: E401
 
 import pyatspi
 
-LOG_ORDER = [
-    "START: ----------------------------------",
-    "Command Line: ",
-    "Editing type: NEW_PROJ",
-    "COMMAND: Cancel",
-    "END: ------------------------------------",
-]
+LOG_ORDER = ["START: ----------------------------------", "Command Line: ",
+             "Editing type: NEW_PROJ", "COMMAND: Cancel", "END: ------------------------------------"]
 
 
 class E2eFailure(Exception):
-    pass
+    """What went wrong, for the test's output."""
 
 
 def wait_for(what, probe, timeout):
-    """Polls probe() until it gives something true; fails after timeout seconds."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         try:
@@ -41,58 +26,32 @@ def wait_for(what, probe, timeout):
     raise E2eFailure("timed out waiting for " + what)
 
 
-def start_accessibility_bus():
-    launcher = os.environ.get("KESTREL_E2E_LAUNCHER", "/usr/libexec/at-spi-bus-launcher")
-    bus = subprocess.Popen([launcher, "--launch-immediately"],
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-    def registry_answers():
-        pyatspi.Registry.getDesktop(0).childCount  # raises while the registry is not up
-        return True
-
-    try:
-        wait_for("the accessibility registry", registry_answers, 20)
-    except E2eFailure:
-        bus.kill()
-        raise E2eFailure("the accessibility bus could not be started "
-                         "(at-spi-bus-launcher / at-spi2-registryd did not answer)")
-    return bus
-
-
 def application_of(pid):
     desktop = pyatspi.Registry.getDesktop(0)
-    for i in range(desktop.childCount):
-        app = desktop.getChildAtIndex(i)
-        if app is not None and app.get_process_id() == pid:
-            return app
-    return None
+    apps = [desktop.getChildAtIndex(i) for i in range(desktop.childCount)]
+    return next((a for a in apps if a is not None and a.get_process_id() == pid), None)
 
 
 def find(node, role, name, depth=0):
-    """Depth-first search for an accessible with this role and name."""
+    """Depth-first search for a showing accessible with this role and name."""
     if node is None or depth > 40:
         return None
-    try:
-        if node.getRole() == role and node.name == name and \
-                node.getState().contains(pyatspi.STATE_SHOWING):
-            return node
-        count = node.childCount
-    except Exception:
-        return None
-    for i in range(count):
+    if node.getRole() == role and node.name == name and \
+            node.getState().contains(pyatspi.STATE_SHOWING):
+        return node
+    for i in range(node.childCount):
         found = find(node.getChildAtIndex(i), role, name, depth + 1)
         if found is not None:
             return found
     return None
 
 
-def press(button):
+def press(pid, name):
+    button = wait_for('the "%s" button' % name,
+                      lambda: find(application_of(pid), pyatspi.ROLE_PUSH_BUTTON, name), 30)
     action = button.queryAction()
-    for i in range(action.nActions):
-        if action.getName(i) in ("Press", "press", "click", "Click"):
-            action.doAction(i)
-            return
-    action.doAction(0)
+    names = [action.getName(i).lower() for i in range(action.nActions)]
+    action.doAction(next((i for i, n in enumerate(names) if n in ("press", "click")), 0))
 
 
 def main():
@@ -102,21 +61,19 @@ def main():
     log_file = os.path.join(scratch, "kestrel.log")
     project = os.path.join(scratch, "new project.xml")
 
-    bus = start_accessibility_bus()
-    env = dict(os.environ)
-    env["KESTREL_LOG_FILE"] = log_file
-    env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
-    env["QT_ACCESSIBILITY"] = "1"
+    bus = subprocess.Popen([os.environ.get("KESTREL_E2E_LAUNCHER"), "--launch-immediately"],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    env = dict(os.environ, KESTREL_LOG_FILE=log_file, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+               QT_ACCESSIBILITY="1")
     env.pop("QT_QPA_PLATFORM", None)
-    proc = subprocess.Popen([program, "NEW_PROJ", project], env=env)
+    proc = None
     try:
-        app = wait_for("Kestrel on the accessibility bus", lambda: application_of(proc.pid), 30)
-        cancel = wait_for('the "Cancel" button',
-                          lambda: find(app, pyatspi.ROLE_PUSH_BUTTON, "Cancel"), 30)
-        press(cancel)
-        yes = wait_for('the "Yes" button of the question',
-                       lambda: find(application_of(proc.pid), pyatspi.ROLE_PUSH_BUTTON, "Yes"), 30)
-        press(yes)
+        wait_for("the accessibility registry (at-spi-bus-launcher / at-spi2-registryd)",
+                 lambda: pyatspi.Registry.getDesktop(0).childCount >= 0, 20)
+        proc = subprocess.Popen([program, "NEW_PROJ", project], env=env)
+        wait_for("Kestrel on the accessibility bus", lambda: application_of(proc.pid), 30)
+        press(proc.pid, "Cancel")
+        press(proc.pid, "Yes")
         try:
             proc.wait(timeout=30)
         except subprocess.TimeoutExpired:
@@ -124,24 +81,20 @@ def main():
         if proc.returncode != 0:
             raise E2eFailure("Kestrel ended with exit code %d" % proc.returncode)
     finally:
-        if proc.poll() is None:
+        if proc is not None and proc.poll() is None:
             proc.kill()
             proc.wait()
         bus.send_signal(signal.SIGTERM)
 
     with open(log_file, encoding="utf-8", errors="replace") as f:
-        lines = f.read().splitlines()
+        log = f.read()
     position = 0
     for expected in LOG_ORDER:
-        while position < len(lines) and expected not in lines[position]:
-            position += 1
-        if position == len(lines):
-            raise E2eFailure("log line %r missing or out of order in:\n%s"
-                             % (expected, "\n".join(lines)))
-        position += 1
-    command_line = [l for l in lines if "Command Line: " in l][0]
-    if '"%s"' % project not in command_line:
-        raise E2eFailure("the command line lost the quoted path: " + command_line)
+        position = log.find(expected, position)
+        if position < 0:
+            raise E2eFailure("log line %r missing or out of order in:\n%s" % (expected, log))
+    if 'Command Line: NEW_PROJ "%s"' % project not in log:
+        raise E2eFailure("the command line lost the quoted path")
     print("ok: " + " / ".join(LOG_ORDER))
     shutil.rmtree(scratch, ignore_errors=True)
 
