@@ -7,6 +7,8 @@
 #include "app/KestrelDlg.h"
 #include "app/KestrelPages.h"
 #include "app/ResourceIds.h"
+#include "controls/ComboDropList.h"
+#include "controls/DropListCombo.h"
 #include "controls/ToolTipPropertySheet.h"
 #include "framework/ControlId.h"
 #include "framework/MessageBox.h"
@@ -220,6 +222,22 @@ private slots:
             QTest::qWait(200);
             h.dialog.grab().save(shot + "/main-dialog.png");
         }
+    }
+
+    void escapeOnAnOpenRoadListClosesOnlyTheList() {
+        Harness h(copyOfSample(*m_dir));
+        QVERIFY(h.active());
+        h.project()->NestedSheet()->SetActivePage(h.project()->SitePage());
+        auto* roads = qobject_cast<CDropListCombo*>(GetDlgItem(h.project()->SitePage(), 1024));
+        QVERIFY(roads);
+        roads->setFocus();
+        QTest::keyClick(roads, Qt::Key_Down, Qt::AltModifier);
+        QVERIFY(roads->IsDroppedDown());
+        // Delivered as the window system would: to the popup's window.
+        QTest::keyClick(roads->DropList()->windowHandle(), Qt::Key_Escape);
+        QVERIFY(!roads->IsDroppedDown());
+        QVERIFY(h.answers.messages().empty());
+        QVERIFY(h.dialog.isVisible());
     }
 
     void theSdkWarningsAlsoReachTheActivityLog() {
