@@ -2,15 +2,17 @@
 // sample record, to PNG files for the documentation: page_screenshots <output folder>. Offscreen
 // is enough.
 
-#include "TestAppServices.h"
-
+#include "app/RoadCache.h"
 #include "controls/ToolTipDialog.h"
 #include "controls/ToolTipPropertySheet.h"
+#include "framework/AppServices.h"
 #include "framework/DialogUnits.h"
 #include "pages/project/PropPageProjectAddress.h"
 #include "pages/project/PropPageProjectInfo.h"
 #include "pages/project/PropPageProjectMukimTS.h"
 #include "pages/project/PropPageProjectSiteDesc.h"
+
+#include "controls/RecordListCtrl.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,30 +24,28 @@
 
 namespace {
 
-const char* const kSample = R"(<profile>
-  <title>Erection of a 5-storey block of flats with basement car park and communal facilities</title>
-  <commence_date>2002-03-04T09:30:00</commence_date>
-  <complete_date>2004-05-06T17:00:00</complete_date>
-  <category_code>NE</category_code>
-  <classification_code>RN</classification_code>
-  <land_ownership_code>LH</land_ownership_code>
-  <lotmkts_group>
-    <lotmkts><mk_ts_code>MK17</mk_ts_code><plot_no>12</plot_no><lot_no>3456</lot_no><part_lot_flag>Y</part_lot_flag></lotmkts>
-    <lotmkts><mk_ts_code>TS05</mk_ts_code><plot_no></plot_no><lot_no>99</lot_no><part_lot_flag>N</part_lot_flag></lotmkts>
-  </lotmkts_group>
-  <address_group>
-    <address><building_name>ABC TOWER</building_name><house_block_no>10</house_block_no><level_no>05</level_no><unit_no>12</unit_no><road_code>R01908</road_code><postal_code>123456</postal_code></address>
-  </address_group>
-  <site_descr>Corner plot next to the canal, access from the service road.</site_descr>
-  <road_group><road>R02332</road><road>R00130</road><road>R00055</road></road_group>
-</profile>)";
+// The pictures show the record that ships with the program.
+const char* const kSampleProject = KESTREL_SAMPLE_PROJECT;
+
+// The road names come from the lookup database, as in the program; nothing is logged.
+class PictureServices : public kestrel::AppServices {
+public:
+    PictureServices() { kestrel::SetAppServices(this); }
+    ~PictureServices() override { kestrel::SetAppServices(nullptr); }
+    void WriteLog(const QString&) override {}
+    bool IsViewOnly() const override { return false; }
+    CListSource* GetRoadTable() override { return m_roads.GetRoadTable(); }
+
+private:
+    CRoadCache m_roads;
+};
 
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
-    TestAppServices services;
+    PictureServices services;
 
     CToolTipDialog dialog(102);
     auto* layout = new QVBoxLayout(&dialog);
@@ -58,9 +58,13 @@ int main(int argc, char** argv) {
     layout->addWidget(sheet);
 
     pugi::xml_document doc;
-    doc.load_string(kSample);
-    page->SetLoadedReference(QStringLiteral("A123-00042-2002"));
-    page->ReadXml(doc, doc.child("profile"));
+    if (!doc.load_file(kSampleProject)) {
+        std::fprintf(stderr, "cannot read %s\n", kSampleProject);
+        return 1;
+    }
+    const pugi::xml_node project = doc.child("krroot").child("project");
+    page->SetLoadedReference(QString::fromUtf8(project.child_value("reference_no")));
+    page->ReadXml(doc, project.child("profile"));
 
     // The main sheet's frame was drawn at 407 x 302 dialog units.
     dialog.resize(
@@ -79,6 +83,12 @@ int main(int argc, char** argv) {
     for (const auto& [tab, file] : tabs) {
         page->NestedSheet()->SetActivePage(tab);
         QApplication::processEvents();
+        // A record page is shown with its first record loaded, as after a click on it.
+        if (auto* list = tab->findChild<CRecordListCtrl*>(); list && list->model()->rowCount()) {
+            const QRect row = list->visualRect(list->model()->index(0, 0));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+            QApplication::processEvents();
+        }
         ok = tab->grab().save(out.filePath(QString::fromLatin1(file))) && ok;
     }
     ok = dialog.grab().save(out.filePath(QStringLiteral("project-site-tab.png"))) && ok;
