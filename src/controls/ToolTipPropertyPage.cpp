@@ -1,6 +1,11 @@
 #include "controls/ToolTipPropertyPage.h"
 
 #include "controls/ToolTipHost.h"
+#include "framework/PropertySheet.h"
+
+#include <QColor>
+#include <QPalette>
+#include <QTabBar>
 
 CToolTipPropertyPage::CToolTipPropertyPage(int templateId, CToolTipHost* host, QWidget* parent)
     : CPropertyPage(templateId, 0, parent), m_pToolTipHost(host) {}
@@ -11,4 +16,34 @@ bool CToolTipPropertyPage::OnInitDialog() {
         m_pToolTipHost->AddToolTips(this);
     }
     return result;
+}
+
+bool CToolTipPropertyPage::OnSetActive() {
+    markOwnTab(true);
+    return CPropertyPage::OnSetActive();
+}
+
+bool CToolTipPropertyPage::OnKillActive() {
+    markOwnTab(false);
+    return CPropertyPage::OnKillActive();
+}
+
+void CToolTipPropertyPage::markOwnTab(bool highlight) {
+    CPropertySheet* sheet = GetParentSheet();
+    if (!m_bHighlightsOwnTab || !sheet) {
+        return;
+    }
+    const int index = sheet->GetPageIndex(this);
+    if (index < 0) {
+        return;
+    }
+    QTabBar* bar = sheet->tabBar();
+    // An invalid colour gives the tab back the style's own text colour.
+    bar->setTabTextColor(index, highlight ? bar->palette().color(QPalette::Highlight) : QColor());
+}
+
+bool CToolTipPropertyPage::IsOwnTabHighlighted() const {
+    const CPropertySheet* sheet = GetParentSheet();
+    const int index = sheet ? sheet->GetPageIndex(this) : -1;
+    return index >= 0 && sheet->tabBar()->tabTextColor(index).isValid();
 }

@@ -5,6 +5,9 @@
 //
 // A page's own OnInitDialog calls CToolTipPropertyPage::OnInitDialog first, before it fills or
 // limits any control.
+//
+// A page may also mark its own tab while it is the active one (HighlightOwnTab), so the user
+// sees which of the nested tabs belongs to which level even with the focus elsewhere.
 
 #include "framework/PropertyPage.h"
 
@@ -17,8 +20,20 @@ public:
 
     CToolTipHost* ToolTipHost() const { return m_pToolTipHost; }
 
+    bool OnSetActive() override;
+    bool OnKillActive() override;
+    // Whether this page's tab is drawn in the highlight colour.
+    bool IsOwnTabHighlighted() const;
+
 protected:
     bool OnInitDialog() override;
+    // From now on the page's tab is drawn in the highlight colour while the page is active.
+    void HighlightOwnTab() { m_bHighlightsOwnTab = true; }
 
     CToolTipHost* m_pToolTipHost; // not owned
+
+private:
+    void markOwnTab(bool highlight);
+
+    bool m_bHighlightsOwnTab = false;
 };

@@ -7,7 +7,6 @@
 #include "framework/ControlId.h"
 #include "framework/DataExchange.h"
 #include "framework/PropertySheet.h"
-#include "pages/project/TabHighlight.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -35,6 +34,7 @@ CRecordPage::CRecordPage(int templateId, const QString& title, const RecordPageL
     : CToolTipPropertyPage(templateId, host, parent),
       m_table(static_cast<int>(layout.columns.size())), m_layout(layout), m_editor(this, *this) {
     setWindowTitle(title);
+    HighlightOwnTab();
 }
 
 CRecordPage::~CRecordPage() = default;
@@ -118,15 +118,4 @@ void CRecordPage::DoDataExchange(CDataExchange* pDX) {
     // The list only holds the records once the page has set it up.
     if (m_bInitialized)
         DDX_ListTable(pDX, m_layout.listId, m_table);
-}
-
-bool CRecordPage::OnSetActive() {
-    // The same mark as the other tabs of the nested sheet.
-    kestrel::HighlightSheetTab(GetParentSheet(), m_layout.tabIndex, true);
-    return CToolTipPropertyPage::OnSetActive();
-}
-
-bool CRecordPage::OnKillActive() {
-    kestrel::HighlightSheetTab(GetParentSheet(), m_layout.tabIndex, false);
-    return CToolTipPropertyPage::OnKillActive();
 }

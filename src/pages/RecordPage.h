@@ -36,7 +36,6 @@ struct RecordColumn {
 struct RecordPageLayout {
     int listId;                            // the record list's control id
     std::span<const RecordColumn> columns; // the list's columns; also the record table's
-    int tabIndex;                          // the page's tab in its nested sheet
 };
 
 class CRecordPage : public CToolTipPropertyPage,
@@ -54,9 +53,6 @@ public:
 
     // The stored records (refreshed from the list by UpdateData(true)); empty = none.
     const RecordTable& GetRecordTable() const { return m_table; }
-
-    bool OnSetActive() override;
-    bool OnKillActive() override;
 
     CRecordListEditor& Editor() { return m_editor; }
 

@@ -36,8 +36,7 @@ constexpr RecordColumn kColumns[] = {{"Building Name", 200}, {"House/Block No.",
                                      {"Road Name", 120},     {"Postal Code", 60}};
 static_assert(std::size(kColumns) == CPropPageProjectAddress::kColumnCount);
 
-constexpr RecordPageLayout kLayout{CPropPageProjectAddress::IDC_ADDRESS_LIST, kColumns,
-                                   CPropPageProjectAddress::kTabIndex};
+constexpr RecordPageLayout kLayout{CPropPageProjectAddress::IDC_ADDRESS_LIST, kColumns};
 
 bool EqualsIgnoringCase(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;

@@ -36,8 +36,6 @@ public:
         COL_POSTAL_CODE,
         kColumnCount
     };
-    // Index of this page's tab in the nested sheet.
-    static constexpr int kTabIndex = 1;
 
     explicit CPropPageProjectAddress(CToolTipHost* host, QWidget* parent = nullptr);
     ~CPropPageProjectAddress() override;

@@ -10,7 +10,6 @@
 #include "pages/project/PropPageProjectAddress.h"
 #include "pages/project/PropPageProjectMukimTS.h"
 #include "pages/project/PropPageProjectSiteDesc.h"
-#include "pages/project/TabHighlight.h"
 #include "sdk/AppDB.h"
 #include "sdk/Dates.h"
 #include "sdk/XmlHelpers.h"
@@ -58,6 +57,7 @@ CPropPageProjectInfo::CPropPageProjectInfo(CToolTipHost* host, QWidget* parent)
       m_strYear(QDateTime::currentDateTime().toString(QStringLiteral("yyyy"))),
       m_commenceDate(QDateTime::currentDateTime()), m_completeDate(QDateTime::currentDateTime()) {
     setWindowTitle(QStringLiteral("Project Information *"));
+    HighlightOwnTab();
 
     // The nested pages exist with the page, so the document can fill their tables before any
     // window is shown; each one sets its controls up when it is first selected.
@@ -244,16 +244,6 @@ void CPropPageProjectInfo::DoDataExchange(CDataExchange* pDX) {
             nested->UpdateData(true);
         }
     }
-}
-
-bool CPropPageProjectInfo::OnSetActive() {
-    kestrel::HighlightSheetTab(GetParentSheet(), kTabIndex, true);
-    return CToolTipPropertyPage::OnSetActive();
-}
-
-bool CPropPageProjectInfo::OnKillActive() {
-    kestrel::HighlightSheetTab(GetParentSheet(), kTabIndex, false);
-    return CToolTipPropertyPage::OnKillActive();
 }
 
 void CPropPageProjectInfo::SetProfessionalNoText(const QString& text) {

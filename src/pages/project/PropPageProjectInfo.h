@@ -43,8 +43,6 @@ public:
     static constexpr int kSerialNoLimit = 5;
     static constexpr int kYearLimit = 4;
     static constexpr int kTitleLimit = 1000;
-    // The main sheet's tab of this page.
-    static constexpr int kTabIndex = 0;
     static inline const QString kDateFormat = QStringLiteral("dd-MMM-yyyy");
     static inline const QString kLocationHint =
         QStringLiteral("[Either the Mukim or Address or Site Description details are required.]");
@@ -109,9 +107,6 @@ public:
     // The member page puts the coordinator's professional number into field 1000 this way;
     // the next UpdateData(true) takes it into the value.
     void SetProfessionalNoText(const QString& text);
-
-    bool OnSetActive() override;
-    bool OnKillActive() override;
 
     QSize sizeHint() const override;
 

@@ -29,8 +29,7 @@ constexpr RecordColumn kColumns[] = {
     {"MK/TS", 120}, {"Plot No", 70}, {"Lot No", 70}, {"Partial", 50}};
 static_assert(std::size(kColumns) == CPropPageProjectMukimTS::kColumnCount);
 
-constexpr RecordPageLayout kLayout{CPropPageProjectMukimTS::IDC_LOT_LIST, kColumns,
-                                   CPropPageProjectMukimTS::kTabIndex};
+constexpr RecordPageLayout kLayout{CPropPageProjectMukimTS::IDC_LOT_LIST, kColumns};
 
 } // namespace
 

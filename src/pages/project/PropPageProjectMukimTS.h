@@ -20,8 +20,6 @@ public:
     static constexpr int IDC_LOT_LIST = 1020;
     // Record columns: Mukim/TS description, plot number, lot number, partial ("Y"/"N").
     enum Column { COL_MUKIM_TS = 0, COL_PLOT_NO, COL_LOT_NO, COL_PARTIAL, kColumnCount };
-    // Index of this page's tab in the nested sheet.
-    static constexpr int kTabIndex = 0;
 
     explicit CPropPageProjectMukimTS(CToolTipHost* host, QWidget* parent = nullptr);
     ~CPropPageProjectMukimTS() override;

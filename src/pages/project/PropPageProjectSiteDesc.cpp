@@ -13,7 +13,6 @@
 #include "framework/PropertySheet.h"
 #include "pages/LocationText.h"
 #include "pages/project/ProjectCharSets.h"
-#include "pages/project/TabHighlight.h"
 #include "sdk/AppDB.h"
 #include "sdk/XmlHelpers.h"
 
@@ -30,6 +29,7 @@ constexpr QSize kPageDialogUnits{379, 141};
 CPropPageProjectSiteDesc::CPropPageProjectSiteDesc(CToolTipHost* host, QWidget* parent)
     : CToolTipPropertyPage(IDD, host, parent) {
     setWindowTitle(QStringLiteral("Project Site Description"));
+    HighlightOwnTab();
     buildLayout();
 }
 
@@ -143,16 +143,6 @@ void CPropPageProjectSiteDesc::DoDataExchange(CDataExchange* pDX) {
     if (m_bInitialized) {
         DDX_ListTable(pDX, IDC_ROAD_LIST, m_roadTable);
     }
-}
-
-bool CPropPageProjectSiteDesc::OnSetActive() {
-    kestrel::HighlightSheetTab(GetParentSheet(), kTabIndex, true);
-    return CToolTipPropertyPage::OnSetActive();
-}
-
-bool CPropPageProjectSiteDesc::OnKillActive() {
-    kestrel::HighlightSheetTab(GetParentSheet(), kTabIndex, false);
-    return CToolTipPropertyPage::OnKillActive();
 }
 
 void CPropPageProjectSiteDesc::OnAddRoad() {

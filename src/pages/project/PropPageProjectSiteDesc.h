@@ -29,8 +29,6 @@ public:
     // Icons of the two road buttons.
     static constexpr int IDI_ADD_ROAD = 183;
     static constexpr int IDI_REMOVE_ROAD = 182;
-    // Index of this page's tab in the nested sheet.
-    static constexpr int kTabIndex = 2;
     static constexpr int kMaxRoads = 4;
     static constexpr int kSiteDescrLimit = 255;
     static constexpr int kRoadColumnWidth = 200;
@@ -62,9 +60,6 @@ public:
     void OnAddRoad();
     // "<<": removes the selected road after asking.
     void OnRemoveRoad();
-
-    bool OnSetActive() override;
-    bool OnKillActive() override;
 
     QSize sizeHint() const override;
 

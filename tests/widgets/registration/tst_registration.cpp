@@ -228,6 +228,10 @@ private slots:
         Harness h(copyOfSample(*m_dir));
         QVERIFY(h.active());
         h.project()->NestedSheet()->SetActivePage(h.project()->SitePage());
+        // Only the active pages mark their tabs.
+        QVERIFY(h.project()->SitePage()->IsOwnTabHighlighted());
+        QVERIFY(h.project()->IsOwnTabHighlighted());
+        QVERIFY(!h.project()->LotPage()->IsOwnTabHighlighted());
         auto* roads = qobject_cast<CDropListCombo*>(GetDlgItem(h.project()->SitePage(), 1024));
         QVERIFY(roads);
         roads->setFocus();
