@@ -85,10 +85,6 @@ void CComboDropList::SetSlideEnabled(bool enabled) {
     g_slideEnabled = enabled;
 }
 
-bool CComboDropList::SlideEnabled() {
-    return g_slideEnabled;
-}
-
 void CComboDropList::SetSearchClock(Clock clock) {
     m_clock = clock ? std::move(clock) : Clock([this] { return m_elapsed.elapsed(); });
 }

@@ -87,7 +87,6 @@ public:
     // Whether popups slide open (on by default; tests and benchmarks turn it off to see the
     // final placement at once).
     static void SetSlideEnabled(bool enabled);
-    static bool SlideEnabled();
 
 protected:
     bool event(QEvent* event) override;

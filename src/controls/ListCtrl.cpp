@@ -104,11 +104,6 @@ int CListCtrl::GetColumnFormat(int column) const {
     return column >= 0 && column < m_columnFormats.size() ? m_columnFormats[column] : LVCFMT_LEFT;
 }
 
-QString CListCtrl::GetColumnHeading(int column) const {
-    const QStandardItem* item = m_model->horizontalHeaderItem(column);
-    return item ? item->text() : QString();
-}
-
 int CListCtrl::GetItemCount() const {
     return m_model->rowCount();
 }
@@ -215,14 +210,6 @@ int CListCtrl::GetSelectionMark() const {
     return current.isValid() ? current.row() : -1;
 }
 
-void CListCtrl::SetSelectionMark(int row) {
-    if (row < 0 || row >= GetItemCount()) {
-        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-    } else {
-        selectionModel()->setCurrentIndex(m_model->index(row, 0), QItemSelectionModel::NoUpdate);
-    }
-}
-
 bool CListCtrl::EnsureVisible(int row) {
     if (row < 0 || row >= GetItemCount()) {
         return false;
@@ -242,10 +229,6 @@ void CListCtrl::SetBkColor(const QColor& color) {
     QPalette pal = palette();
     pal.setColor(QPalette::Base, color);
     setPalette(pal);
-}
-
-QColor CListCtrl::GetBkColor() const {
-    return palette().color(QPalette::Base);
 }
 
 void CListCtrl::SetExtendedStyle(unsigned style) {

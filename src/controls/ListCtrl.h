@@ -40,7 +40,6 @@ public:
     int GetColumnWidth(int column) const;
     bool SetColumnWidth(int column, int width);
     int GetColumnFormat(int column) const;
-    QString GetColumnHeading(int column) const;
 
     // Rows. InsertItem puts a row at `row` (at the end when beyond it) with the text of column 0
     // and item data 0, and returns its index (-1 when the list has no columns).
@@ -61,7 +60,6 @@ public:
     void DeselectAll();
     // The row with the selection mark (the keyboard's current row), or -1.
     int GetSelectionMark() const;
-    void SetSelectionMark(int row);
 
     // Scrolls the row fully into view; false for a row outside the list.
     bool EnsureVisible(int row);
@@ -69,7 +67,6 @@ public:
     QRect GetSubItemRect(int row, int column) const;
 
     void SetBkColor(const QColor& color);
-    QColor GetBkColor() const;
     unsigned GetExtendedStyle() const { return m_extendedStyle; }
     void SetExtendedStyle(unsigned style);
 

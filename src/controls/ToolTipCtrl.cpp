@@ -55,16 +55,6 @@ bool CToolTipCtrl::HasTool(const QWidget* control) const {
     return findTool(control) != nullptr;
 }
 
-QString CToolTipCtrl::GetToolText(const QWidget* control) const {
-    const Tool* tool = findTool(control);
-    return tool ? tool->text : QString();
-}
-
-int CToolTipCtrl::GetToolCount() const {
-    return static_cast<int>(std::count_if(m_tools.begin(), m_tools.end(),
-                                          [](const Tool& t) { return !t.control.isNull(); }));
-}
-
 long CToolTipCtrl::RelayEvent(QWidget* target, QEvent*) {
     if (!m_bCreated) {
         return 0;

@@ -27,8 +27,6 @@ public:
     // Adds (or re-texts) a tool. False when the tooltip was not created or control is null.
     bool AddTool(QWidget* control, const QString& text);
     bool HasTool(const QWidget* control) const;
-    QString GetToolText(const QWidget* control) const; // "" when not a tool
-    int GetToolCount() const;
 
     // A mouse event on its way to target: nonzero when target is one of the tools (or lies
     // inside one), which is then remembered as the tool under the mouse.

@@ -97,8 +97,10 @@ UserPrompter*& installedPrompter() {
 }
 
 UserPrompter& currentPrompter() {
-    UserPrompter* installed = installedPrompter();
-    return installed ? *installed : qtPrompter();
+    if (UserPrompter* installed = installedPrompter()) {
+        return *installed;
+    }
+    return qtPrompter();
 }
 
 } // namespace

@@ -37,12 +37,4 @@ QList<ProjectCheckFailure> RunProjectChecks(ProjectCheckValues& values) {
     return failures;
 }
 
-QString JoinCheckMessages(const QList<ProjectCheckFailure>& failures) {
-    QString message;
-    for (const ProjectCheckFailure& failure : failures) {
-        message += failure.message;
-    }
-    return message;
-}
-
 } // namespace kestrel

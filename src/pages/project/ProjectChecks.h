@@ -59,7 +59,4 @@ struct ProjectCheckFailure {
 // title is written trimmed.
 QList<ProjectCheckFailure> RunProjectChecks(ProjectCheckValues& values);
 
-// The failures' messages, one after the other.
-QString JoinCheckMessages(const QList<ProjectCheckFailure>& failures);
-
 } // namespace kestrel

@@ -202,7 +202,6 @@ bool CPropPageProjectInfo::OnInitDialog() {
 
     fillLists();
 
-    m_bInitialized = true;
     UpdateData(false);
     return true;
 }

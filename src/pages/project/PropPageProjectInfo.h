@@ -151,5 +151,4 @@ private:
 
     // One validator for the four fields: the default character check, no format rule.
     CFieldValidator m_validator;
-    bool m_bInitialized = false;
 };
