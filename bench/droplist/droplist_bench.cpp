@@ -113,13 +113,13 @@ void reportPerKey(benchmark::State& state, double micros) {
 
 // ---- plain QComboBox holding every name ----------------------------------------------------
 
-void BM_QComboBox_Ready(benchmark::State& state) {
-    const QStringList& names = roadNames(static_cast<int>(state.range(0)));
+// Ready: construct the control, give it the names, show and paint it. The resident set's growth
+// while the control is alive is reported as rss_MB.
+template <class MakeControl> void measureReady(benchmark::State& state, MakeControl make) {
     double grown = 0;
     for (auto _ : state) {
         const double before = residentMB();
-        auto combo = std::make_unique<QComboBox>();
-        combo->addItems(names);
+        auto combo = make();
         combo->show();
         benchmark::DoNotOptimize(combo->grab()); // painted, exposed or not
         state.PauseTiming();
@@ -129,6 +129,15 @@ void BM_QComboBox_Ready(benchmark::State& state) {
         state.ResumeTiming();
     }
     state.counters["rss_MB"] = grown;
+}
+
+void BM_QComboBox_Ready(benchmark::State& state) {
+    const QStringList& names = roadNames(static_cast<int>(state.range(0)));
+    measureReady(state, [&names] {
+        auto combo = std::make_unique<QComboBox>();
+        combo->addItems(names);
+        return combo;
+    });
 }
 
 void BM_QComboBox_Open(benchmark::State& state) {
@@ -169,21 +178,12 @@ void BM_QComboBox_Key(benchmark::State& state) {
 void BM_DropList_Ready(benchmark::State& state) {
     const QStringList& names = roadNames(static_cast<int>(state.range(0)));
     CStringListSource source(names, true);
-    double grown = 0;
-    for (auto _ : state) {
-        const double before = residentMB();
+    measureReady(state, [&source] {
         auto combo = std::make_unique<CDropListCombo>();
         combo->SetItemSource(&source);
         combo->SetCurSel(0);
-        combo->show();
-        benchmark::DoNotOptimize(combo->grab()); // painted, exposed or not
-        state.PauseTiming();
-        grown = std::max(grown, residentMB() - before);
-        combo.reset();
-        QApplication::processEvents();
-        state.ResumeTiming();
-    }
-    state.counters["rss_MB"] = grown;
+        return combo;
+    });
 }
 
 void BM_DropList_Open(benchmark::State& state) {
