@@ -17,8 +17,6 @@ constexpr int IDS_NO_COORDINATOR = 143;
 constexpr int IDS_LOT_NOT_SAVED = 145;
 constexpr int IDS_ADDRESS_NOT_SAVED = 146;
 constexpr int IDS_DISCARD_AND_SAVE = 148;
-constexpr int IDC_UPDATE = 1012;
-constexpr int IDC_RESET = 1010;
 
 // Collects failed rules: each text followed by "\n"; the first one chooses the focus.
 class Findings {
@@ -60,11 +58,13 @@ bool CSaveChecks::confirmUnsavedForms(QWidget* dialog) {
     Findings unsaved;
     if (!m_pProject->ResetLotForm(true, false)) {
         unsaved.Add(GetRCString(IDS_LOT_NOT_SAVED),
-                    {m_pProject, m_pProject->NestedSheet(), m_pProject->LotPage(), IDC_UPDATE});
+                    {m_pProject, m_pProject->NestedSheet(), m_pProject->LotPage(),
+                     CRecordPage::IDC_UPDATE});
     }
     if (!m_pProject->ResetAddressForm(true, false)) {
         unsaved.Add(GetRCString(IDS_ADDRESS_NOT_SAVED),
-                    {m_pProject, m_pProject->NestedSheet(), m_pProject->AddressPage(), IDC_UPDATE});
+                    {m_pProject, m_pProject->NestedSheet(), m_pProject->AddressPage(),
+                     CRecordPage::IDC_UPDATE});
     }
     if (unsaved.IsEmpty()) {
         return true;
@@ -90,7 +90,7 @@ bool CSaveChecks::checkFields(QWidget* dialog) {
         // The coordinator is looked for twice, once for the name and once for the professional
         // number that goes into the reference; without one, both report the same text.
         if (m_pMembers->CoordinatorName().isEmpty()) {
-            const kestrel::FocusTarget focus{m_pMembers, nullptr, nullptr, IDC_RESET};
+            const kestrel::FocusTarget focus{m_pMembers, nullptr, nullptr, CRecordPage::IDC_RESET};
             failures.Add(GetRCString(IDS_NO_COORDINATOR), focus);
             failures.Add(GetRCString(IDS_NO_COORDINATOR), focus);
         }
