@@ -1,0 +1,345 @@
+// What a record of many rows costs, stage by stage, against pugixml on its own.
+//
+//   QT_QPA_PLATFORM=offscreen <build>/bin/records_bench [rows ...]      (default 1000 10000 50000)
+//
+// For each size a project file is generated with that many lots, addresses and members. Every
+// measurement runs in a child process of its own (this program started again with --child), so
+// each child's peak memory is its own: the resident high-water mark less the resident set just
+// before the first timed stage.
+//
+// pugixml alone: parse the file (the loader's flags), then write it (indented, as we write).
+// Kestrel: the main dialog with the registration pages; LoadDocument (the file and every page's
+// ReadXml); the dialog shown with the lot and address pages (their lists filled); a switch
+// between those two tabs; on the lot page at the last row, a click (the row loaded into the
+// form), an update of that row, an add of a new row and a delete of the last row; typing one
+// character into a form field; then a whole save as Save & Quit does it: the pages' UpdateData,
+// RebuildProjectNode and the atomic write.
+#include "app/KestrelDlg.h"
+#include "app/KestrelPages.h"
+#include "app/RoadCache.h"
+#include "controls/RecordListCtrl.h"
+#include "framework/AppServices.h"
+#include "framework/ControlId.h"
+#include "framework/MessageBox.h"
+#include "pages/project/PropPageProjectAddress.h"
+#include "pages/project/PropPageProjectInfo.h"
+#include "pages/project/PropPageProjectMukimTS.h"
+#include "controls/ToolTipPropertySheet.h"
+#include "sdk/AppDB.h"
+
+#include <pugixml.hpp>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstring>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <vector>
+
+namespace {
+
+long statusKB(const char* field) {
+    long value = 0;
+    if (FILE* f = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        const size_t length = std::strlen(field);
+        while (std::fgets(line, sizeof line, f))
+            if (std::strncmp(line, field, length) == 0)
+                value = std::atol(line + length + 1);
+        std::fclose(f);
+    }
+    return value;
+}
+
+double ms(QElapsedTimer& timer) {
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+void report(const char* key, double value) {
+    std::printf("%s=%.3f\n", key, value);
+    std::fflush(stdout);
+}
+
+// A record with `rows` lots, addresses and members, codes the lookup database knows.
+QByteArray generateRecord(int rows) {
+    QByteArray xml;
+    xml.reserve(static_cast<qsizetype>(rows) * 1400);
+    xml += "<?xml version=\"1.0\" ?>\n<?xml-stylesheet type=\"text/xsl\" href=\"KR_Project.xsl\"?>\n"
+           "<?filetype type=\"MasterProfile\"?>\n<krroot>\n\t<authority>\n\t\t<id>ZQAV</id>\n"
+           "\t</authority>\n\t<project>\n\t\t<profile>\n\t\t\t<title>A LARGE ESTATE</title>\n"
+           "\t\t\t<commence_date>2026-01-15T00:00:00</commence_date>\n"
+           "\t\t\t<complete_date>2027-06-30T00:00:00</complete_date>\n"
+           "\t\t\t<category_code>AA</category_code>\n\t\t\t<classification_code>CM</"
+           "classification_code>\n\t\t\t<land_ownership_code>LH</land_ownership_code>\n"
+           "\t\t\t<lotmkts_group>\n";
+    for (int i = 0; i < rows; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        const QByteArray ts = QByteArray::number(i % 30 + 1).rightJustified(2, '0');
+        xml += "\t\t\t\t<lotmkts>\n\t\t\t\t\t<mk_ts_code_desc>TOWN SUBDIVISION " + ts +
+               "</mk_ts_code_desc>\n\t\t\t\t\t<mk_ts_code>TS" + ts +
+               "</mk_ts_code>\n\t\t\t\t\t<plot_no>" + n + "</plot_no>\n\t\t\t\t\t<lot_no>L" + n +
+               "</lot_no>\n\t\t\t\t\t<part_lot_flag>N</part_lot_flag>\n\t\t\t\t</lotmkts>\n";
+    }
+    xml += "\t\t\t</lotmkts_group>\n\t\t\t<address_group>\n";
+    for (int i = 0; i < rows; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        xml += "\t\t\t\t<address>\n\t\t\t\t\t<building_name>TOWER " + n +
+               "</building_name>\n\t\t\t\t\t<house_block_no>" + n +
+               "</house_block_no>\n\t\t\t\t\t<level_no>5</level_no>\n\t\t\t\t\t<unit_no>12</"
+               "unit_no>\n\t\t\t\t\t<road_code_desc>ORCHARD ROAD</road_code_desc>\n"
+               "\t\t\t\t\t<road_code>R00826</road_code>\n\t\t\t\t\t<postal_code>238858</"
+               "postal_code>\n\t\t\t\t</address>\n";
+    }
+    xml += "\t\t\t</address_group>\n\t\t\t<site_descr>CORNER SITE</site_descr>\n"
+           "\t\t\t<road_group>\n\t\t\t\t<road>R00826</road>\n\t\t\t</road_group>\n"
+           "\t\t</profile>\n\t\t<member_group>\n";
+    for (int i = 0; i < rows; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        xml += "\t\t\t<member>\n\t\t\t\t<member_name>MEMBER NUMBER " + n +
+               "</member_name>\n\t\t\t\t<ic_flag>N</ic_flag>\n\t\t\t\t<ic_passport_no>P" + n +
+               "</ic_passport_no>\n\t\t\t\t<country>Malaysia</country>\n"
+               "\t\t\t\t<project_coordinator_flag>" +
+               (i == 0 ? "Y" : "N") +
+               "</project_coordinator_flag>\n\t\t\t\t<firm_name>FIRM " + n +
+               "</firm_name>\n\t\t\t\t<designation>ENGINEER</designation>\n"
+               "\t\t\t\t<member_role_group>\n\t\t\t\t\t<member_role>\n"
+               "\t\t\t\t\t\t<member_role_code_desc>ARCHITECT</member_role_code_desc>\n"
+               "\t\t\t\t\t\t<member_role_code>ARCH</member_role_code>\n"
+               "\t\t\t\t\t\t<professional_no>1234</professional_no>\n\t\t\t\t\t</member_role>\n"
+               "\t\t\t\t</member_role_group>\n\t\t\t\t<address_type_flag>N</address_type_flag>\n"
+               "\t\t\t\t<address1>SUITE " +
+               n +
+               "</address1>\n\t\t\t\t<address2>JALAN TUN RAZAK</address2>\n"
+               "\t\t\t\t<tel_no>62201234</tel_no>\n\t\t\t\t<email_address1>m" +
+               n + "@example.com</email_address1>\n\t\t\t</member>\n";
+    }
+    xml += "\t\t</member_group>\n\t\t<reference_no>A1234-00042-2026</reference_no>\n"
+           "\t\t<project_type_code>0</project_type_code>\n\t</project>\n</krroot>\n";
+    return xml;
+}
+
+int runPugixml(const QString& path, const QString& out) {
+    const long baseline = statusKB("VmRSS:");
+    QElapsedTimer timer;
+    timer.start();
+    pugi::xml_document doc;
+    const auto result =
+        doc.load_file(QFile::encodeName(path).constData(),
+                      pugi::parse_full | pugi::parse_ws_pcdata_single, pugi::encoding_auto);
+    report("parse_ms", ms(timer));
+    if (!result)
+        return 1;
+    timer.restart();
+    doc.save_file(QFile::encodeName(out).constData(), "  ",
+                  pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    report("save_ms", ms(timer));
+    report("peak_MB", static_cast<double>(statusKB("VmHWM:") - baseline) / 1024.0);
+    return 0;
+}
+
+class BenchServices : public kestrel::AppServices {
+public:
+    BenchServices() { kestrel::SetAppServices(this); }
+    ~BenchServices() override { kestrel::SetAppServices(nullptr); }
+    void WriteLog(const QString&) override {}
+    bool IsViewOnly() const override { return false; }
+    CListSource* GetRoadTable() override { return m_roads.GetRoadTable(); }
+
+private:
+    CRoadCache m_roads;
+};
+
+// Runs `step` `times` times and reports the median.
+template <class Step> void timeMedian(const char* key, int times, Step step) {
+    std::vector<double> runs;
+    for (int i = 0; i < times; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        step(i);
+        runs.push_back(ms(timer));
+    }
+    std::sort(runs.begin(), runs.end());
+    report(key, runs[runs.size() / 2]);
+}
+
+int runKestrel(const QString& path) {
+    BenchServices services;
+    kestrel::ScriptedAnswerer answers;
+    XKR_GetAppDB()->IsOpen();
+    services.GetRoadTable();
+    CKestrelDlg dialog(MakeRegistrationPages);
+    dialog.SetEditingType(QStringLiteral("LOCAL_PROJ"));
+    QApplication::processEvents();
+    const long baseline = statusKB("VmRSS:");
+
+    QElapsedTimer timer;
+    timer.start();
+    dialog.LoadDocument(path);
+    report("load_ms", ms(timer));
+
+    auto* project = static_cast<CPropPageProjectInfo*>(dialog.ProjectPage());
+    CToolTipPropertySheet* nested = project->NestedSheet();
+    CPropPageProjectMukimTS* lots = project->LotPage();
+    CPropPageProjectAddress* addresses = project->AddressPage();
+
+    timer.restart();
+    dialog.show();
+    QApplication::processEvents();
+    nested->SetActivePage(addresses);
+    QApplication::processEvents();
+    nested->SetActivePage(lots);
+    QApplication::processEvents();
+    report("shown_ms", ms(timer));
+
+    // The member tab, shown once and left again.
+    timer.restart();
+    dialog.Sheet()->SetActivePage(dialog.MemberPage());
+    QApplication::processEvents();
+    dialog.Sheet()->SetActivePage(dialog.ProjectPage());
+    QApplication::processEvents();
+    report("member_tab_ms", ms(timer));
+
+    timeMedian("tab_switch_ms", 10, [&](int i) {
+        nested->SetActivePage(i % 2 == 0 ? static_cast<CPropertyPage*>(addresses)
+                                         : static_cast<CPropertyPage*>(lots));
+        QApplication::processEvents();
+    });
+    nested->SetActivePage(lots);
+    QApplication::processEvents();
+
+    auto* list = static_cast<CRecordListCtrl*>(
+        GetDlgItem(lots, CPropPageProjectMukimTS::IDC_LOT_LIST));
+    auto* lotNo = qobject_cast<QLineEdit*>(GetDlgItem(lots, CPropPageProjectMukimTS::IDC_LOT_NO));
+    auto* mukim = qobject_cast<QComboBox*>(GetDlgItem(lots, CPropPageProjectMukimTS::IDC_MUKIM_TS));
+    CRecordListEditor& editor = lots->Editor();
+
+    // A click on the last row and on the one above it in turn, each loading its row.
+    timeMedian("click_ms", 5, [&](int i) {
+        const int row = list->GetItemCount() - 1 - (i % 2);
+        list->SetItemSelected(row, true);
+        emit list->itemActivated(row);
+        QApplication::processEvents();
+    });
+    int serial = 0;
+    timeMedian("update_ms", 5, [&](int) {
+        const int row = list->GetItemCount() - 1;
+        list->SetItemSelected(row, true);
+        emit list->itemActivated(row);
+        lotNo->setText(QStringLiteral("U%1").arg(++serial));
+        editor.OnUpdateRecord();
+        QApplication::processEvents();
+    });
+    timeMedian("add_ms", 5, [&](int) {
+        mukim->setCurrentIndex(1);
+        lotNo->setText(QStringLiteral("N%1").arg(++serial));
+        editor.OnUpdateRecord();
+        QApplication::processEvents();
+    });
+    timeMedian("delete_ms", 5, [&](int) {
+        list->SetItemSelected(list->GetItemCount() - 1, true);
+        answers.queueAnswer(kestrel::IDYES);
+        editor.OnDelete();
+        QApplication::processEvents();
+    });
+    lotNo->setFocus();
+    timeMedian("type_ms", 10, [&](int) {
+        QTest::keyClick(lotNo, Qt::Key_A);
+        QApplication::processEvents();
+    });
+    lotNo->clear();
+
+    timer.restart();
+    for (CToolTipPropertyPage* page : {dialog.ProjectPage(), dialog.MemberPage()})
+        if (page->IsInitialized())
+            page->UpdateData(true);
+    report("update_data_ms", ms(timer));
+    timer.restart();
+    dialog.Document().RebuildProjectNode();
+    report("rebuild_ms", ms(timer));
+    timer.restart();
+    const int saved = dialog.Document().SaveToFile(0);
+    report("write_ms", ms(timer));
+    report("peak_MB", static_cast<double>(statusKB("VmHWM:") - baseline) / 1024.0);
+    if (!answers.messages().empty())
+        std::fprintf(stderr, "unexpected box: %s\n", qPrintable(answers.lastText()));
+    dialog.Document().DropDocument();
+    return saved == 0 ? 0 : 1;
+}
+
+std::map<QString, double> runChild(const QStringList& args) {
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), QStringList{"--child"} + args);
+    child.waitForFinished(-1);
+    std::map<QString, double> values;
+    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+        const int eq = line.indexOf('=');
+        if (eq > 0)
+            values[QString::fromLatin1(line.left(eq))] = line.mid(eq + 1).toDouble();
+    }
+    if (child.exitCode() != 0)
+        std::fprintf(stderr, "child %s failed: %s\n", qPrintable(args.join(' ')),
+                     child.readAllStandardError().constData());
+    return values;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("KESTREL_LOOKUP_DB"))
+        qputenv("KESTREL_LOOKUP_DB", KESTREL_RUNTIME_DIR "/kestrel-lookup.db");
+    if (qEnvironmentVariableIsEmpty("KESTREL_SDKDEF"))
+        qputenv("KESTREL_SDKDEF", KESTREL_RUNTIME_DIR "/libTernSdkDef.so");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.size() >= 3 && args[0] == QLatin1String("--child")) {
+        if (args[1] == QLatin1String("pugixml"))
+            return runPugixml(args[2], args[2] + QStringLiteral(".out"));
+        return runKestrel(args[2]);
+    }
+
+    std::vector<int> sizes;
+    for (const QString& arg : args)
+        sizes.push_back(arg.toInt());
+    if (sizes.empty())
+        sizes = {1000, 10000, 50000};
+
+    QTemporaryDir dir;
+    std::printf("| rows per group | file MB | pugixml parse | pugixml parse+write | pugixml peak MB "
+                "| LoadDocument | ratio | shown with lists | member tab | tab switch | click | update | add "
+                "| delete | type a key | UpdateData + rebuild + write | ratio | peak MB | ratio "
+                "|\n|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+                "---:|---:|---:|---:|\n");
+    for (int rows : sizes) {
+        const QString path = dir.filePath(QStringLiteral("record-%1.xml").arg(rows));
+        const QByteArray xml = generateRecord(rows);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(xml) != xml.size())
+            return 1;
+        file.close();
+        auto pugi = runChild({QStringLiteral("pugixml"), path});
+        auto kr = runChild({QStringLiteral("kestrel"), path});
+        const double pugiBoth = pugi["parse_ms"] + pugi["save_ms"];
+        const double save = kr["update_data_ms"] + kr["rebuild_ms"] + kr["write_ms"];
+        std::printf("| %d | %.1f | %.1f ms | %.1f ms | %.1f | %.1f ms | %.2f× | %.0f ms | %.0f ms | %.2f ms "
+                    "| %.2f ms | %.2f ms | %.2f ms | %.2f ms | %.2f ms | %.1f + %.1f + %.1f ms | "
+                    "%.2f× | %.1f | %.2f× |\n",
+                    rows, static_cast<double>(xml.size()) / 1e6, pugi["parse_ms"], pugiBoth,
+                    pugi["peak_MB"], kr["load_ms"], kr["load_ms"] / pugi["parse_ms"],
+                    kr["shown_ms"], kr["member_tab_ms"], kr["tab_switch_ms"], kr["click_ms"], kr["update_ms"],
+                    kr["add_ms"], kr["delete_ms"], kr["type_ms"], kr["update_data_ms"],
+                    kr["rebuild_ms"], kr["write_ms"], save / pugiBoth, kr["peak_MB"],
+                    kr["peak_MB"] / std::max(pugi["peak_MB"], 0.1));
+        std::fflush(stdout);
+    }
+    return 0;
+}
