@@ -18,13 +18,13 @@
 #include "app/KestrelPages.h"
 #include "app/RoadCache.h"
 #include "controls/RecordListCtrl.h"
+#include "controls/ToolTipPropertySheet.h"
 #include "framework/AppServices.h"
 #include "framework/ControlId.h"
 #include "framework/MessageBox.h"
 #include "pages/project/PropPageProjectAddress.h"
 #include "pages/project/PropPageProjectInfo.h"
 #include "pages/project/PropPageProjectMukimTS.h"
-#include "controls/ToolTipPropertySheet.h"
 #include "sdk/AppDB.h"
 
 #include <pugixml.hpp>
@@ -73,14 +73,15 @@ void report(const char* key, double value) {
 QByteArray generateRecord(int rows) {
     QByteArray xml;
     xml.reserve(static_cast<qsizetype>(rows) * 1400);
-    xml += "<?xml version=\"1.0\" ?>\n<?xml-stylesheet type=\"text/xsl\" href=\"KR_Project.xsl\"?>\n"
-           "<?filetype type=\"MasterProfile\"?>\n<krroot>\n\t<authority>\n\t\t<id>ZQAV</id>\n"
-           "\t</authority>\n\t<project>\n\t\t<profile>\n\t\t\t<title>A LARGE ESTATE</title>\n"
-           "\t\t\t<commence_date>2026-01-15T00:00:00</commence_date>\n"
-           "\t\t\t<complete_date>2027-06-30T00:00:00</complete_date>\n"
-           "\t\t\t<category_code>AA</category_code>\n\t\t\t<classification_code>CM</"
-           "classification_code>\n\t\t\t<land_ownership_code>LH</land_ownership_code>\n"
-           "\t\t\t<lotmkts_group>\n";
+    xml +=
+        "<?xml version=\"1.0\" ?>\n<?xml-stylesheet type=\"text/xsl\" href=\"KR_Project.xsl\"?>\n"
+        "<?filetype type=\"MasterProfile\"?>\n<krroot>\n\t<authority>\n\t\t<id>ZQAV</id>\n"
+        "\t</authority>\n\t<project>\n\t\t<profile>\n\t\t\t<title>A LARGE ESTATE</title>\n"
+        "\t\t\t<commence_date>2026-01-15T00:00:00</commence_date>\n"
+        "\t\t\t<complete_date>2027-06-30T00:00:00</complete_date>\n"
+        "\t\t\t<category_code>AA</category_code>\n\t\t\t<classification_code>CM</"
+        "classification_code>\n\t\t\t<land_ownership_code>LH</land_ownership_code>\n"
+        "\t\t\t<lotmkts_group>\n";
     for (int i = 0; i < rows; ++i) {
         const QByteArray n = QByteArray::number(i);
         const QByteArray ts = QByteArray::number(i % 30 + 1).rightJustified(2, '0');
@@ -108,8 +109,7 @@ QByteArray generateRecord(int rows) {
                "</member_name>\n\t\t\t\t<ic_flag>N</ic_flag>\n\t\t\t\t<ic_passport_no>P" + n +
                "</ic_passport_no>\n\t\t\t\t<country>Malaysia</country>\n"
                "\t\t\t\t<project_coordinator_flag>" +
-               (i == 0 ? "Y" : "N") +
-               "</project_coordinator_flag>\n\t\t\t\t<firm_name>FIRM " + n +
+               (i == 0 ? "Y" : "N") + "</project_coordinator_flag>\n\t\t\t\t<firm_name>FIRM " + n +
                "</firm_name>\n\t\t\t\t<designation>ENGINEER</designation>\n"
                "\t\t\t\t<member_role_group>\n\t\t\t\t\t<member_role>\n"
                "\t\t\t\t\t\t<member_role_code_desc>ARCHITECT</member_role_code_desc>\n"
@@ -216,8 +216,8 @@ int runKestrel(const QString& path) {
     nested->SetActivePage(lots);
     QApplication::processEvents();
 
-    auto* list = static_cast<CRecordListCtrl*>(
-        GetDlgItem(lots, CPropPageProjectMukimTS::IDC_LOT_LIST));
+    auto* list =
+        static_cast<CRecordListCtrl*>(GetDlgItem(lots, CPropPageProjectMukimTS::IDC_LOT_LIST));
     auto* lotNo = qobject_cast<QLineEdit*>(GetDlgItem(lots, CPropPageProjectMukimTS::IDC_LOT_NO));
     auto* mukim = qobject_cast<QComboBox*>(GetDlgItem(lots, CPropPageProjectMukimTS::IDC_MUKIM_TS));
     CRecordListEditor& editor = lots->Editor();
@@ -314,11 +314,13 @@ int main(int argc, char** argv) {
         sizes = {1000, 10000, 50000};
 
     QTemporaryDir dir;
-    std::printf("| rows per group | file MB | pugixml parse | pugixml parse+write | pugixml peak MB "
-                "| LoadDocument | ratio | shown with lists | member tab | tab switch | click | update | add "
-                "| delete | type a key | UpdateData + rebuild + write | ratio | peak MB | ratio "
-                "|\n|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
-                "---:|---:|---:|---:|\n");
+    std::printf(
+        "| rows per group | file MB | pugixml parse | pugixml parse+write | pugixml peak MB "
+        "| LoadDocument | ratio | shown with lists | member tab | tab switch | click | update | "
+        "add "
+        "| delete | type a key | UpdateData + rebuild + write | ratio | peak MB | ratio "
+        "|\n|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+        "---:|---:|---:|---:|\n");
     for (int rows : sizes) {
         const QString path = dir.filePath(QStringLiteral("record-%1.xml").arg(rows));
         const QByteArray xml = generateRecord(rows);
@@ -330,15 +332,16 @@ int main(int argc, char** argv) {
         auto kr = runChild({QStringLiteral("kestrel"), path});
         const double pugiBoth = pugi["parse_ms"] + pugi["save_ms"];
         const double save = kr["update_data_ms"] + kr["rebuild_ms"] + kr["write_ms"];
-        std::printf("| %d | %.1f | %.1f ms | %.1f ms | %.1f | %.1f ms | %.2f× | %.0f ms | %.0f ms | %.2f ms "
+        std::printf("| %d | %.1f | %.1f ms | %.1f ms | %.1f | %.1f ms | %.2f× | %.0f ms | %.0f ms "
+                    "| %.2f ms "
                     "| %.2f ms | %.2f ms | %.2f ms | %.2f ms | %.2f ms | %.1f + %.1f + %.1f ms | "
                     "%.2f× | %.1f | %.2f× |\n",
                     rows, static_cast<double>(xml.size()) / 1e6, pugi["parse_ms"], pugiBoth,
                     pugi["peak_MB"], kr["load_ms"], kr["load_ms"] / pugi["parse_ms"],
-                    kr["shown_ms"], kr["member_tab_ms"], kr["tab_switch_ms"], kr["click_ms"], kr["update_ms"],
-                    kr["add_ms"], kr["delete_ms"], kr["type_ms"], kr["update_data_ms"],
-                    kr["rebuild_ms"], kr["write_ms"], save / pugiBoth, kr["peak_MB"],
-                    kr["peak_MB"] / std::max(pugi["peak_MB"], 0.1));
+                    kr["shown_ms"], kr["member_tab_ms"], kr["tab_switch_ms"], kr["click_ms"],
+                    kr["update_ms"], kr["add_ms"], kr["delete_ms"], kr["type_ms"],
+                    kr["update_data_ms"], kr["rebuild_ms"], kr["write_ms"], save / pugiBoth,
+                    kr["peak_MB"], kr["peak_MB"] / std::max(pugi["peak_MB"], 0.1));
         std::fflush(stdout);
     }
     return 0;

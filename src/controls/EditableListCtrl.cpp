@@ -7,7 +7,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPointer>
-#include <QStandardItemModel>
 #include <QTimer>
 
 namespace {

@@ -3,24 +3,8 @@
 #include "framework/WindowClass.h"
 
 #include <QHeaderView>
-#include <QStandardItemModel>
 
-namespace {
-constexpr int kItemDataRole = Qt::UserRole + 1;
-}
-
-Qt::Alignment ColumnAlignment(int format) {
-    switch (format & 0x3) {
-    case LVCFMT_RIGHT:
-        return Qt::AlignRight | Qt::AlignVCenter;
-    case LVCFMT_CENTER:
-        return Qt::AlignHCenter | Qt::AlignVCenter;
-    default:
-        return Qt::AlignLeft | Qt::AlignVCenter;
-    }
-}
-
-CListCtrl::CListCtrl(QWidget* parent) : QTableView(parent), m_model(new QStandardItemModel(this)) {
+CListCtrl::CListCtrl(QWidget* parent) : QTableView(parent), m_model(new CRecordTableModel(this)) {
     setModel(m_model);
     kestrel::SetWindowClassName(this, QStringLiteral("SysListView32"));
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -43,6 +27,7 @@ CListCtrl::CListCtrl(QWidget* parent) : QTableView(parent), m_model(new QStandar
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setMinimumSectionSize(1);
 
+    // Every row has the same fixed height: scrolling and finding a row never measure rows.
     QHeaderView* rows = verticalHeader();
     rows->hide();
     rows->setSectionResizeMode(QHeaderView::Fixed);
@@ -53,24 +38,13 @@ CListCtrl::CListCtrl(QWidget* parent) : QTableView(parent), m_model(new QStandar
 CListCtrl::~CListCtrl() = default;
 
 int CListCtrl::InsertColumn(int column, const QString& heading, int format, int width) {
-    const int count = GetColumnCount();
-    if (column < 0) {
+    if (column < 0)
         return -1;
-    }
-    column = qMin(column, count);
-    if (!m_model->insertColumn(column)) {
+    column = qMin(column, GetColumnCount());
+    if (!m_model->InsertColumn(column, heading, format))
         return -1;
-    }
-    auto* headerItem = new QStandardItem(heading);
-    headerItem->setTextAlignment(ColumnAlignment(format));
-    m_model->setHorizontalHeaderItem(column, headerItem);
-    m_columnFormats.insert(column, format);
-    for (int row = 0; row < m_model->rowCount(); ++row) {
-        m_model->setItem(row, column, makeItem(QString()));
-    }
-    if (width >= 0) {
+    if (width >= 0)
         SetColumnWidth(column, width);
-    }
     return column;
 }
 
@@ -79,16 +53,14 @@ int CListCtrl::GetColumnCount() const {
 }
 
 int CListCtrl::GetColumnWidth(int column) const {
-    if (column < 0 || column >= GetColumnCount() || isColumnHidden(column)) {
+    if (column < 0 || column >= GetColumnCount() || isColumnHidden(column))
         return 0;
-    }
     return columnWidth(column);
 }
 
 bool CListCtrl::SetColumnWidth(int column, int width) {
-    if (column < 0 || column >= GetColumnCount() || width < 0) {
+    if (column < 0 || column >= GetColumnCount() || width < 0)
         return false;
-    }
     // A column of width 0 holds data the user is not meant to see: hidden, so no drag on the
     // header can open it again.
     if (width == 0) {
@@ -101,85 +73,54 @@ bool CListCtrl::SetColumnWidth(int column, int width) {
 }
 
 int CListCtrl::GetColumnFormat(int column) const {
-    return column >= 0 && column < m_columnFormats.size() ? m_columnFormats[column] : LVCFMT_LEFT;
+    return m_model->GetColumnFormat(column);
 }
 
 int CListCtrl::GetItemCount() const {
     return m_model->rowCount();
 }
 
-QStandardItem* CListCtrl::makeItem(const QString& text) const {
-    auto* item = new QStandardItem(text);
-    item->setEditable(m_cellsEditable);
-    item->setDropEnabled(false);
-    item->setDragEnabled(false);
-    return item;
-}
-
 int CListCtrl::InsertItem(int row, const QString& text) {
-    const int columns = GetColumnCount();
-    if (columns == 0 || row < 0) {
-        return -1;
-    }
-    row = qMin(row, GetItemCount());
-    QList<QStandardItem*> cells;
-    cells.reserve(columns);
-    for (int column = 0; column < columns; ++column) {
-        cells.append(makeItem(column == 0 ? text : QString()));
-    }
-    cells.front()->setData(QVariant::fromValue<RecordItemData>(0), kItemDataRole);
-    m_model->insertRow(row, cells);
-    return row;
+    const int made = m_model->InsertRow(row);
+    if (made >= 0 && !text.isEmpty())
+        m_model->SetCellText(made, 0, text);
+    return made;
 }
 
 bool CListCtrl::DeleteItem(int row) {
-    if (row < 0 || row >= GetItemCount()) {
-        return false;
-    }
-    return m_model->removeRow(row);
+    return m_model->RemoveRow(row);
 }
 
 bool CListCtrl::DeleteAllItems() {
-    m_model->removeRows(0, m_model->rowCount());
+    m_model->RemoveAll();
     return true;
 }
 
 QString CListCtrl::GetItemText(int row, int column) const {
-    const QStandardItem* item = m_model->item(row, column);
-    return item ? item->text() : QString();
+    return m_model->CellText(row, column);
 }
 
 bool CListCtrl::SetItemText(int row, int column, const QString& text) {
-    QStandardItem* item = m_model->item(row, column);
-    if (!item) {
-        return false;
-    }
-    item->setText(text);
-    return true;
+    return m_model->SetCellText(row, column, text);
 }
 
 RecordItemData CListCtrl::GetItemData(int row) const {
-    const QStandardItem* item = m_model->item(row, 0);
-    return item ? item->data(kItemDataRole).value<RecordItemData>() : 0;
+    return m_model->GetItemData(row);
 }
 
 bool CListCtrl::SetItemData(int row, RecordItemData data) {
-    QStandardItem* item = m_model->item(row, 0);
-    if (!item) {
-        return false;
-    }
-    item->setData(QVariant::fromValue(data), kItemDataRole);
-    return true;
+    return m_model->SetItemData(row, data);
 }
 
 int CListCtrl::GetNextSelectedItem(int after) const {
-    const QItemSelectionModel* selection = selectionModel();
-    for (int row = qMax(after + 1, 0); row < GetItemCount(); ++row) {
-        if (selection->isRowSelected(row, QModelIndex())) {
-            return row;
-        }
+    // With single selection there is one range at most; its rows need no walk.
+    int found = -1;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        const int first = qMax(range.top(), after + 1);
+        if (first <= range.bottom() && (found < 0 || first < found))
+            found = first;
     }
-    return -1;
+    return found;
 }
 
 bool CListCtrl::IsItemSelected(int row) const {
@@ -187,9 +128,8 @@ bool CListCtrl::IsItemSelected(int row) const {
 }
 
 bool CListCtrl::SetItemSelected(int row, bool selected) {
-    if (row < 0 || row >= GetItemCount()) {
+    if (row < 0 || row >= GetItemCount())
         return false;
-    }
     const QModelIndex index = m_model->index(row, 0);
     if (selected) {
         // One selected row at a time, and it carries the selection mark.

@@ -1,18 +1,18 @@
 #pragma once
 // CListCtrl: the report-style list the record pages share.
 //
-// A table view over its own item model with the few list operations the pages use (columns with
-// headings and widths, rows of text with one value each, a single selected row). Rows are whole:
-// clicking anywhere on a row selects it. Headers never sort. A column of width 0 stays hidden.
+// A table view over a RecordTable (its CRecordTableModel) with the few list operations the pages
+// use (columns with headings and widths, rows of text with one value each, a single selected
+// row). Rows are whole: clicking anywhere on a row selects it. Headers never sort. A column of
+// width 0 stays hidden. Rows all have the same height, so the list scrolls through any number
+// of them without measuring them.
 
 #include "controls/RecordTable.h"
+#include "controls/RecordTableModel.h"
 
 #include <QColor>
 #include <QStyledItemDelegate>
 #include <QTableView>
-
-class QStandardItem;
-class QStandardItemModel;
 
 // Extended styles the pages combine; only the grid lines change what Qt draws, the others are
 // kept so a page can read back what it set.
@@ -24,9 +24,6 @@ enum ListExtendedStyle : unsigned {
     LVS_EX_INFOTIP = 0x400,
     LVS_EX_UNDERLINEHOT = 0x800,
 };
-
-// Column alignment.
-enum ListColumnFormat : int { LVCFMT_LEFT = 0, LVCFMT_RIGHT = 1, LVCFMT_CENTER = 2 };
 
 class CListCtrl : public QTableView {
     Q_OBJECT
@@ -52,8 +49,13 @@ public:
     RecordItemData GetItemData(int row) const; // 0 outside the list
     bool SetItemData(int row, RecordItemData data);
 
-    // Selection (single row). GetNextSelectedItem gives the first selected row after `after`,
-    // or -1.
+    // The rows as a table, and all of them at once from a table; both share the rows rather than
+    // copy them (see CRecordTableModel).
+    const RecordTable& Table() const { return m_model->Table(); }
+    void SetTable(const RecordTable& table) { m_model->SetTable(table); }
+
+    // Selection (single row), read from the selection model without walking the rows.
+    // GetNextSelectedItem gives the first selected row after `after`, or -1.
     int GetNextSelectedItem(int after = -1) const;
     bool IsItemSelected(int row) const;
     bool SetItemSelected(int row, bool selected);
@@ -70,21 +72,18 @@ public:
     unsigned GetExtendedStyle() const { return m_extendedStyle; }
     void SetExtendedStyle(unsigned style);
 
-    // Repaints every row now (after a page changed what the rows should look like).
-    void RedrawList();
+    // Repaints every row (after a page changed what the rows should look like).
+    virtual void RedrawList();
 
-    QStandardItemModel* itemModel() const { return m_model; }
+    CRecordTableModel* itemModel() const { return m_model; }
 
 protected:
-    // Whether the cells of newly made rows may be edited in place.
-    void setCellsEditable(bool editable) { m_cellsEditable = editable; }
-    QStandardItem* makeItem(const QString& text) const;
+    // Whether cells may be edited in place.
+    void setCellsEditable(bool editable) { m_model->SetCellsEditable(editable); }
 
 private:
-    QStandardItemModel* m_model;
-    QList<int> m_columnFormats;
+    CRecordTableModel* m_model;
     unsigned m_extendedStyle = 0;
-    bool m_cellsEditable = false;
 };
 
 // Draws cells with their column's alignment; the lists' own delegates build on it.
@@ -100,6 +99,3 @@ protected:
 private:
     CListCtrl* m_list;
 };
-
-// Qt alignment flags for a column format.
-Qt::Alignment ColumnAlignment(int format);

@@ -211,25 +211,24 @@ int DDX_ListTable(CDataExchange* pDX, int listId, RecordTable& table) {
     if (!list) {
         return 0;
     }
-    const int columns = table.GetColumnCount();
-    if (pDX->m_bSaveAndValidate) {
-        table.RemoveAll();
-        for (int row = 0; row < list->GetItemCount(); ++row) {
-            RecordRow& record = table.AppendRow();
-            for (int column = 0; column < columns; ++column) {
-                record.SetCell(column, list->GetItemText(row, column));
-            }
-            record.SetItemData(list->GetItemData(row));
+    if (!pDX->m_bSaveAndValidate) {
+        list->SetTable(table);
+        return 1;
+    }
+    const RecordTable& shown = list->Table();
+    if (shown.GetColumnCount() == table.GetColumnCount()) {
+        table = shown; // shares the rows
+        return 1;
+    }
+    // A table narrower or wider than the list takes the columns both have.
+    const int columns = qMin(table.GetColumnCount(), shown.GetColumnCount());
+    table.RemoveAll();
+    for (int row = 0; row < shown.GetRowCount(); ++row) {
+        RecordRow& record = table.AppendRow();
+        for (int column = 0; column < columns; ++column) {
+            record.SetCell(column, shown.GetCell(row, column));
         }
-    } else {
-        list->DeleteAllItems();
-        for (int row = 0; row < table.GetRowCount(); ++row) {
-            const int item = list->InsertItem(list->GetItemCount(), QString());
-            for (int column = 0; column < columns; ++column) {
-                list->SetItemText(item, column, table.GetCell(row, column));
-            }
-            list->SetItemData(item, table.GetItemData(row));
-        }
+        record.SetItemData(shown.GetItemData(row));
     }
     return 1;
 }

@@ -43,8 +43,9 @@ int GetSelectedListItem(QWidget* dlg, int listId);
 // current row and its own data.
 int DeleteSelectedListItem(QWidget* dlg, int listId, bool confirm);
 
-// Saving: the table is rebuilt from the list's rows (cells below the table's column count, and
-// each row's item data). Loading: the list's rows are rebuilt from the table.
+// Saving: the table becomes the list's rows (cells below the table's column count, and each
+// row's item data). Loading: the list shows the table's rows. Both share the rows instead of
+// copying them when list and table have the same columns, so neither costs anything per row.
 int DDX_ListTable(CDataExchange* pDX, int listId, RecordTable& table);
 
 // The shown text of a Qt control (edits, combos, buttons, labels, date pickers), and setting it.

@@ -1,7 +1,5 @@
 #include "controls/RecordListCtrl.h"
 
-#include <QPaintEvent>
-
 namespace {
 
 // Paints each row with the colours the list decides; a row painted in the list's own colours
@@ -61,13 +59,13 @@ CRecordListCtrl::RowPaint CRecordListCtrl::GetRowPaint(int row) const {
     return paint;
 }
 
-void CRecordListCtrl::paintEvent(QPaintEvent* event) {
-    // A list with nothing selected shows its current row selected, so the page's next look at
-    // the selection finds the row its fields hold.
-    if (m_nCurrentItem >= 0 && m_nCurrentItem < GetItemCount() && GetNextSelectedItem() < 0) {
+void CRecordListCtrl::RedrawList() {
+    // A list with nothing selected selects its current row, so the page's next look at the
+    // selection finds the row its fields hold. Done here, when the page says the rows changed,
+    // and never while painting: painting only reads.
+    if (m_nCurrentItem >= 0 && m_nCurrentItem < GetItemCount() && GetNextSelectedItem() < 0)
         SetItemSelected(m_nCurrentItem, true);
-    }
-    CListCtrl::paintEvent(event);
+    CListCtrl::RedrawList();
 }
 
 void CRecordListCtrl::focusInEvent(QFocusEvent* event) {

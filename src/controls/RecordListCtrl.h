@@ -3,8 +3,9 @@
 //
 // It marks the row whose record the page's fields show (m_nCurrentItem): white on blue, every
 // other row black on light grey. The selection stays where it is, only not shown, so the page
-// still finds the selected row. One mouse click on a row activates it (itemActivated); moving
-// with the keyboard selects without activating.
+// still finds the selected row. The colours are worked out from m_nCurrentItem and the
+// selection as each row is drawn; drawing changes nothing. One mouse click on a row activates it
+// (itemActivated); moving with the keyboard selects without activating.
 
 #include "controls/ListCtrl.h"
 
@@ -32,12 +33,14 @@ public:
 
     RowPaint GetRowPaint(int row) const;
 
+    // Also selects the current row when no row is selected.
+    void RedrawList() override;
+
 signals:
     // A single mouse click on a row.
     void itemActivated(int row);
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 };

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <vector>
+
 namespace {
 
 const QString kRoot = QStringLiteral("krroot");
@@ -121,11 +123,17 @@ bool CProjectDocument::RebuildProjectNode() {
     if (!root)
         root = GetNode(doc, doc, kRoot, 1, QString());
     // Every old project element goes, a stray second one from a hand-edited file included, so
-    // that the rebuilt one is the only one and GetNode cannot hand back a stale element.
-    while (pugi::xml_node old = GetNode(doc, root, kProject, 0, QString()))
-        root.remove_child(old);
-    m_pProjectNode = GetNode(doc, root, kProject, 1, QString());
+    // that the rebuilt one is the only one. They go only after the new one is written: a page
+    // may move what it keeps unchanged (the members as loaded) out of the old element instead of
+    // copying it.
+    std::vector<pugi::xml_node> old;
+    for (pugi::xml_node child : root.children())
+        if (child.type() == pugi::node_element && kProject == QString::fromUtf8(child.name()))
+            old.push_back(child);
+    m_pProjectNode = root.append_child("project");
     WriteXml(doc, m_pProjectNode);
+    for (pugi::xml_node node : old)
+        root.remove_child(node);
     return true;
 }
 

@@ -35,31 +35,39 @@ constexpr ListDef kLists[CAppDB::kListCount] = {
     {"TQ_ROAD", "ROAD_CODE", "ROAD_NAME", "ROAD_NAME COLLATE NOCASE"},
 };
 
-QByteArray listSql(const ListDef& def, int kind) {
-    switch (kind) {
-    case 0:
-        return QByteArray("SELECT ") + def.description + " FROM " + def.table + " ORDER BY " +
-               def.order + ", " + def.code;
-    case 1:
-        return QByteArray("SELECT ") + def.code + " FROM " + def.table + " WHERE " +
-               def.description + " = ?1 COLLATE NOCASE ORDER BY " + def.code + " LIMIT 1";
-    default:
-        return QByteArray("SELECT ") + def.description + " FROM " + def.table + " WHERE " +
-               def.code + " = ?1 LIMIT 1";
-    }
+QByteArray listSql(const ListDef& def) {
+    return QByteArray("SELECT ") + def.code + ", " + def.description + " FROM " + def.table +
+           " ORDER BY " + def.order + ", " + def.code;
 }
 
-constexpr const char* kCoordinatorSql =
-    "SELECT COALESCE(COORDINATOR_CODE, '') FROM TQ_ROLE WHERE ROLE_CODE = ?1 LIMIT 1";
+constexpr const char* kCoordinatorSql = "SELECT ROLE_CODE, COALESCE(COORDINATOR_CODE, '') FROM "
+                                        "TQ_ROLE ORDER BY ROWID";
+constexpr const char* kPrefixSql = "SELECT PREFIX_CODE, PREFIX_DESC FROM TQ_PREFIX ORDER BY ROWID";
+// A role code stands for that role's own prefix.
+constexpr const char* kRolePrefixSql =
+    "SELECT R.ROLE_CODE, P.PREFIX_DESC FROM TQ_ROLE R JOIN TQ_PREFIX P"
+    " ON P.PREFIX_CODE = R.PREFIX_CODE ORDER BY R.ROWID";
 
-// A prefix code first; failing that, a role code standing for that role's prefix.
-constexpr const char* kPrefixSql =
-    "SELECT DESCR FROM ("
-    " SELECT 1 AS RANK, PREFIX_DESC AS DESCR FROM TQ_PREFIX WHERE PREFIX_CODE = ?1"
-    " UNION ALL"
-    " SELECT 2, P.PREFIX_DESC FROM TQ_ROLE R JOIN TQ_PREFIX P ON P.PREFIX_CODE = R.PREFIX_CODE"
-    " WHERE R.ROLE_CODE = ?1"
-    ") ORDER BY RANK LIMIT 1";
+// SQLite's NOCASE: only the ASCII letters fold.
+QString foldAsciiCase(const QString& text) {
+    QString folded = text;
+    for (QChar& c : folded)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    return folded;
+}
+
+// SQLite compares text as UTF-8 bytes, which orders by code point.
+bool codeBefore(const QString& a, const QString& b) {
+    return a.toUtf8() < b.toUtf8();
+}
+
+// The database is a read-only file that ships with the program: opened immutable, SQLite
+// takes no locks on it and needs no journal beside it.
+QByteArray immutableUri(const QString& path) {
+    return "file:" + QFile::encodeName(QFileInfo(path).absoluteFilePath()).toPercentEncoding("/") +
+           "?immutable=1";
+}
 
 QByteArrayView columnUtf8(sqlite3_stmt* stmt, int column) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
@@ -104,8 +112,8 @@ bool CAppDB::IsOpen() {
                   qUtf8Printable(m_path));
         return false;
     }
-    if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &m_db, SQLITE_OPEN_READONLY,
-                        nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(immutableUri(m_path).constData(), &m_db,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
         qCWarning(lcSdk, "Lookup database %s cannot be opened (%s); lookup lists stay empty",
                   qUtf8Printable(m_path), m_db ? sqlite3_errmsg(m_db) : "out of memory");
         closeDatabase();
@@ -140,17 +148,8 @@ bool CAppDB::IsOpen() {
 }
 
 void CAppDB::closeDatabase() {
-    for (auto& row : m_listStmts)
-        for (sqlite3_stmt*& stmt : row) {
-            sqlite3_finalize(stmt);
-            stmt = nullptr;
-        }
-    for (sqlite3_stmt*& stmt : m_specialStmts) {
-        sqlite3_finalize(stmt);
-        stmt = nullptr;
-    }
-    m_listFailed = {};
-    m_specialFailed = {};
+    m_lists = {};
+    m_roleFacts = {};
     if (m_db) {
         sqlite3_close(m_db);
         m_db = nullptr;
@@ -164,58 +163,79 @@ void CAppDB::Reset() {
     m_hSdkDef = nullptr;
 }
 
-sqlite3_stmt* CAppDB::statement(sqlite3_stmt*& slot, bool& failed, const char* sql) {
-    if (slot)
-        return slot;
-    if (failed || !IsOpen())
-        return nullptr;
-    if (sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &slot, nullptr) != SQLITE_OK) {
-        // Said once per statement: a database without one table must not flood the log.
-        qCWarning(lcSdk, "Lookup database %s: %s", qUtf8Printable(m_path), sqlite3_errmsg(m_db));
-        sqlite3_finalize(slot);
-        slot = nullptr;
-        failed = true;
+template <class RowFn> bool CAppDB::forEachRow(const char* sql, RowFn row) {
+    if (!IsOpen())
+        return false;
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr);
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+            row(QString::fromUtf8(columnUtf8(stmt, 0)), QString::fromUtf8(columnUtf8(stmt, 1)));
     }
-    return slot;
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE) {
+        // Said once per list: the list is not asked for again in this run.
+        qCWarning(lcSdk, "Lookup database %s: %s", qUtf8Printable(m_path), sqlite3_errmsg(m_db));
+        return false;
+    }
+    return true;
 }
 
-QString CAppDB::firstText(sqlite3_stmt* stmt, const QString& key) {
-    if (!stmt)
-        return {};
-    const QByteArray utf8 = key.toUtf8();
-    sqlite3_bind_text(stmt, 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_STATIC);
-    QString result;
-    if (sqlite3_step(stmt) == SQLITE_ROW)
-        result = QString::fromUtf8(columnUtf8(stmt, 0));
-    sqlite3_reset(stmt);
-    sqlite3_clear_bindings(stmt);
-    return result;
+const CAppDB::CodeList& CAppDB::codeList(List list) {
+    CodeList& cache = m_lists[list];
+    if (cache.loaded)
+        return cache;
+    cache.loaded = true;
+    const QByteArray sql = listSql(kLists[list]);
+    // A NULL code reads as "", which no lookup asks for and which ranks first among codes, as
+    // NULL does in SQL.
+    const bool read =
+        forEachRow(sql.constData(), [&](const QString& code, const QString& description) {
+            cache.descriptions.append(description);
+            if (!cache.descriptionOfCode.contains(code))
+                cache.descriptionOfCode.insert(code, description);
+            const QString key = foldAsciiCase(description);
+            const auto found = cache.codeOfDescription.find(key);
+            if (found == cache.codeOfDescription.end())
+                cache.codeOfDescription.insert(key, code);
+            else if (codeBefore(code, *found))
+                *found = code;
+        });
+    if (!read)
+        cache = CodeList{true, {}, {}, {}};
+    return cache;
 }
 
-QString CAppDB::lookup(List list, Lookup kind, const QString& key) {
-    if (key.isEmpty())
+const CAppDB::RoleFacts& CAppDB::roleFacts() {
+    if (m_roleFacts.loaded)
+        return m_roleFacts;
+    m_roleFacts.loaded = true;
+    auto into = [](QHash<QString, QString>& map) {
+        return [&map](const QString& key, const QString& value) {
+            if (!map.contains(key))
+                map.insert(key, value);
+        };
+    };
+    forEachRow(kCoordinatorSql, into(m_roleFacts.coordinatorOfRole));
+    forEachRow(kPrefixSql, into(m_roleFacts.prefixOfCode));
+    forEachRow(kRolePrefixSql, into(m_roleFacts.prefixOfRole));
+    return m_roleFacts;
+}
+
+QString CAppDB::codeOf(List list, const QString& description) {
+    if (description.isEmpty())
         return {};
-    const QByteArray sql = listSql(kLists[list], kind);
-    return firstText(statement(m_listStmts[list][kind], m_listFailed[list][kind], sql.constData()),
-                     key);
+    return codeList(list).codeOfDescription.value(foldAsciiCase(description));
+}
+
+QString CAppDB::descriptionOf(List list, const QString& code) {
+    if (code.isEmpty())
+        return {};
+    return codeList(list).descriptionOfCode.value(code);
 }
 
 QStringList CAppDB::descriptions(List list) {
-    const QByteArray sql = listSql(kLists[list], AllDescriptions);
-    sqlite3_stmt* stmt = statement(m_listStmts[list][AllDescriptions],
-                                   m_listFailed[list][AllDescriptions], sql.constData());
-    QStringList items;
-    if (!stmt)
-        return items;
-    int rc = SQLITE_DONE;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-        items.append(QString::fromUtf8(columnUtf8(stmt, 0)));
-    if (rc != SQLITE_DONE) {
-        qCWarning(lcSdk, "Lookup database %s: %s", qUtf8Printable(m_path), sqlite3_errmsg(m_db));
-        items.clear();
-    }
-    sqlite3_reset(stmt);
-    return items;
+    return codeList(list).descriptions;
 }
 
 QStringList CAppDB::CategoryDescriptions() {
@@ -241,62 +261,60 @@ QStringList CAppDB::PrefixDescriptions() {
 }
 
 QString CAppDB::GetCategoryCode(const QString& d) {
-    return lookup(Category, CodeOfDescription, d);
+    return codeOf(Category, d);
 }
 QString CAppDB::GetCategoryDescription(const QString& c) {
-    return lookup(Category, DescriptionOfCode, c);
+    return descriptionOf(Category, c);
 }
 QString CAppDB::GetClassificationCode(const QString& d) {
-    return lookup(Classification, CodeOfDescription, d);
+    return codeOf(Classification, d);
 }
 QString CAppDB::GetClassificationDescription(const QString& c) {
-    return lookup(Classification, DescriptionOfCode, c);
+    return descriptionOf(Classification, c);
 }
 QString CAppDB::GetLandOwnershipCode(const QString& d) {
-    return lookup(LandOwnership, CodeOfDescription, d);
+    return codeOf(LandOwnership, d);
 }
 QString CAppDB::GetLandOwnershipDescription(const QString& c) {
-    return lookup(LandOwnership, DescriptionOfCode, c);
+    return descriptionOf(LandOwnership, c);
 }
 QString CAppDB::GetMukimTSCode(const QString& d) {
-    return lookup(MukimTS, CodeOfDescription, d);
+    return codeOf(MukimTS, d);
 }
 QString CAppDB::GetMukimTSDescription(const QString& c) {
-    return lookup(MukimTS, DescriptionOfCode, c);
+    return descriptionOf(MukimTS, c);
 }
 QString CAppDB::GetRoadCode(const QString& name) {
-    return lookup(Road, CodeOfDescription, name);
+    return codeOf(Road, name);
 }
 QString CAppDB::GetRoadDescription(const QString& c) {
-    return lookup(Road, DescriptionOfCode, c);
+    return descriptionOf(Road, c);
 }
 QString CAppDB::GetRoleCode(const QString& d) {
-    return lookup(Role, CodeOfDescription, d);
+    return codeOf(Role, d);
 }
 QString CAppDB::GetRoleDescription(const QString& c) {
-    return lookup(Role, DescriptionOfCode, c);
+    return descriptionOf(Role, c);
 }
 QString CAppDB::GetCountryCode(const QString& name) {
-    return lookup(Country, CodeOfDescription, name);
+    return codeOf(Country, name);
 }
 QString CAppDB::GetCountryDescription(const QString& c) {
-    return lookup(Country, DescriptionOfCode, c);
+    return descriptionOf(Country, c);
 }
 
 QString CAppDB::GetProjectCoordinatorCode(const QString& roleCode) {
     if (roleCode.isEmpty())
         return {};
-    return firstText(statement(m_specialStmts[CoordinatorOfRole],
-                               m_specialFailed[CoordinatorOfRole], kCoordinatorSql),
-                     roleCode);
+    return roleFacts().coordinatorOfRole.value(roleCode);
 }
 
 QString CAppDB::GetProjectPrefixDescription(const QString& prefixCode) {
     if (prefixCode.isEmpty())
         return {};
-    return firstText(
-        statement(m_specialStmts[PrefixOfCode], m_specialFailed[PrefixOfCode], kPrefixSql),
-        prefixCode);
+    const RoleFacts& facts = roleFacts();
+    const auto prefix = facts.prefixOfCode.constFind(prefixCode);
+    return prefix != facts.prefixOfCode.constEnd() ? *prefix : facts.prefixOfRole.value(prefixCode);
 }
 
 int CAppDB::LoadQueryToArray(const QString& sql, VariantTable& out) {

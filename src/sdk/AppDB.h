@@ -4,19 +4,24 @@
 //
 // The database is opened read-only at the first lookup, from KESTREL_LOOKUP_DB, else
 // kestrel-lookup.db beside the program, else kestrel/kestrel-lookup.db in the XDG data folders.
-// A missing or unreadable database is reported once (a "kestrel.sdk" warning) and every lookup then answers
-// empty: lists without items, codes and descriptions "".
+// A missing or unreadable database is reported once (a "kestrel.sdk" warning) and every lookup
+// then answers empty: lists without items, codes and descriptions "".
+//
+// Each coded list is read from the database once, at its first use, and every later lookup in
+// it is answered from memory: a file of thousands of records looks up a code per field without
+// a query per row. The answers are those of the queries they replace: descriptions compare
+// ignoring the case of ASCII letters (SQLite's NOCASE), codes exactly.
 #pragma once
 
 #include "sdk/VariantTable.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
 #include <array>
 
 struct sqlite3;
-struct sqlite3_stmt;
 
 class CAppDB {
 public:
@@ -97,28 +102,42 @@ public:
     static constexpr int kListCount = Road + 1;
 
 private:
-    enum Lookup { AllDescriptions, CodeOfDescription, DescriptionOfCode };
-    enum Special { CoordinatorOfRole, PrefixOfCode, SpecialCount };
+    // One coded list as read from its table.
+    struct CodeList {
+        bool loaded = false;
+        QStringList descriptions;                  // in the table's order
+        QHash<QString, QString> codeOfDescription; // ASCII-case-folded description -> code
+        QHash<QString, QString> descriptionOfCode;
+    };
+    // What the roles and prefixes say beyond their lists.
+    struct RoleFacts {
+        bool loaded = false;
+        QHash<QString, QString> coordinatorOfRole;
+        QHash<QString, QString> prefixOfCode;
+        QHash<QString, QString> prefixOfRole;
+    };
 
     template <class Combo> static void fill(Combo* combo, const QStringList& items) {
         if (combo)
             combo->addItems(items);
     }
 
+    const CodeList& codeList(List list);
     QStringList descriptions(List list);
-    QString lookup(List list, Lookup kind, const QString& key);
-    QString firstText(sqlite3_stmt* stmt, const QString& key);
-    sqlite3_stmt* statement(sqlite3_stmt*& slot, bool& failed, const char* sql);
+    const RoleFacts& roleFacts();
+    QString codeOf(List list, const QString& description);
+    QString descriptionOf(List list, const QString& code);
+    // Runs `sql` and hands each row's two texts (NULL as "") to `row`; false (with a warning)
+    // when the query fails.
+    template <class RowFn> bool forEachRow(const char* sql, RowFn row);
     void closeDatabase();
 
     enum class State { NotTried, Open, Failed };
     State m_state = State::NotTried;
     QString m_path;
     sqlite3* m_db = nullptr;
-    std::array<std::array<sqlite3_stmt*, 3>, kListCount> m_listStmts{};
-    std::array<std::array<bool, 3>, kListCount> m_listFailed{};
-    std::array<sqlite3_stmt*, SpecialCount> m_specialStmts{};
-    std::array<bool, SpecialCount> m_specialFailed{};
+    std::array<CodeList, kListCount> m_lists{};
+    RoleFacts m_roleFacts;
 };
 
 // The single instance, created at the first call and never freed.

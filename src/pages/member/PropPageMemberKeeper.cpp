@@ -1,11 +1,15 @@
 #include "pages/member/PropPageMemberKeeper.h"
 
+#include "controls/ListCtrl.h"
 #include "sdk/XmlHelpers.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QVBoxLayout>
 
 namespace {
+
+constexpr int kNameColumnWidth = 360;
 
 bool isCoordinator(pugi::xml_node member) {
     return GetNodeText(member.child("project_coordinator_flag")).trimmed() == QLatin1String("Y");
@@ -15,78 +19,64 @@ bool isCoordinator(pugi::xml_node member) {
 CPropPageMemberKeeper::CPropPageMemberKeeper(CToolTipHost* host, QWidget* parent)
     : CToolTipPropertyPage(IDD, host, parent) {
     setWindowTitle(QStringLiteral("Member Information *"));
-    m_kept.append_child("member_group");
 }
 
 bool CPropPageMemberKeeper::OnInitDialog() {
     auto* layout = new QVBoxLayout(this);
-    m_pSummary = new QLabel(this);
-    m_pSummary->setObjectName(QStringLiteral("memberSummary"));
-    m_pSummary->setWordWrap(true);
-    m_pSummary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_pSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(m_pSummary, 1);
+    auto* note = new QLabel(QStringLiteral("Member editing is not available in this version. The "
+                                           "members of the project file are kept exactly as they "
+                                           "are. * = Project Co-ordinator."),
+                            this);
+    note->setWordWrap(true);
+    layout->addWidget(note);
+    // However many members the file holds, the page keeps its size: they scroll in a list.
+    m_pList = new CListCtrl(this);
+    m_pList->setObjectName(QStringLiteral("memberList"));
+    m_pList->setAccessibleName(QStringLiteral("Members"));
+    m_pList->InsertColumn(0, QStringLiteral("Member Name"), LVCFMT_LEFT, kNameColumnWidth);
+    m_pList->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(m_pList, 1);
     CToolTipPropertyPage::OnInitDialog();
-    showMembers();
+    m_pList->SetTable(m_names);
     return true;
 }
 
-void CPropPageMemberKeeper::showMembers() {
-    if (!m_pSummary) {
-        return;
-    }
-    const QStringList names = MemberNames();
-    QString text = QStringLiteral("Member editing is not available in this version. The members "
-                                  "of the project file are kept exactly as they are.\n\n");
-    if (names.isEmpty()) {
-        text += QStringLiteral("This project has no members.");
-    } else {
-        text += QStringLiteral("Members (* = Project Co-ordinator):\n  ") +
-                names.join(QStringLiteral("\n  "));
-    }
-    m_pSummary->setText(text);
-    m_pSummary->setAccessibleName(QStringLiteral("Members"));
-}
-
 QString CPropPageMemberKeeper::ReadXml(pugi::xml_document&, pugi::xml_node group) {
-    m_kept.reset();
-    pugi::xml_node copy = m_kept.append_child("member_group");
-    for (pugi::xml_node child : group.children()) {
-        copy.append_copy(child);
+    m_group = group;
+    m_strCoordinator.clear();
+    m_names.RemoveAll();
+    for (pugi::xml_node member : group.children("member")) {
+        const QString name = GetNodeText(member.child("member_name"));
+        // The marker is for the eye only; the file keeps the name as it is.
+        const bool coordinator = isCoordinator(member);
+        if (coordinator && m_strCoordinator.isEmpty())
+            m_strCoordinator = name;
+        m_names.AppendRow().SetCell(0, coordinator ? QStringLiteral("* ") + name : name);
     }
-    showMembers();
+    if (m_pList)
+        m_pList->SetTable(m_names);
     return {};
 }
 
 QString CPropPageMemberKeeper::WriteXml(pugi::xml_document&, pugi::xml_node group) {
-    for (pugi::xml_node child : m_kept.child("member_group").children()) {
-        group.append_copy(child);
+    if (!group || group == m_group)
+        return {};
+    for (pugi::xml_node child = m_group.first_child(); child;) {
+        const pugi::xml_node next = child.next_sibling();
+        if (!group.append_move(child))
+            group.append_copy(child);
+        child = next;
     }
-    return {};
-}
-
-int CPropPageMemberKeeper::GetMemberCount() const {
-    int count = 0;
-    for ([[maybe_unused]] pugi::xml_node member : m_kept.child("member_group").children("member")) {
-        ++count;
-    }
-    return count;
-}
-
-QString CPropPageMemberKeeper::CoordinatorName() const {
-    for (pugi::xml_node member : m_kept.child("member_group").children("member")) {
-        if (isCoordinator(member)) {
-            return GetNodeText(member.child("member_name"));
-        }
-    }
+    // A copy into another document leaves the members where they were; a move takes them along.
+    if (!m_group.first_child())
+        m_group = group;
     return {};
 }
 
 QStringList CPropPageMemberKeeper::MemberNames() const {
     QStringList names;
-    for (pugi::xml_node member : m_kept.child("member_group").children("member")) {
-        const QString name = GetNodeText(member.child("member_name"));
-        names.append(isCoordinator(member) ? QStringLiteral("* ") + name : name);
-    }
+    names.reserve(m_names.GetRowCount());
+    for (int row = 0; row < m_names.GetRowCount(); ++row)
+        names.append(m_names.GetCell(row, 0));
     return names;
 }

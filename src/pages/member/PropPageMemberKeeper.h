@@ -5,6 +5,7 @@
 // and answers the two questions Save & Quit asks of the members: how many there are, and who is
 // the project coordinator.
 
+#include "controls/RecordTable.h"
 #include "controls/ToolTipPropertyPage.h"
 #include "document/XmlRecordGroup.h"
 
@@ -13,7 +14,7 @@
 
 #include <pugixml.hpp>
 
-class QLabel;
+class CListCtrl;
 
 class CPropPageMemberKeeper : public CToolTipPropertyPage, public CXmlRecordGroup {
     Q_OBJECT
@@ -22,12 +23,14 @@ public:
 
     explicit CPropPageMemberKeeper(CToolTipHost* host, QWidget* parent = nullptr);
 
+    // Writing moves the members' elements from where the document holds them into `group`
+    // (no copy); a group of another document gets a copy.
     QString WriteXml(pugi::xml_document& doc, pugi::xml_node group) override;
     QString ReadXml(pugi::xml_document& doc, pugi::xml_node group) override;
 
-    int GetMemberCount() const;
+    int GetMemberCount() const { return m_names.GetRowCount(); }
     // The coordinator's name ("Y" in project_coordinator_flag), or "" when there is none.
-    QString CoordinatorName() const;
+    QString CoordinatorName() const { return m_strCoordinator; }
     // The members' names in file order, the coordinator's marked with "* ".
     QStringList MemberNames() const;
 
@@ -35,9 +38,10 @@ protected:
     bool OnInitDialog() override;
 
 private:
-    void showMembers();
-
-    // A private copy of member_group as the file had it.
-    pugi::xml_document m_kept;
-    QLabel* m_pSummary = nullptr;
+    // Where the members' elements are: the loaded file's member_group, then the group of the
+    // last rebuilt project element. The document outlives the page's use of it.
+    pugi::xml_node m_group;
+    RecordTable m_names{1};
+    QString m_strCoordinator;
+    CListCtrl* m_pList = nullptr;
 };
