@@ -1,6 +1,8 @@
 // What a record of many rows costs, stage by stage, against pugixml on its own.
 //
 //   QT_QPA_PLATFORM=offscreen <build>/bin/records_bench [rows ...]      (default 1000 10000 50000)
+//   <build>/bin/records_bench --write ROWS FILE        writes the generated record (for a profiler)
+//   <build>/bin/records_bench --child kestrel FILE     one child's stages on FILE
 //
 // For each size a project file is generated with that many lots, addresses and members. Every
 // measurement runs in a child process of its own (this program started again with --child), so
@@ -301,6 +303,12 @@ int main(int argc, char** argv) {
         qputenv("KESTREL_SDKDEF", KESTREL_RUNTIME_DIR "/libTernSdkDef.so");
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
+    if (args.size() >= 3 && args[0] == QLatin1String("--write")) {
+        // The generated record alone, for a profiler: --write ROWS FILE.
+        QFile out(args[2]);
+        const QByteArray xml = generateRecord(args[1].toInt());
+        return out.open(QIODevice::WriteOnly) && out.write(xml) == xml.size() ? 0 : 1;
+    }
     if (args.size() >= 3 && args[0] == QLatin1String("--child")) {
         if (args[1] == QLatin1String("pugixml"))
             return runPugixml(args[2], args[2] + QStringLiteral(".out"));

@@ -6,8 +6,11 @@
 #include <QRegularExpression>
 
 #include <cerrno>
+#include <cstring>
 #include <exception>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -21,6 +24,21 @@ std::string utf8(const QString& text) {
 
 QString fromUtf8(const char* text) {
     return QString::fromUtf8(text);
+}
+
+// Whether an element's UTF-8 name is `name`. Element names are nearly always ASCII, which is
+// compared as it stands; asked for every field of every record, this must not allocate.
+bool sameName(const char* element, const QString& name) {
+    const qsizetype length = name.size();
+    const QChar* wanted = name.constData();
+    for (qsizetype i = 0; i < length; ++i) {
+        const char16_t c = wanted[i].unicode();
+        if (c >= 0x80 || c == 0)
+            return c != 0 && name.toUtf8() == element;
+        if (static_cast<unsigned char>(element[i]) != c)
+            return false; // also ends at the element name's terminating 0
+    }
+    return element[length] == 0;
 }
 
 bool isText(pugi::xml_node node) {
@@ -40,13 +58,115 @@ pugi::xml_node nextInWalk(pugi::xml_node node, pugi::xml_node root) {
     return pugi::xml_node();
 }
 
-bool tooDeep(const pugi::xml_document& doc) {
+// The first `what` at or after `from`, or `end`.
+const char* findText(const char* from, const char* end, std::string_view what) {
+    const void* found = ::memmem(from, static_cast<size_t>(end - from), what.data(), what.size());
+    return found ? static_cast<const char*>(found) : end;
+}
+
+const char* pastText(const char* from, const char* end, std::string_view what) {
+    const char* found = findText(from, end, what);
+    return found == end ? end : found + what.size();
+}
+
+// Past the '>' that ends a tag starting at `from`; quoted attribute values may hold '>'.
+const char* pastTag(const char* from, const char* end, bool* selfClosing) {
+    const char* close =
+        static_cast<const char*>(::memchr(from, '>', static_cast<size_t>(end - from)));
+    if (!close)
+        return end;
+    if (::memchr(from, '"', static_cast<size_t>(close - from)) ||
+        ::memchr(from, '\'', static_cast<size_t>(close - from))) {
+        char quote = 0;
+        for (close = from; close < end; ++close) {
+            if (quote) {
+                if (*close == quote)
+                    quote = 0;
+            } else if (*close == '"' || *close == '\'') {
+                quote = *close;
+            } else if (*close == '>') {
+                break;
+            }
+        }
+        if (close == end)
+            return end;
+    }
+    *selfClosing = close > from && close[-1] == '/';
+    return close + 1;
+}
+
+// Past a declaration such as DOCTYPE, whose internal subset may hold quoted text, comments and
+// instructions with '>' in them.
+const char* pastDeclaration(const char* from, const char* end) {
+    int brackets = 0;
+    char quote = 0;
+    for (const char* p = from; p < end; ++p) {
+        if (quote) {
+            if (*p == quote)
+                quote = 0;
+        } else if (*p == '"' || *p == '\'') {
+            quote = *p;
+        } else if (*p == '[') {
+            ++brackets;
+        } else if (*p == ']') {
+            --brackets;
+        } else if (*p == '<' && end - p >= 4 && std::string_view(p, 4) == "<!--") {
+            p = pastText(p + 4, end, "-->") - 1;
+        } else if (*p == '<' && end - p >= 2 && p[1] == '?') {
+            p = pastText(p + 2, end, "?>") - 1;
+        } else if (*p == '>' && brackets <= 0) {
+            return p + 1;
+        }
+    }
+    return end;
+}
+
+// Whether the text nests elements deeper than kXmlMaxDepth. Read from the bytes before they are
+// parsed, so the guard costs one quick scan instead of a walk over every node of the tree. It
+// needs an encoding in which '<' is one byte (UTF-8 and the 8-bit ones); it counts right for
+// well-formed text, and the parser refuses the rest.
+bool nestsTooDeep(const char* text, size_t size) {
+    const char* p = text;
+    const char* end = text + size;
+    int open = 0;
+    while (p < end) {
+        p = static_cast<const char*>(::memchr(p, '<', static_cast<size_t>(end - p)));
+        if (!p || ++p >= end)
+            return false;
+        if (*p == '?') {
+            p = pastText(p, end, "?>");
+        } else if (*p == '!') {
+            if (end - p >= 3 && std::string_view(p, 3) == "!--")
+                p = pastText(p + 3, end, "-->");
+            else if (end - p >= 8 && std::string_view(p, 8) == "![CDATA[")
+                p = pastText(p + 8, end, "]]>");
+            else
+                p = pastDeclaration(p, end);
+        } else if (*p == '/') {
+            bool unused = false;
+            --open;
+            p = pastTag(p, end, &unused);
+        } else {
+            bool selfClosing = false;
+            p = pastTag(p, end, &selfClosing);
+            if (open + 1 > kXmlMaxDepth)
+                return true;
+            if (!selfClosing)
+                ++open;
+        }
+    }
+    return false;
+}
+
+// Where '<' is not a single byte (UTF-16, UTF-32), the tree itself is measured.
+bool treeTooDeep(const pugi::xml_document& doc) {
     int depth = 0;
     pugi::xml_node node = doc.first_child();
     while (node) {
+        if (node.type() == pugi::node_element && depth + 1 > kXmlMaxDepth)
+            return true;
         if (node.first_child()) {
-            if (++depth > kXmlMaxDepth)
-                return true;
+            ++depth;
             node = node.first_child();
             continue;
         }
@@ -62,6 +182,13 @@ bool tooDeep(const pugi::xml_document& doc) {
     return false;
 }
 
+bool singleByteMarkup(const char* text, size_t size) {
+    if (size >= 2 &&
+        ((text[0] == '\xFE' && text[1] == '\xFF') || (text[0] == '\xFF' && text[1] == '\xFE')))
+        return false;
+    return ::memchr(text, '\0', qMin<size_t>(size, 4)) == nullptr;
+}
+
 pugi::xml_node declarationOf(pugi::xml_document& doc) {
     for (pugi::xml_node child : doc.children())
         if (child.type() == pugi::node_declaration)
@@ -69,28 +196,27 @@ pugi::xml_node declarationOf(pugi::xml_document& doc) {
     return pugi::xml_node();
 }
 
-struct ByteWriter : pugi::xml_writer {
-    QByteArray bytes;
+// Hands pugixml's output straight to the file as it is produced (pugixml buffers it in small
+// blocks), so a save never holds the whole text in memory. The first failure sticks.
+struct FileWriter : pugi::xml_writer {
+    explicit FileWriter(int fd) : fd(fd) {}
     void write(const void* data, size_t size) override {
-        bytes.append(static_cast<const char*>(data), static_cast<qsizetype>(size));
-    }
-};
-
-bool writeAll(int fd, const QByteArray& bytes) {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, static_cast<size_t>(left));
-        if (n < 0) {
-            if (errno == EINTR)
+        const char* bytes = static_cast<const char*>(data);
+        while (ok && size > 0) {
+            const ssize_t n = ::write(fd, bytes, size);
+            if (n < 0 && errno == EINTR)
                 continue;
-            return false;
+            if (n <= 0) {
+                ok = false;
+                break;
+            }
+            bytes += n;
+            size -= static_cast<size_t>(n);
         }
-        data += n;
-        left -= n;
     }
-    return true;
-}
+    int fd;
+    bool ok = true;
+};
 
 mode_t currentUmask() {
     const mode_t mask = ::umask(0);
@@ -100,7 +226,7 @@ mode_t currentUmask() {
 
 // Temporary file beside the target, written, synced and renamed over it, so the target holds
 // either its old bytes or all of the new ones, never a mix.
-int writeAtomically(const QString& path, const QByteArray& bytes) {
+int writeAtomically(const QString& path, const std::function<bool(int fd)>& writeContent) {
     QString target = path;
     const QFileInfo given(path);
     if (given.isSymLink() && !given.symLinkTarget().isEmpty())
@@ -119,7 +245,7 @@ int writeAtomically(const QString& path, const QByteArray& bytes) {
         return kXmlSaveWriteFailed;
 
     const mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
-    bool ok = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0;
+    bool ok = writeContent(fd) && ::fchmod(fd, mode) == 0;
     if (ok && exists && existing.st_uid != ::geteuid()) {
         // Keep the owner when we are allowed to (root editing another user's file); failing is
         // fine, the file then belongs to whoever saved it, as with any editor.
@@ -159,14 +285,32 @@ XmlDocPtr LoadXMLDoc(const QString& path) {
         return nullptr;
 
     try {
+        // Read into a buffer the parser then owns and parses in place: no second copy, and the
+        // depth is checked on the bytes before any node is made.
+        QFile file(info.absoluteFilePath());
+        if (!file.open(QIODevice::ReadOnly))
+            return nullptr;
+        const qint64 size = file.size();
+        if (size <= 0 || size > kXmlMaxFileBytes)
+            return nullptr;
+        char* buffer =
+            static_cast<char*>(pugi::get_memory_allocation_function()(static_cast<size_t>(size)));
+        if (!buffer)
+            return nullptr;
+        const bool read = file.read(buffer, size) == size;
+        const bool scanned = read && singleByteMarkup(buffer, static_cast<size_t>(size));
+        if (!read || (scanned && nestsTooDeep(buffer, static_cast<size_t>(size)))) {
+            pugi::get_memory_deallocation_function()(buffer);
+            return nullptr;
+        }
         auto doc = std::make_unique<pugi::xml_document>();
         // parse_full keeps the declaration, processing instructions, comments and the DOCTYPE
         // node; pugixml never expands DTD entities or fetches anything. parse_ws_pcdata_single
         // keeps a field that holds only blanks.
         const unsigned flags = pugi::parse_full | pugi::parse_ws_pcdata_single;
-        const pugi::xml_parse_result result = doc->load_file(
-            QFile::encodeName(info.absoluteFilePath()).constData(), flags, pugi::encoding_auto);
-        if (!result || !doc->document_element() || tooDeep(*doc))
+        const pugi::xml_parse_result result = doc->load_buffer_inplace_own(
+            buffer, static_cast<size_t>(size), flags, pugi::encoding_auto);
+        if (!result || !doc->document_element() || (!scanned && treeTooDeep(*doc)))
             return nullptr;
         return doc;
     } catch (const std::exception&) {
@@ -204,13 +348,12 @@ pugi::xml_node GetNode(pugi::xml_document& doc, pugi::xml_node parent, const QSt
     Q_UNUSED(doc);
     if (!parent || name.isEmpty())
         return pugi::xml_node();
-    const std::string wanted = utf8(name);
-    for (pugi::xml_node child : parent.children())
-        if (child.type() == pugi::node_element && wanted == child.name())
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling())
+        if (child.type() == pugi::node_element && sameName(child.name(), name))
             return child;
     if (create == 0)
         return pugi::xml_node();
-    pugi::xml_node made = parent.append_child(wanted.c_str());
+    pugi::xml_node made = parent.append_child(utf8(name).c_str());
     if (!text.isEmpty())
         made.append_child(pugi::node_pcdata).set_value(utf8(text).c_str());
     return made;
@@ -298,14 +441,17 @@ int SaveXMLAndReleaseDoc(XmlDocPtr& doc, const QString& path, int release) {
             encoding.set_value("UTF-8");
     }
 
-    ByteWriter writer;
-    try {
-        doc->save(writer, "  ", pugi::format_indent | pugi::format_no_declaration,
-                  pugi::encoding_utf8);
-    } catch (const std::exception&) {
-        return kXmlSaveWriteFailed;
-    }
-    const int result = writeAtomically(path, writer.bytes);
+    pugi::xml_document& document = *doc;
+    const int result = writeAtomically(path, [&document](int fd) {
+        FileWriter writer(fd);
+        try {
+            document.save(writer, "  ", pugi::format_indent | pugi::format_no_declaration,
+                          pugi::encoding_utf8);
+        } catch (const std::exception&) {
+            return false;
+        }
+        return writer.ok;
+    });
     if (result == kXmlSaveOk && release != 0)
         doc.reset();
     return result;
