@@ -86,10 +86,13 @@ std::string PostgresStore::Redacted(std::string message) const {
     // One log line: libpq's messages end in a newline and may carry DETAIL lines.
     while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
         message.pop_back();
-    for (char& c : message)
-        if (c == '\n' || c == '\r' || c == '\t')
-            c = ' ';
-    return message;
+    std::string line;
+    for (char c : message) {
+        const bool blank = c == '\n' || c == '\r' || c == '\t' || c == ' ';
+        if (!blank || (!line.empty() && line.back() != ' '))
+            line += blank ? ' ' : c;
+    }
+    return line;
 }
 
 int PostgresStore::Connect() {

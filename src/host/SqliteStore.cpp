@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tern {
 
@@ -83,8 +84,15 @@ int SqliteStore::Begin() {
         return TERN_STORE_UNAVAILABLE;
     }
     const size_t slash = m_path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : m_path.substr(0, slash + 1);
     if (slash != std::string::npos && slash > 0 && !MakeFolders(m_path.substr(0, slash))) {
         Report("cannot create the folder of the project store", m_path);
+        return TERN_STORE_UNAVAILABLE;
+    }
+    // SQLite writes its journal beside the file. In a read-only folder a call that only reads
+    // (a duplicate) would still answer, and one that writes would not: refuse both alike.
+    if (::access(folder.c_str(), W_OK) != 0) {
+        Report("the folder of the project store is read-only", m_path);
         return TERN_STORE_UNAVAILABLE;
     }
     const int opened =
