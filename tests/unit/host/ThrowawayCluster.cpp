@@ -106,15 +106,15 @@ bool ThrowawayCluster::SkipRequested() {
 }
 
 ThrowawayCluster& ThrowawayCluster::Shared() {
-    static ThrowawayCluster cluster;
+    static ThrowawayCluster cluster(false);
     return cluster;
 }
 
-ThrowawayCluster::ThrowawayCluster() {
-    Start();
+ThrowawayCluster::ThrowawayCluster(bool durable) {
+    Start(durable);
 }
 
-void ThrowawayCluster::Start() {
+void ThrowawayCluster::Start(bool durable) {
     const std::string bin = FindServerBin();
     if (bin.empty()) {
         m_error = "no initdb/pg_ctl under /usr/lib/postgresql/*/bin: install Debian's postgresql "
@@ -185,9 +185,9 @@ void ThrowawayCluster::Start() {
     // Every role is trusted except one, which must prove its password: the tests need both.
     std::ofstream(data + "/pg_hba.conf")
         << "local all " << kPasswordRole << " scram-sha-256\nlocal all all trust\n";
-    const std::string options = "-c listen_addresses='' -c unix_socket_directories='" + m_dir +
-                                "' -c fsync=off -c synchronous_commit=off"
-                                " -c full_page_writes=off";
+    std::string options = "-c listen_addresses='' -c unix_socket_directories='" + m_dir + "'";
+    if (!durable) // the tests' data is thrown away anyway
+        options += " -c fsync=off -c synchronous_commit=off -c full_page_writes=off";
     if (RunTool({bin + "/pg_ctl", "-D", data, "-l", m_dir + "/server.log", "-o", options, "-w",
                  "-t", "60", "start"},
                 log, m_dir, user) != 0) {

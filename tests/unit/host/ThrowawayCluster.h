@@ -9,8 +9,10 @@
 
 class ThrowawayCluster {
 public:
-    // The one cluster of this process, started on first use.
+    // The one cluster of the tests' process, started on first use; fast, not crash-safe.
     static ThrowawayCluster& Shared();
+    // A cluster of its own; durable: fsync and synchronous commit on, as a real server runs.
+    explicit ThrowawayCluster(bool durable);
 
     bool Running() const { return m_error.empty(); }
     // Why the cluster could not be started.
@@ -30,9 +32,11 @@ public:
     static constexpr const char* kPasswordRole = "kestrel_pw";
     static constexpr const char* kPassword = "Right-Pw-4711";
 
+    ThrowawayCluster(const ThrowawayCluster&) = delete;
+    ThrowawayCluster& operator=(const ThrowawayCluster&) = delete;
+
 private:
-    ThrowawayCluster();
-    void Start();
+    void Start(bool durable);
 
     std::string m_dir;
     std::string m_error;
