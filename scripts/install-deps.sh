@@ -8,6 +8,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libpugixml-dev libsqlite3-dev sqlite3
+  libpq-dev postgresql
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   iso-codes clang-format
   xvfb xauth dbus dbus-x11 at-spi2-core python3 python3-pyatspi

@@ -1,18 +1,43 @@
 // TernSdkDef: the host's project store. The editor loads this library at run time and registers
 // each new project reference in it, or renames one whose reference was edited. A reference is
-// unique across the store, whichever process registers it first.
+// unique across the store, whichever process (or machine) registers it first.
 //
-// The store is a SQLite database: KESTREL_PROJECT_STORE names it; without that variable it is
-// $XDG_DATA_HOME/kestrel/projects.db, or ~/.local/share/kestrel/projects.db when XDG_DATA_HOME is
-// unset. Missing folders are created. References are compared exactly (case counts).
+// Where the store lives: KESTREL_PROJECT_STORE.
+//   - PostgreSQL, for an office where several machines share one store, when the value is
+//       a URI starting with "postgresql://" or "postgres://"
+//         (postgresql://kestrel@dbhost/projects?sslmode=verify-full), or
+//       a libpq key=value connection string, recognised by its first word being a libpq
+//         connection keyword followed by '=' (host=dbhost dbname=projects, service=kestrel).
+//     Everything libpq reads itself applies: the password file (~/.pgpass, PGPASSFILE), the
+//     service file (PGSERVICEFILE), the PG* environment variables, and TLS settings (sslmode,
+//     sslrootcert, ...) in the connection string. The connection attempt gives up after
+//     connect_timeout seconds: 5 unless the string or PGCONNECT_TIMEOUT says otherwise. The table
+//     is PROJECT in the first schema of the search path.
+//   - SQLite otherwise: the value is the path of the database file. Unset or empty, it is
+//     $XDG_DATA_HOME/kestrel/projects.db, or ~/.local/share/kestrel/projects.db when
+//     XDG_DATA_HOME is unset. Missing folders are created.
+// The PROJECT table is created when missing. Each row records when, by which user and on which
+// host the reference was registered, and the same for its last rename. References are compared
+// exactly (case and blanks count).
 //
-// Result codes shared by both calls:
+// An existing PROJECT table is only used when a unique key on REFERENCE_NO guards it. A table
+// without one (made by hand, say) is given a unique index first; when it already holds a
+// reference twice that index cannot be made, and every call answers -4 until someone removes the
+// duplicate rows: the store never ends up holding one reference twice.
+//
+// Nothing the library writes to standard error carries the connection string or a password.
+//
+// Result codes shared by both calls and both kinds of store:
 //    0  done
 //   -1  duplicate: the (new) reference is already in the store; nothing was changed
-//   -2  bad argument: a null or empty reference, or one longer than 255 bytes
-//   -3  the store cannot be opened or created (no home folder, unwritable folder, not a database)
-//   -4  the store answered with an error (SQL error, or still locked by another process after
-//       the wait of TERN_STORE_BUSY_TIMEOUT_MS)
+//   -2  bad argument: a null reference, an empty one or one of blanks only, one longer than 255
+//       bytes, or one that is not UTF-8; answered before the store is touched
+//   -3  the store cannot be used as it is set up: no home folder, an unwritable or read-only
+//       file, folder or file system, a file that is no database, a full disk; a malformed
+//       connection string, a server that cannot be reached in time, refused credentials, a
+//       missing database, a read-only server or a role without the rights it needs
+//   -4  the store answered with an error while working: an SQL error, a table holding a
+//       reference twice, still locked by another process after TERN_STORE_BUSY_TIMEOUT_MS
 #pragma once
 
 #if defined(__GNUC__)
@@ -27,7 +52,8 @@
 #define TERN_STORE_UNAVAILABLE (-3)
 #define TERN_STORE_ERROR (-4)
 
-// How long a call waits for another process that holds the store's write lock.
+// How long a call waits for another process that holds the store's write lock (SQLite), or for
+// one statement (PostgreSQL).
 #define TERN_STORE_BUSY_TIMEOUT_MS 10000
 
 #ifdef __cplusplus

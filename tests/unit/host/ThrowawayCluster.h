@@ -1,0 +1,43 @@
+#pragma once
+// ThrowawayCluster: a PostgreSQL server of the test program's own, made with initdb and started
+// with pg_ctl from Debian's postgresql package. It listens on a Unix socket in a fresh folder
+// under /tmp only (no TCP), trusts local connections, and runs as the postgres user when the
+// program runs as root (the server refuses root). A guardian process stops it and removes its
+// folder when the program ends, however it ends.
+
+#include <string>
+
+class ThrowawayCluster {
+public:
+    // The one cluster of the tests' process, started on first use; fast, not crash-safe.
+    static ThrowawayCluster& Shared();
+    // A cluster of its own; durable: fsync and synchronous commit on, as a real server runs.
+    explicit ThrowawayCluster(bool durable);
+
+    bool Running() const { return m_error.empty(); }
+    // Why the cluster could not be started.
+    const std::string& Error() const { return m_error; }
+    // The socket folder, for host= in connection strings.
+    const std::string& SocketDir() const { return m_dir; }
+
+    // A URI for the superuser on the "postgres" database, with its search path set to schema.
+    std::string Uri(const std::string& schema) const;
+    // Runs SQL as the superuser on the "postgres" database; empty, or the server's complaint.
+    std::string Exec(const std::string& sql) const;
+
+    // KESTREL_SKIP_PG=1: the developer chose to run without PostgreSQL.
+    static bool SkipRequested();
+
+    // The role with a password that only password authentication lets in.
+    static constexpr const char* kPasswordRole = "kestrel_pw";
+    static constexpr const char* kPassword = "Right-Pw-4711";
+
+    ThrowawayCluster(const ThrowawayCluster&) = delete;
+    ThrowawayCluster& operator=(const ThrowawayCluster&) = delete;
+
+private:
+    void Start(bool durable);
+
+    std::string m_dir;
+    std::string m_error;
+};
