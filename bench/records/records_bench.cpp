@@ -187,6 +187,7 @@ int runKestrel(const QString& path) {
     timer.start();
     dialog.LoadDocument(path);
     report("load_ms", ms(timer));
+    report("rss_after_load_MB", static_cast<double>(statusKB("VmRSS:") - baseline) / 1024.0);
 
     auto* project = static_cast<CPropPageProjectInfo*>(dialog.ProjectPage());
     CToolTipPropertySheet* nested = project->NestedSheet();
@@ -264,9 +265,12 @@ int runKestrel(const QString& path) {
         if (page->IsInitialized())
             page->UpdateData(true);
     report("update_data_ms", ms(timer));
+    report("rss_before_rebuild_MB", static_cast<double>(statusKB("VmRSS:") - baseline) / 1024.0);
     timer.restart();
     dialog.Document().RebuildProjectNode();
     report("rebuild_ms", ms(timer));
+    report("rss_after_rebuild_MB", static_cast<double>(statusKB("VmRSS:") - baseline) / 1024.0);
+    report("hwm_after_rebuild_MB", static_cast<double>(statusKB("VmHWM:") - baseline) / 1024.0);
     timer.restart();
     const int saved = dialog.Document().SaveToFile(0);
     report("write_ms", ms(timer));

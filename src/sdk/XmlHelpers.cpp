@@ -69,30 +69,23 @@ const char* pastText(const char* from, const char* end, std::string_view what) {
     return found == end ? end : found + what.size();
 }
 
-// Past the '>' that ends a tag starting at `from`; quoted attribute values may hold '>'.
+// Past the '>' that ends a tag whose name starts at `from` (just after its '<'); quoted
+// attribute values may hold '>'. Tags are short: a plain loop beats a search call per tag.
 const char* pastTag(const char* from, const char* end, bool* selfClosing) {
-    const char* close =
-        static_cast<const char*>(::memchr(from, '>', static_cast<size_t>(end - from)));
-    if (!close)
-        return end;
-    if (::memchr(from, '"', static_cast<size_t>(close - from)) ||
-        ::memchr(from, '\'', static_cast<size_t>(close - from))) {
-        char quote = 0;
-        for (close = from; close < end; ++close) {
-            if (quote) {
-                if (*close == quote)
-                    quote = 0;
-            } else if (*close == '"' || *close == '\'') {
-                quote = *close;
-            } else if (*close == '>') {
-                break;
-            }
+    for (const char* p = from; p < end; ++p) {
+        const char c = *p;
+        if (c == '>') {
+            *selfClosing = p[-1] == '/';
+            return p + 1;
         }
-        if (close == end)
-            return end;
+        if (c == '"' || c == '\'') {
+            const void* close = ::memchr(p + 1, c, static_cast<size_t>(end - p - 1));
+            if (!close)
+                return end;
+            p = static_cast<const char*>(close);
+        }
     }
-    *selfClosing = close > from && close[-1] == '/';
-    return close + 1;
+    return end;
 }
 
 // Past a declaration such as DOCTYPE, whose internal subset may hold quoted text, comments and
@@ -373,6 +366,14 @@ QString GetNodeText(pugi::xml_node node) {
         if (isText(n))
             all += n.value();
     return QString::fromStdString(all);
+}
+
+QString GetChildText(pugi::xml_node parent, const char* name) {
+    pugi::xml_node child = parent.child(name);
+    // Instructions have names too; only an element counts.
+    while (child && child.type() != pugi::node_element)
+        child = child.next_sibling(name);
+    return GetNodeText(child);
 }
 
 QString GetNodeTextXPath(pugi::xml_document& doc, pugi::xml_node context, const QString& xpath,

@@ -50,6 +50,11 @@ void AddProcessingInstruction(pugi::xml_document& doc, const QString& target, co
 pugi::xml_node GetNode(pugi::xml_document& doc, pugi::xml_node parent, const QString& name,
                        int create, const QString& text);
 
+// The text of the first child element `name` (an ASCII name) of `parent`, "" when there is none:
+// GetNodeText(GetNode(doc, parent, name, 0, "")) without making a QString of the name, for the
+// readers that look up every field of thousands of records.
+QString GetChildText(pugi::xml_node parent, const char* name);
+
 // All character data inside the node (text and CDATA of every descendant, in document order);
 // "" for a null node.
 QString GetNodeText(pugi::xml_node node);

@@ -204,16 +204,14 @@ QString CPropPageProjectAddress::WriteXml(pugi::xml_document& doc, pugi::xml_nod
     return QString();
 }
 
-QString CPropPageProjectAddress::ReadXml(pugi::xml_document& doc, pugi::xml_node group) {
+QString CPropPageProjectAddress::ReadXml(pugi::xml_document&, pugi::xml_node group) {
     if (!group)
         return QString();
     CAppDB* db = XKR_GetAppDB();
     m_table.RemoveAll();
     for (pugi::xml_node address : group.children("address")) {
         RecordRow& row = m_table.AppendRow();
-        auto text = [&](const char* name) {
-            return GetNodeText(GetNode(doc, address, QString::fromLatin1(name), 0, QString()));
-        };
+        auto text = [&](const char* name) { return GetChildText(address, name); };
         row.SetCell(COL_BUILDING_NAME, text("building_name"));
         row.SetCell(COL_HOUSE_BLOCK_NO, text("house_block_no"));
         row.SetCell(COL_LEVEL_NO, text("level_no"));

@@ -156,7 +156,7 @@ QString CPropPageProjectMukimTS::WriteXml(pugi::xml_document& doc, pugi::xml_nod
     return QString();
 }
 
-QString CPropPageProjectMukimTS::ReadXml(pugi::xml_document& doc, pugi::xml_node group) {
+QString CPropPageProjectMukimTS::ReadXml(pugi::xml_document&, pugi::xml_node group) {
     // Without a group there is nothing to read, and the lots stay as they are; a group without
     // lots means the project has none.
     if (!group)
@@ -165,9 +165,7 @@ QString CPropPageProjectMukimTS::ReadXml(pugi::xml_document& doc, pugi::xml_node
     m_table.RemoveAll();
     for (pugi::xml_node lot : group.children("lotmkts")) {
         RecordRow& row = m_table.AppendRow();
-        auto text = [&](const char* name) {
-            return GetNodeText(GetNode(doc, lot, QString::fromLatin1(name), 0, QString()));
-        };
+        auto text = [&](const char* name) { return GetChildText(lot, name); };
         // The description is looked up again from the code: the file's own description may be
         // out of date.
         row.SetCell(COL_MUKIM_TS, db->GetMukimTSDescription(text("mk_ts_code")));
