@@ -88,7 +88,14 @@ int CListCtrl::InsertItem(int row, const QString& text) {
 }
 
 bool CListCtrl::DeleteItem(int row) {
-    return m_model->RemoveRow(row);
+    const bool selected = IsItemSelected(row);
+    if (!m_model->RemoveRow(row))
+        return false;
+    // The row's selection goes with it; the view would otherwise pass it on to a neighbour the
+    // user never chose (and a Delete that follows would remove that one).
+    if (selected)
+        DeselectAll();
+    return true;
 }
 
 bool CListCtrl::DeleteAllItems() {

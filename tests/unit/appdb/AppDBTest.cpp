@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <functional>
 
@@ -136,6 +137,101 @@ TEST_F(LookupDatabase, QueryResultsAreTextColumnFirstAndFailuresLeaveTheTableEmp
         EXPECT_TRUE(table.isEmpty()) << sql;
     }
     EXPECT_FALSE(db.GetRoadCode(QStringLiteral("ORCHARD ROAD")).isEmpty());
+}
+
+// The database asked directly, one query per key, as every lookup once was: the answers held in
+// memory must be the same for known keys, keys in other letter cases, and unknown keys.
+class DirectQuery {
+public:
+    explicit DirectQuery(const QString& path) {
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READONLY, nullptr);
+    }
+    ~DirectQuery() { sqlite3_close(m_db); }
+    QString first(const QString& sql, const QString& key) {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr);
+        const QByteArray utf8 = key.toUtf8();
+        sqlite3_bind_text(stmt, 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_STATIC);
+        QString result;
+        if (sqlite3_step(stmt) == SQLITE_ROW)
+            result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        sqlite3_finalize(stmt);
+        return result;
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+TEST_F(LookupDatabase, AnswersFromMemoryAreThoseOfTheQueries) {
+    DirectQuery direct(CAppDB::LookupDatabasePath());
+    struct Table {
+        const char* table;
+        const char* code;
+        const char* description;
+        std::function<QString(CAppDB&, const QString&)> codeOf;
+        std::function<QString(CAppDB&, const QString&)> descriptionOf;
+    };
+    const Table tables[] = {
+        {"TQ_MUKIM_TS", "MK_TS_CODE", "MK_TS_DESC", &CAppDB::GetMukimTSCode,
+         &CAppDB::GetMukimTSDescription},
+        {"TQ_ROLE", "ROLE_CODE", "ROLE_DESC", &CAppDB::GetRoleCode, &CAppDB::GetRoleDescription},
+        {"TQ_COUNTRY", "COUNTRY_CODE", "COUNTRY_NAME", &CAppDB::GetCountryCode,
+         &CAppDB::GetCountryDescription},
+        {"TQ_ROAD", "ROAD_CODE", "ROAD_NAME", &CAppDB::GetRoadCode, &CAppDB::GetRoadDescription},
+    };
+    for (const Table& t : tables) {
+        const QString codeSql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1 COLLATE NOCASE "
+                                               "ORDER BY %1 LIMIT 1")
+                                    .arg(t.code, t.table, t.description);
+        const QString descriptionSql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1 LIMIT 1")
+                                           .arg(t.description, t.table, t.code);
+        QStringList descriptions;
+        QStringList codes;
+        for (int row = 1; row <= 3; ++row) {
+            descriptions << direct.first(
+                QStringLiteral("SELECT %1 FROM %2 ORDER BY %3 LIMIT 1 OFFSET %4")
+                    .arg(t.description, t.table, t.code)
+                    .arg(row * 7),
+                QString());
+            codes << direct.first(QStringLiteral("SELECT %1 FROM %2 ORDER BY %1 LIMIT 1 OFFSET %3")
+                                      .arg(t.code, t.table)
+                                      .arg(row * 5),
+                                  QString());
+        }
+        // Letter case: ASCII letters fold, others do not; codes compare exactly.
+        QStringList keys = {QString(),
+                            QStringLiteral(" "),
+                            QStringLiteral("NO SUCH THING"),
+                            QStringLiteral("c\u00f4te d'ivoire"),
+                            QStringLiteral("C\u00d4TE D'IVOIRE"),
+                            QStringLiteral("\u00c5land Islands"),
+                            QStringLiteral("\u00e5LAND ISLANDS")};
+        for (const QString& d : descriptions)
+            keys << d << d.toLower() << d.toUpper() << d + QLatin1Char(' ') << d.left(d.size() - 1);
+        for (const QString& key : keys)
+            EXPECT_EQ(t.codeOf(db, key), key.isEmpty() ? QString() : direct.first(codeSql, key))
+                << t.table << " description " << key.toStdString();
+        keys = {QString(), QStringLiteral("ZZ99"), QStringLiteral("R99999")};
+        for (const QString& c : codes)
+            keys << c << c.toLower() << c + QLatin1Char(' ');
+        for (const QString& key : keys)
+            EXPECT_EQ(t.descriptionOf(db, key),
+                      key.isEmpty() ? QString() : direct.first(descriptionSql, key))
+                << t.table << " code " << key.toStdString();
+    }
+}
+
+// The database may live in any folder: characters that mean something in a URI are only a name.
+TEST(LookupDatabasePath, OddCharactersInThePathOpenTheSameDatabase) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString odd = dir.filePath(QStringLiteral("a b#c?d%20e&f=g\u00e9.db"));
+    ASSERT_TRUE(QFile::copy(CAppDB::LookupDatabasePath(), odd));
+    ScopedEnv env("KESTREL_LOOKUP_DB", QFile::encodeName(odd));
+    CAppDB db;
+    ASSERT_TRUE(db.IsOpen());
+    EXPECT_EQ(db.GetMukimTSCode(QStringLiteral("town subdivision 24")), QStringLiteral("TS24"));
 }
 
 // A database that is missing, not a database at all, cut short or without the tables: every

@@ -281,6 +281,67 @@ private slots:
         QCOMPARE(RowTexts(lotList(), 0), (QStringList{"MUKIM 01", "", "2", "N"}));
     }
 
+    // After every way of changing the records, the page's table (what is written to the file)
+    // holds exactly what the list shows, row for row.
+    void pageTableFollowsTheListThroughEveryEdit() {
+        show(m_lots);
+        loadLotsFromXml({{"MK01", "", "1", "N"}, {"MK02", "5", "2", "Y"}, {"MK03", "", "3", "N"}});
+        const auto agree = [this](const char* step) {
+            m_lots->UpdateData(true);
+            const RecordTable& table = m_lots->GetRecordTable();
+            QCOMPARE(table.GetRowCount(), lotList()->GetItemCount());
+            for (int row = 0; row < table.GetRowCount(); ++row)
+                for (int column = 0; column < Lots::kColumnCount; ++column)
+                    QVERIFY2(table.GetCell(row, column) == lotList()->GetItemText(row, column),
+                             step);
+        };
+        agree("loaded");
+        addLot(QStringLiteral("MUKIM 04"), QStringLiteral("4"));
+        agree("added");
+        ClickRow(lotList(), 2);
+        Type(plotNo(), QStringLiteral("9"));
+        Click(lotButton(Lots::IDC_UPDATE));
+        QCOMPARE(RowTexts(lotList(), 2), (QStringList{"MUKIM 03", "9", "3", "N"}));
+        agree("updated");
+        ClickRow(lotList(), 2);
+        lotList()->SetItemSelected(0, true); // the row above the loaded one
+        m_answers->queueAnswer(kestrel::IDYES);
+        Click(lotButton(Lots::IDC_DELETE));
+        QCOMPARE(lotList()->m_nCurrentItem, 1);
+        agree("deleted above the loaded row");
+        m_answers->queueAnswer(kestrel::IDYES);
+        Click(lotButton(Lots::IDC_DELETE)); // the loaded row itself
+        QCOMPARE(lotList()->m_nCurrentItem, -1);
+        QCOMPARE(lotList()->GetItemCount(), 2);
+        QVERIFY(lotNo()->text().isEmpty());
+        agree("deleted the loaded row");
+        loadLotsFromXml({{"MK05", "", "50", "N"}});
+        QCOMPARE(RowTexts(lotList(), 0), (QStringList{"MUKIM 05", "", "50", "N"}));
+        agree("read again");
+    }
+
+    // Row 0 is a row like any other: nothing mistakes it for "no row".
+    void theFirstRowIsLoadedUpdatedAndKeptLikeAnyOther() {
+        show(m_lots);
+        loadLotsFromXml({{"MK01", "", "1", "N"}, {"MK02", "", "2", "N"}});
+        ClickRow(lotList(), 0);
+        QCOMPARE(lotNo()->text(), QStringLiteral("1"));
+        Click(lotButton(Lots::IDC_RESET)); // unchanged: no question
+        QCOMPARE(boxes(), std::size_t(0));
+        QVERIFY(lotNo()->text().isEmpty());
+
+        ClickRow(lotList(), 0);
+        Type(lotNo(), QStringLiteral("A"));
+        ClickRow(lotList(), 0); // the row already loaded: the edits stay, nothing is asked
+        QCOMPARE(boxes(), std::size_t(0));
+        QCOMPARE(lotNo()->text(), QStringLiteral("1A"));
+        Click(lotButton(Lots::IDC_UPDATE));
+        QCOMPARE(boxes(), std::size_t(0));
+        QCOMPARE(lotList()->GetItemCount(), 2);
+        QCOMPARE(RowTexts(lotList(), 0), (QStringList{"MUKIM 01", "", "1A", "N"}));
+        QCOMPARE(RowTexts(lotList(), 1), (QStringList{"MUKIM 02", "", "2", "N"}));
+    }
+
     void editedFormIsKeptUnlessTheUserDiscardsIt() {
         show(m_lots);
         addLot(QStringLiteral("MUKIM 01"), QStringLiteral("1"));
@@ -430,4 +491,4 @@ private slots:
 };
 
 QTEST_MAIN(RecordPagesTest)
-#include "tst_record_pages.moc"
+#include "RecordPagesTest.moc"

@@ -75,6 +75,107 @@ private slots:
         QCOMPARE(back, table);
     }
 
+    // A table handed to the list and back is a copy: changing one side later leaves the other as
+    // it was, whichever side changes and however the rows got there.
+    void exchangedTablesAreIndependentCopies() {
+        RecordTable page(3);
+        for (int r = 0; r < 3; ++r) {
+            page.AppendRow().SetCell(0, QStringLiteral("T%1").arg(r));
+            page.SetItemData(r, static_cast<RecordItemData>(r + 1));
+        }
+        CDataExchange load(m_form, false);
+        CDataExchange save(m_form, true);
+        QCOMPARE(DDX_ListTable(&load, kListId, page), 1);
+        page.SetCell(0, 0, QStringLiteral("changed in the table"));
+        page.AppendRow();
+        QCOMPARE(m_list->GetItemText(0, 0), QStringLiteral("T0"));
+        QCOMPARE(m_list->GetItemCount(), 3);
+
+        QCOMPARE(DDX_ListTable(&save, kListId, page), 1);
+        QCOMPARE(page.GetRowCount(), 3);
+        QCOMPARE(page.GetCell(0, 0), QStringLiteral("T0"));
+        const RecordTable saved = page;
+        m_list->SetItemText(1, 2, QStringLiteral("changed in the list"));
+        m_list->SetItemData(1, 99);
+        m_list->DeleteItem(0);
+        QCOMPARE(page, saved);
+        QCOMPARE(page.GetCell(1, 2), QString());
+
+        // Loading the same table again changes nothing the list shows; saving gives what it shows.
+        QCOMPARE(DDX_ListTable(&save, kListId, page), 1);
+        QCOMPARE(DDX_ListTable(&load, kListId, page), 1);
+        QCOMPARE(m_list->GetItemCount(), 2);
+        QCOMPARE(m_list->GetItemText(0, 2), QStringLiteral("changed in the list"));
+        QCOMPARE(page.GetItemData(0), RecordItemData(99));
+        QCOMPARE(page.GetItemData(1), RecordItemData(3));
+
+        // A table of another width takes the columns both have.
+        RecordTable narrow(1);
+        QCOMPARE(DDX_ListTable(&save, kListId, narrow), 1);
+        QCOMPARE(narrow.GetRowCount(), 2);
+        QCOMPARE(narrow.GetCell(1, 0), QStringLiteral("T2"));
+        QCOMPARE(narrow.GetItemData(1), RecordItemData(3));
+        RecordTable wide(5);
+        wide.AppendRow().SetCell(4, QStringLiteral("not shown"));
+        wide.GetRow(0).SetCell(1, QStringLiteral("shown"));
+        QCOMPARE(DDX_ListTable(&load, kListId, wide), 1);
+        QCOMPARE(m_list->GetItemCount(), 1);
+        QCOMPARE(m_list->GetItemText(0, 1), QStringLiteral("shown"));
+        QCOMPARE(m_list->GetItemText(0, 4), QString());
+    }
+
+    // The table itself: rows inserted and removed anywhere, reads outside it refused.
+    void tableRowsInsertAndRemoveAnywhere() {
+        RecordTable table(2);
+        table.AppendRow().SetCell(0, QStringLiteral("b"));
+        table.InsertRow(0).SetCell(0, QStringLiteral("a"));
+        table.InsertRow(2).SetCell(0, QStringLiteral("c"));
+        QCOMPARE(table.GetRowCount(), 3);
+        QCOMPARE(table.GetCell(0, 0) + table.GetCell(1, 0) + table.GetCell(2, 0),
+                 QStringLiteral("abc"));
+        table.RemoveRow(1);
+        QCOMPARE(table.GetCell(1, 0), QStringLiteral("c"));
+        for (int bad : {-1, 3})
+            QVERIFY_THROWS_EXCEPTION(std::out_of_range, table.InsertRow(bad));
+        for (int bad : {-1, 2})
+            QVERIFY_THROWS_EXCEPTION(std::out_of_range, table.RemoveRow(bad));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, table.SetCell(0, 2, QStringLiteral("x")));
+        const RecordTable copy = table;
+        table.RemoveAll();
+        QCOMPARE(copy.GetRowCount(), 2);
+        QVERIFY(table.IsEmpty());
+    }
+
+    void selectedRowIsFoundAfterAGivenRow() {
+        QCOMPARE(m_list->GetNextSelectedItem(), -1);
+        m_list->SetItemSelected(2, true);
+        QCOMPARE(m_list->GetNextSelectedItem(-1), 2);
+        QCOMPARE(m_list->GetNextSelectedItem(1), 2);
+        QCOMPARE(m_list->GetNextSelectedItem(2), -1);
+        m_list->SetItemSelected(0, true); // one row at a time
+        QCOMPARE(m_list->GetNextSelectedItem(), 0);
+        QCOMPARE(m_list->GetNextSelectedItem(0), -1);
+        m_list->SetItemSelected(0, false);
+        QCOMPARE(GetSelectedListItem(m_form, kListId), -1);
+    }
+
+    // Drawing only reads: the current row is selected when the page says the rows changed, not
+    // as a side effect of a repaint.
+    void paintingSelectsNothingRedrawSelectsTheCurrentRow() {
+        m_list->m_nCurrentItem = 3;
+        m_list->viewport()->grab();
+        QCOMPARE(m_list->GetNextSelectedItem(), -1);
+        m_list->RedrawList();
+        QCOMPARE(m_list->GetNextSelectedItem(), 3);
+        m_list->SetItemSelected(1, true);
+        m_list->RedrawList(); // another selected row stays selected
+        QCOMPARE(m_list->GetNextSelectedItem(), 1);
+        m_list->DeselectAll();
+        m_list->m_nCurrentItem = 4; // past the end: nothing to select
+        m_list->RedrawList();
+        QCOMPARE(m_list->GetNextSelectedItem(), -1);
+    }
+
     void deleteAsksAndKeepsRowOnNo() {
         m_list->SetItemSelected(1, true);
         m_answerer->queueAnswer(kestrel::IDNO);
@@ -151,4 +252,4 @@ private:
 };
 
 QTEST_MAIN(RecordListTest)
-#include "tst_record_list.moc"
+#include "RecordListTest.moc"
