@@ -3,13 +3,15 @@
 //   QT_QPA_PLATFORM=offscreen <build>/bin/records_bench [rows ...]      (default 1000 10000 50000)
 //   <build>/bin/records_bench --write ROWS FILE        writes the generated record (for a profiler)
 //   <build>/bin/records_bench --child kestrel FILE     one child's stages on FILE
+//   <build>/bin/records_bench --first-screen           cold start: main dialog against a bare one
 //
 // For each size a project file is generated with that many lots, addresses and members. Every
 // measurement runs in a child process of its own (this program started again with --child), so
 // each child's peak memory is its own: the resident high-water mark less the resident set just
 // before the first timed stage.
 //
-// pugixml alone: parse the file (the loader's flags), then write it (indented, as we write).
+// pugixml alone: parse the file (the loader's flags), then write it (indented, as we write) and
+// make it durable with fsync, as the editor's atomic save does.
 // Kestrel: the main dialog with the registration pages; LoadDocument (the file and every page's
 // ReadXml); the dialog shown with the lot and address pages (their lists filled); a switch
 // between those two tabs; on the lot page at the last row, a click (the row loaded into the
@@ -33,18 +35,23 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFormLayout>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstring>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -143,6 +150,10 @@ int runPugixml(const QString& path, const QString& out) {
     timer.restart();
     doc.save_file(QFile::encodeName(out).constData(), "  ",
                   pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    // The editor's save makes its file durable; so does this one, to compare like with like.
+    QFile written(out);
+    if (written.open(QIODevice::ReadOnly))
+        ::fsync(written.handle());
     report("save_ms", ms(timer));
     report("peak_MB", static_cast<double>(statusKB("VmHWM:") - baseline) / 1024.0);
     return 0;
@@ -281,6 +292,29 @@ int runKestrel(const QString& path) {
     return saved == 0 ? 0 : 1;
 }
 
+// Cold start, the first screen only: a bare Qt dialog with a few fields, against the main dialog
+// with the registration pages on the small sample record. The parent times each child from its
+// start to its exit right after the dialog was first shown.
+int runFirstScreen(bool bare) {
+    std::unique_ptr<BenchServices> services;
+    std::unique_ptr<QDialog> dialog;
+    if (bare) {
+        dialog = std::make_unique<QDialog>();
+        auto* form = new QFormLayout(dialog.get());
+        for (const char* label : {"Title", "Serial", "Year", "Category"})
+            form->addRow(QString::fromLatin1(label), new QLineEdit(dialog.get()));
+        form->addRow(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel));
+    } else {
+        services = std::make_unique<BenchServices>();
+        auto* kestrel = new CKestrelDlg(MakeRegistrationPages);
+        dialog.reset(kestrel);
+        kestrel->SetEditingType(QStringLiteral("LOCAL_PROJ"));
+        kestrel->LoadDocument(QStringLiteral(KESTREL_SAMPLE_PROJECT));
+    }
+    dialog->show();
+    return QTest::qWaitForWindowExposed(dialog.get()) ? 0 : 1;
+}
+
 std::map<QString, double> runChild(const QStringList& args) {
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(), QStringList{"--child"} + args);
@@ -313,7 +347,26 @@ int main(int argc, char** argv) {
         const QByteArray xml = generateRecord(args[1].toInt());
         return out.open(QIODevice::WriteOnly) && out.write(xml) == xml.size() ? 0 : 1;
     }
+    if (args.size() >= 1 && args[0] == QLatin1String("--first-screen")) {
+        // Median of 7 cold starts of each kind, alternating.
+        std::vector<double> bare, kestrel;
+        for (int i = 0; i < 14; ++i) {
+            QElapsedTimer timer;
+            timer.start();
+            runChild({QStringLiteral("first-screen"),
+                      i % 2 ? QStringLiteral("kestrel") : QStringLiteral("bare")});
+            (i % 2 ? kestrel : bare).push_back(ms(timer));
+        }
+        std::sort(bare.begin(), bare.end());
+        std::sort(kestrel.begin(), kestrel.end());
+        std::printf("| first screen, cold | bare Qt dialog | main dialog, sample record | ratio |\n"
+                    "|---|---:|---:|---:|\n| median of 7 | %.0f ms | %.0f ms | %.2f× |\n",
+                    bare[3], kestrel[3], kestrel[3] / bare[3]);
+        return 0;
+    }
     if (args.size() >= 3 && args[0] == QLatin1String("--child")) {
+        if (args[1] == QLatin1String("first-screen"))
+            return runFirstScreen(args[2] == QLatin1String("bare"));
         if (args[1] == QLatin1String("pugixml"))
             return runPugixml(args[2], args[2] + QStringLiteral(".out"));
         return runKestrel(args[2]);

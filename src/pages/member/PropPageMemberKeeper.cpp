@@ -25,7 +25,7 @@ bool CPropPageMemberKeeper::OnInitDialog() {
     auto* layout = new QVBoxLayout(this);
     auto* note = new QLabel(QStringLiteral("Member editing is not available in this version. The "
                                            "members of the project file are kept exactly as they "
-                                           "are. * = Project Co-ordinator."),
+                                           "are.\n* marks the Project Co-ordinator."),
                             this);
     note->setWordWrap(true);
     layout->addWidget(note);
