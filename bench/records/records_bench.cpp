@@ -20,10 +20,9 @@
 // RebuildProjectNode and the atomic write.
 #include "app/KestrelDlg.h"
 #include "app/KestrelPages.h"
-#include "app/RoadCache.h"
+#include "app/QuietAppServices.h"
 #include "controls/RecordListCtrl.h"
 #include "controls/ToolTipPropertySheet.h"
-#include "framework/AppServices.h"
 #include "framework/ControlId.h"
 #include "framework/MessageBox.h"
 #include "pages/project/PropPageProjectAddress.h"
@@ -159,18 +158,6 @@ int runPugixml(const QString& path, const QString& out) {
     return 0;
 }
 
-class BenchServices : public kestrel::AppServices {
-public:
-    BenchServices() { kestrel::SetAppServices(this); }
-    ~BenchServices() override { kestrel::SetAppServices(nullptr); }
-    void WriteLog(const QString&) override {}
-    bool IsViewOnly() const override { return false; }
-    CListSource* GetRoadTable() override { return m_roads.GetRoadTable(); }
-
-private:
-    CRoadCache m_roads;
-};
-
 // Runs `step` `times` times and reports the median.
 template <class Step> void timeMedian(const char* key, int times, Step step) {
     std::vector<double> runs;
@@ -185,7 +172,7 @@ template <class Step> void timeMedian(const char* key, int times, Step step) {
 }
 
 int runKestrel(const QString& path) {
-    BenchServices services;
+    CQuietAppServices services;
     kestrel::ScriptedAnswerer answers;
     XKR_GetAppDB()->IsOpen();
     services.GetRoadTable();
@@ -296,7 +283,7 @@ int runKestrel(const QString& path) {
 // with the registration pages on the small sample record. The parent times each child from its
 // start to its exit right after the dialog was first shown.
 int runFirstScreen(bool bare) {
-    std::unique_ptr<BenchServices> services;
+    std::unique_ptr<CQuietAppServices> services;
     std::unique_ptr<QDialog> dialog;
     if (bare) {
         dialog = std::make_unique<QDialog>();
@@ -305,7 +292,7 @@ int runFirstScreen(bool bare) {
             form->addRow(QString::fromLatin1(label), new QLineEdit(dialog.get()));
         form->addRow(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel));
     } else {
-        services = std::make_unique<BenchServices>();
+        services = std::make_unique<CQuietAppServices>();
         auto* kestrel = new CKestrelDlg(MakeRegistrationPages);
         dialog.reset(kestrel);
         kestrel->SetEditingType(QStringLiteral("LOCAL_PROJ"));

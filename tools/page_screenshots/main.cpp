@@ -2,10 +2,9 @@
 // sample record, to PNG files for the documentation: page_screenshots <output folder>. Offscreen
 // is enough.
 
-#include "app/RoadCache.h"
+#include "app/QuietAppServices.h"
 #include "controls/ToolTipDialog.h"
 #include "controls/ToolTipPropertySheet.h"
-#include "framework/AppServices.h"
 #include "framework/DialogUnits.h"
 #include "pages/project/PropPageProjectAddress.h"
 #include "pages/project/PropPageProjectInfo.h"
@@ -27,25 +26,12 @@ namespace {
 // The pictures show the record that ships with the program.
 const char* const kSampleProject = KESTREL_SAMPLE_PROJECT;
 
-// The road names come from the lookup database, as in the program; nothing is logged.
-class PictureServices : public kestrel::AppServices {
-public:
-    PictureServices() { kestrel::SetAppServices(this); }
-    ~PictureServices() override { kestrel::SetAppServices(nullptr); }
-    void WriteLog(const QString&) override {}
-    bool IsViewOnly() const override { return false; }
-    CListSource* GetRoadTable() override { return m_roads.GetRoadTable(); }
-
-private:
-    CRoadCache m_roads;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
-    PictureServices services;
+    CQuietAppServices services;
 
     CToolTipDialog dialog(102);
     auto* layout = new QVBoxLayout(&dialog);

@@ -50,6 +50,50 @@ TEST_F(XmlHelpers, LoadRefusesWhatIsNotAWellFormedFileOfSaneSize) {
     EXPECT_FALSE(LoadXMLDoc(path));
 }
 
+// The depth is read from the bytes before parsing. Whatever a well-formed file holds between its
+// tags (comments, CDATA, instructions, quoted '>' and "/>", a DOCTYPE with an internal subset)
+// must not change the count; files in UTF-16 are measured on the tree instead.
+TEST_F(XmlHelpers, DepthLimitCountsElementsWhateverLiesBetweenThem) {
+    const auto deep = [](int depth, const QByteArray& inside, const QByteArray& prolog = {}) {
+        return prolog + QByteArray("<a x='1'>").repeated(depth - 1) + inside +
+               QByteArray("</a>").repeated(depth - 1);
+    };
+    const QByteArray noise =
+        "<!-- <a><a><a> --><![CDATA[<a><a>]]><?pi <a><a>?><b q=\"/>\" r='>'>t</b><c/><d></d>";
+    const QByteArray doctype = "<!DOCTYPE a [ <!ENTITY e \"<a>\"> <!-- ]> --> <?p > ?> ]>";
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"exactly at the limit", deep(kXmlMaxDepth, "<e/>"), true},
+        {"one past the limit", deep(kXmlMaxDepth, "<e><f/></e>"), false},
+        {"an empty element past the limit", deep(kXmlMaxDepth + 1, "<e/>"), false},
+        {"at the limit, noise between tags", deep(kXmlMaxDepth, noise), true},
+        {"at the limit after a DOCTYPE", deep(kXmlMaxDepth, "<e/>", doctype), true},
+        {"past the limit after a DOCTYPE", deep(kXmlMaxDepth + 1, "<e/>", doctype), false},
+        // Deep subtrees that close again do not add up.
+        {"many deep siblings",
+         "<r>" + QByteArray("<a>").repeated(kXmlMaxDepth - 1) +
+             QByteArray("</a>").repeated(kXmlMaxDepth - 1) +
+             QByteArray("<a>").repeated(kXmlMaxDepth - 1) +
+             QByteArray("</a>").repeated(kXmlMaxDepth - 1) + "</r>",
+         true},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(writeFile(path, c.bytes));
+        EXPECT_EQ(LoadXMLDoc(path) != nullptr, c.accepted) << c.what;
+    }
+    for (int depth : {kXmlMaxDepth, kXmlMaxDepth + 1}) {
+        const QString text = QString::fromLatin1(deep(depth, "<e/>"));
+        QByteArray utf16("\xFF\xFE");
+        utf16.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        ASSERT_TRUE(writeFile(path, utf16));
+        EXPECT_EQ(LoadXMLDoc(path) != nullptr, depth == kXmlMaxDepth) << "UTF-16, " << depth;
+    }
+}
+
 TEST_F(XmlHelpers, DeclaredLegacyEncodingIsReadAndWrittenBackAsUtf8) {
     ASSERT_TRUE(writeFile(
         path, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><krroot><t>Caf\xe9</t></krroot>"));
