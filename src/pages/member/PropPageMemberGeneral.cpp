@@ -15,6 +15,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -182,6 +183,10 @@ bool CPropPageMemberGeneral::OnInitDialog() {
     m_listRoles->SetExtendedStyle(m_listRoles->GetExtendedStyle() | kRolesListStyle);
     m_listRoles->m_pfnIsComboColumn = isRoleColumn;
     m_listRoles->SetBkColor(palette().color(QPalette::Button));
+    // A member has a few roles: four rows show without scrolling, the rest scroll.
+    m_listRoles->setFixedHeight(m_listRoles->horizontalHeader()->sizeHint().height() +
+                                4 * m_listRoles->verticalHeader()->defaultSectionSize() +
+                                2 * m_listRoles->frameWidth());
 
     m_btnAddRole->SetIconResource(kAddIcon);
     m_btnAddRole->SetFlatStyle(true, true);
@@ -195,6 +200,9 @@ bool CPropPageMemberGeneral::OnInitDialog() {
 
     m_bInitialized = true;
     UpdateData(false);
+    if (!IsViewOnly())
+        m_checkCoordinator->setEnabled(m_bCoordinator || !m_coordinatorLookup ||
+                                       m_coordinatorLookup().isEmpty());
     return true;
 }
 
