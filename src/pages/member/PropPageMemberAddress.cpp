@@ -33,7 +33,6 @@ CPropPageMemberAddress::CPropPageMemberAddress(CToolTipHost* host, QWidget* pare
     : CToolTipPropertyPage(IDD, host, parent) {
     setWindowTitle(QStringLiteral("Address *"));
     HighlightOwnTab();
-    buildLayout();
 }
 
 CPropPageMemberAddress::~CPropPageMemberAddress() = default;
@@ -93,8 +92,16 @@ void CPropPageMemberAddress::buildLayout() {
 
     auto* page = new QVBoxLayout(this);
     page->addWidget(m_checkFormatted, 0, Qt::AlignLeft | Qt::AlignAbsolute);
-    page->addWidget(m_frameFormatted);
-    page->addWidget(m_frameUnformatted);
+    // A group frame also switches the sibling controls that lie within it; each frame here
+    // holds its own controls, so each stands alone and switches only those.
+    for (CGroupFrame* frame : {m_frameFormatted, m_frameUnformatted}) {
+        auto* holder = new QWidget(this);
+        auto* holderLayout = new QVBoxLayout(holder);
+        holderLayout->setContentsMargins(0, 0, 0, 0);
+        frame->setParent(holder);
+        holderLayout->addWidget(frame);
+        page->addWidget(holder);
+    }
     page->addStretch(1);
 
     QWidget* order[] = {m_checkFormatted, m_editBuildingName, m_editHouseBlockNo, m_editLevelNo,
@@ -105,6 +112,8 @@ void CPropPageMemberAddress::buildLayout() {
 }
 
 bool CPropPageMemberAddress::OnInitDialog() {
+    // Made when first needed, like every detail page of the member page.
+    buildLayout();
     CToolTipPropertyPage::OnInitDialog();
     const struct {
         CCharFilterEdit* edit;

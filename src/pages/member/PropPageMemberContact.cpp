@@ -41,6 +41,11 @@ CPropPageMemberContact::CPropPageMemberContact(CToolTipHost* host, QWidget* pare
     : CToolTipPropertyPage(IDD, host, parent) {
     setWindowTitle(QStringLiteral("Contact *"));
     HighlightOwnTab();
+}
+
+CPropPageMemberContact::~CPropPageMemberContact() = default;
+
+void CPropPageMemberContact::buildLayout() {
 
     const int ids[kFieldCount] = {IDC_EMAIL2,    IDC_EMAIL,    IDC_TEL_EXT, IDC_FAX_NO,
                                   IDC_MOBILE_NO, IDC_PAGER_NO, IDC_TEL_NO};
@@ -79,9 +84,9 @@ CPropPageMemberContact::CPropPageMemberContact(CToolTipHost* host, QWidget* pare
         setTabOrder(m_edits[order[i - 1]], m_edits[order[i]]);
 }
 
-CPropPageMemberContact::~CPropPageMemberContact() = default;
-
 bool CPropPageMemberContact::OnInitDialog() {
+    // Made when first needed, like every detail page of the member page.
+    buildLayout();
     CToolTipPropertyPage::OnInitDialog();
     for (int field = 0; field < kFieldCount; ++field) {
         CCharFilterEdit* edit = m_edits[field];

@@ -41,6 +41,8 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
 
 private:
+    void buildLayout();
+
     // The seven fields in the order of their values below.
     enum Field { AlternateEmail, Email, Extension, Fax, Mobile, Pager, Telephone, kFieldCount };
 

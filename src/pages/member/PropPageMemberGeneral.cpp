@@ -54,7 +54,6 @@ CPropPageMemberGeneral::CPropPageMemberGeneral(CToolTipHost* host, QWidget* pare
     : CToolTipPropertyPage(IDD, host, parent) {
     setWindowTitle(QStringLiteral("General *"));
     HighlightOwnTab();
-    buildLayout();
 }
 
 CPropPageMemberGeneral::~CPropPageMemberGeneral() = default;
@@ -158,6 +157,9 @@ void CPropPageMemberGeneral::buildLayout() {
 }
 
 bool CPropPageMemberGeneral::OnInitDialog() {
+    // The controls are made when the page is first needed, not with the main dialog: the first
+    // screen shows the project page.
+    buildLayout();
     CToolTipPropertyPage::OnInitDialog();
 
     const struct {
@@ -296,6 +298,8 @@ void CPropPageMemberGeneral::OnAddRole() {
 
 void CPropPageMemberGeneral::ForbidCoordinator() {
     m_bCoordinator = 0;
+    if (!m_bInitialized)
+        return;
     m_checkCoordinator->setChecked(false);
     m_checkCoordinator->setEnabled(false);
 }

@@ -251,8 +251,12 @@ void CPropPageMemberInfo::CheckForm(RecordCheckResult& result) {
         if (field.was != field.now)
             if (auto* edit = qobject_cast<QLineEdit*>(GetDlgItem(field.page, field.id)))
                 edit->setText(field.now);
-    for (const MemberCheckFailure& failure : failures)
-        result.Add(failure.text, GetDlgItem(detailPage(failure.page), failure.controlId));
+    for (const MemberCheckFailure& failure : failures) {
+        // A page never shown has no controls yet; the one the user is sent to must have them.
+        CPropertyPage* page = detailPage(failure.page);
+        page->EnsureInitDialog();
+        result.Add(failure.text, GetDlgItem(page, failure.controlId));
+    }
 }
 
 bool CPropPageMemberInfo::IsDuplicateOfRow(int row) {
@@ -260,6 +264,7 @@ bool CPropPageMemberInfo::IsDuplicateOfRow(int row) {
 }
 
 QWidget* CPropPageMemberInfo::DuplicateFocus() {
+    m_pGeneralPage->EnsureInitDialog();
     return GetDlgItem(m_pGeneralPage, IDC_NRIC_NO);
 }
 
