@@ -360,9 +360,11 @@ constexpr CellElement kTrailingCells[] = {
     {"pager_no", COL_PAGER_NO},       {"fax_no", COL_FAX_NO},
     {"email_address1", COL_EMAIL},    {"email_address2", COL_EMAIL2}};
 
-void addLeaf(pugi::xml_document& doc, pugi::xml_node parent, const char* name,
-             const QString& text) {
-    AddXMLLeafNode(doc, parent, QString::fromLatin1(name), text);
+// AddXMLLeafNode with a name that needs no conversion: a member has 30 elements.
+void addLeaf(pugi::xml_document&, pugi::xml_node parent, const char* name, const QString& text) {
+    pugi::xml_node leaf = parent.append_child(name);
+    if (!text.isEmpty())
+        leaf.append_child(pugi::node_pcdata).set_value(text.toUtf8().constData());
 }
 
 } // namespace
@@ -371,16 +373,14 @@ void WriteMemberGroup(pugi::xml_document& doc, pugi::xml_node group, const Recor
     CAppDB* db = XKR_GetAppDB();
     for (int row = 0; row < members.GetRowCount(); ++row) {
         const RecordRow& cells = members.GetRow(row);
-        pugi::xml_node member = AddXMLLeafNode(doc, group, QStringLiteral("member"), QString());
+        pugi::xml_node member = group.append_child("member");
         for (const CellElement& leaf : kLeadingCells)
             addLeaf(doc, member, leaf.name, cells.GetCell(leaf.column));
-        pugi::xml_node roleGroup =
-            AddXMLLeafNode(doc, member, QStringLiteral("member_role_group"), QString());
+        pugi::xml_node roleGroup = member.append_child("member_role_group");
         if (const RecordTable* roles = RolesOf(cells.GetItemData())) {
             for (int r = 0; r < roles->GetRowCount(); ++r) {
                 const QString& description = roles->GetCell(r, ROLE_DESCRIPTION);
-                pugi::xml_node role =
-                    AddXMLLeafNode(doc, roleGroup, QStringLiteral("member_role"), QString());
+                pugi::xml_node role = roleGroup.append_child("member_role");
                 addLeaf(doc, role, "member_role_code_desc", description);
                 addLeaf(doc, role, "member_role_code", db->GetRoleCode(description));
                 addLeaf(doc, role, "professional_no", roles->GetCell(r, ROLE_PROFESSIONAL_NO));
@@ -400,23 +400,36 @@ void WriteMemberGroup(pugi::xml_document& doc, pugi::xml_node group, const Recor
 
 RecordTable ReadMemberGroup(pugi::xml_node group, const std::function<RecordTable*()>& makeRoles) {
     CAppDB* db = XKR_GetAppDB();
+    // Every child a member may have, looked for in one pass per member.
+    enum Extra { ROLE_GROUP = kMemberColumnCount, ADDRESS_TYPE, ROAD_CODE, kNames };
+    const char* names[kNames] = {};
+    for (std::span<const CellElement> part :
+         {std::span<const CellElement>(kLeadingCells), std::span<const CellElement>(kAddressCells),
+          std::span<const CellElement>(kTrailingCells)})
+        for (const CellElement& leaf : part)
+            names[leaf.column] = leaf.name;
+    // The cells that are not read from an element of their own still need a name to skip.
+    names[COL_ROLES] = "\x01";
+    names[COL_FORMATTED] = "\x01";
+    names[COL_ROAD_NAME] = "\x01";
+    names[ROLE_GROUP] = "member_role_group";
+    names[ADDRESS_TYPE] = "address_type_flag";
+    names[ROAD_CODE] = "road_code";
+
     RecordTable members(kMemberColumnCount);
+    pugi::xml_node found[kNames];
     for (pugi::xml_node member : group.children("member")) {
+        FindChildElements(member, names, found, kNames);
         RecordRow& row = members.AppendRow();
-        for (std::span<const CellElement> part : {std::span<const CellElement>(kLeadingCells),
-                                                  std::span<const CellElement>(kAddressCells),
-                                                  std::span<const CellElement>(kTrailingCells)})
-            for (const CellElement& leaf : part)
-                row.SetCell(leaf.column, GetChildText(member, leaf.name));
+        for (int column = 0; column < kMemberColumnCount; ++column)
+            if (found[column])
+                row.SetCell(column, GetNodeText(found[column]));
         row.SetCell(COL_FORMATTED,
-                    GetChildText(member, "address_type_flag") == QLatin1String("F") ? kYes : kNo);
+                    GetNodeText(found[ADDRESS_TYPE]) == QLatin1String("F") ? kYes : kNo);
         // Descriptions are looked up again from the codes: the file's own may be out of date.
-        row.SetCell(COL_ROAD_NAME, db->GetRoadDescription(GetChildText(member, "road_code")));
+        row.SetCell(COL_ROAD_NAME, db->GetRoadDescription(GetNodeText(found[ROAD_CODE])));
         RecordTable* roles = makeRoles();
-        pugi::xml_node roleGroup = member.child("member_role_group");
-        while (roleGroup && roleGroup.type() != pugi::node_element)
-            roleGroup = roleGroup.next_sibling("member_role_group");
-        for (pugi::xml_node role : roleGroup.children("member_role")) {
+        for (pugi::xml_node role : found[ROLE_GROUP].children("member_role")) {
             if (role.type() != pugi::node_element)
                 continue;
             RecordRow& roleRow = roles->AppendRow();
