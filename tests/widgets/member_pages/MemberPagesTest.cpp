@@ -2,6 +2,7 @@
 // added, rows clicked, the record buttons pressed, the boxes answered (scripted).
 
 #include "TestAppServices.h"
+#include "TestToolTipHost.h"
 #include "controls/EditableListCtrl.h"
 #include "controls/HoverButton.h"
 #include "controls/RecordListCtrl.h"
@@ -234,6 +235,35 @@ private slots:
         QCOMPARE(list()->GetItemCount(), 1);
         QVERIFY(generalEdit(General::IDC_NAME)->text().isEmpty());
         QVERIFY(m_members->ResetMemberForm(true, false));
+    }
+
+    // A view-only run shows a clicked member in fields nobody can change.
+    void viewOnlyRunShowsClickedMembersReadOnly() {
+        m_members.reset();
+        m_services->viewOnly = true;
+        TestToolTipHost host;
+        m_members = std::make_unique<Members>(&host);
+        m_members->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_members.get()));
+        XmlDocPtr doc = LoadXMLDoc(
+            QStringLiteral(KESTREL_TEST_DATA_DIR "/../../resources/samples/sample-project.xml"));
+        QVERIFY(doc);
+        m_members->ReadXml(*doc, doc->child("krroot").child("project").child("member_group"));
+        clickRow(1);
+        QCOMPARE(generalEdit(General::IDC_NAME)->text(), QStringLiteral("NUR AISYAH BINTE RAHMAN"));
+        QVERIFY(generalEdit(General::IDC_NAME)->isReadOnly());
+        QVERIFY(Control<QRadioButton>(general(), General::IDC_PASSPORT_RADIO)->isChecked());
+        QVERIFY(!Control<QRadioButton>(general(), General::IDC_NRIC_RADIO)->isEnabled());
+        QVERIFY(!general()->RolesList()->isEnabled());
+        QCOMPARE(general()->RolesList()->GetItemCount(), 2);
+        QVERIFY(!button(CRecordPage::IDC_SAVE_AS_NEW)->isEnabled());
+        QVERIFY(addressEdit(CPropPageMemberAddress::IDC_LINE1)->isReadOnly());
+        QCOMPARE(addressEdit(CPropPageMemberAddress::IDC_LINE1)->text(),
+                 QStringLiteral("SUITE 8-3, MENARA STRUCTA"));
+        clickRow(0);
+        QCOMPARE(generalEdit(General::IDC_NRIC_NO)->text(), QStringLiteral("1234567D"));
+        QCOMPARE(boxes(), std::size_t(0));
+        m_members.reset();
     }
 
     void membersReadFromAFileAreShownAndWrittenBackUnchanged() {
