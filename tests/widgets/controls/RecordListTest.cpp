@@ -146,6 +146,29 @@ private slots:
         QVERIFY(table.IsEmpty());
     }
 
+    // Outside its rows and columns the list answers empty and changes nothing; it never throws.
+    void readsAndWritesOutsideTheListAreHarmless() {
+        const int rows = m_list->GetItemCount();
+        m_list->SetItemData(rows - 1, 7);
+        for (auto [row, column] :
+             {std::pair{-1, 0}, std::pair{rows, 0}, std::pair{0, 3}, std::pair{0, -1}}) {
+            QCOMPARE(m_list->GetItemText(row, column), QString());
+            QVERIFY(!m_list->SetItemText(row, column, QStringLiteral("x")));
+        }
+        for (int row : {-1, rows}) {
+            QCOMPARE(m_list->GetItemData(row), RecordItemData(0));
+            QVERIFY(!m_list->SetItemData(row, 1));
+            QVERIFY(!m_list->DeleteItem(row));
+            QVERIFY(!m_list->SetItemSelected(row, true));
+        }
+        QCOMPARE(m_list->GetItemData(rows - 1), RecordItemData(7));
+        QCOMPARE(m_list->GetItemCount(), rows);
+        // A row inserted past the end lands at the end.
+        QCOMPARE(m_list->InsertItem(rows + 5, QStringLiteral("last")), rows);
+        QCOMPARE(m_list->GetItemText(rows, 0), QStringLiteral("last"));
+        QCOMPARE(m_list->InsertItem(-1, QString()), -1);
+    }
+
     void selectedRowIsFoundAfterAGivenRow() {
         QCOMPARE(m_list->GetNextSelectedItem(), -1);
         m_list->SetItemSelected(2, true);
