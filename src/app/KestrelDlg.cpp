@@ -317,9 +317,10 @@ QString CKestrelDlg::ReadXml(pugi::xml_document& doc, pugi::xml_node node) {
 
 void CKestrelDlg::OnQuitWithoutSaving() {
     if (!isEditingType("VIEW_PROJ")) {
-        const int answer = kestrel::MessageBox(this, GetRCString(kestrel::ids::IDS_ABORT_CHANGES),
-                                               QStringLiteral("Kestrel"),
-                                               kestrel::MB_YESNO | kestrel::MB_ICONQUESTION);
+        // Escape then Enter must not throw the record away: No is the default.
+        const int answer = kestrel::MessageBox(
+            this, GetRCString(kestrel::ids::IDS_ABORT_CHANGES), QStringLiteral("Kestrel"),
+            kestrel::MB_YESNO | kestrel::MB_ICONQUESTION | kestrel::MB_DEFBUTTON2);
         if (answer != kestrel::IDYES) {
             return;
         }
