@@ -33,6 +33,7 @@ protected:
 
 private:
     void onCurrentChanged(int index);
+    void placeTabsAfterPages();
 
     bool m_bInitialized = false;
     bool m_bSwitching = false;
