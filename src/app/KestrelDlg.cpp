@@ -200,10 +200,17 @@ void CKestrelDlg::keyPressEvent(QKeyEvent* event) {
         }
         break;
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // No default button: Enter does not end the dialog.
+    case Qt::Key_Enter: {
+        // No default button, so Enter never ends the dialog; but a push button that has the
+        // focus is pressed by Enter as by Space, as the platform's dialogs do.
         event->accept();
+        auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        if (button && button->window() == this && button->isEnabled() &&
+            (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            button->click();
+        }
         return;
+    }
     default:
         break;
     }

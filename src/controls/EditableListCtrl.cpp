@@ -130,7 +130,9 @@ bool CEditableListCtrl::EditSubItem(int row, int column) {
 }
 
 void CEditableListCtrl::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+    // The keypad's Delete is the same key (it only carries the keypad flag).
+    if (event->key() == Qt::Key_Delete &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         const int row = GetSelectionMark();
         if (row >= 0) {
             DeleteItem(row);
