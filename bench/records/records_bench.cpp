@@ -25,6 +25,8 @@
 #include "controls/ToolTipPropertySheet.h"
 #include "framework/ControlId.h"
 #include "framework/MessageBox.h"
+#include "pages/member/PropPageMemberGeneral.h"
+#include "pages/member/PropPageMemberInfo.h"
 #include "pages/project/PropPageProjectAddress.h"
 #include "pages/project/PropPageProjectInfo.h"
 #include "pages/project/PropPageProjectMukimTS.h"
@@ -258,6 +260,35 @@ int runKestrel(const QString& path) {
     });
     lotNo->clear();
 
+    // The member page: a click on the last member, an update of it, and its deletion.
+    auto* members = static_cast<CPropPageMemberInfo*>(dialog.MemberPage());
+    dialog.Sheet()->SetActivePage(members);
+    QApplication::processEvents();
+    auto* memberList =
+        static_cast<CRecordListCtrl*>(GetDlgItem(members, CPropPageMemberInfo::IDC_MEMBER_LIST));
+    auto* memberName =
+        qobject_cast<QLineEdit*>(GetDlgItem(members->GeneralPage(), kestrel::IDC_MEMBER_NAME));
+    timeMedian("member_click_ms", 5, [&](int i) {
+        const int row = memberList->GetItemCount() - 1 - (i % 2);
+        memberList->SetItemSelected(row, true);
+        emit memberList->itemActivated(row);
+        QApplication::processEvents();
+    });
+    timeMedian("member_update_ms", 5, [&](int) {
+        const int row = memberList->GetItemCount() - 1;
+        memberList->SetItemSelected(row, true);
+        emit memberList->itemActivated(row);
+        memberName->setText(QStringLiteral("RENAMED %1").arg(++serial));
+        members->Editor().OnUpdateRecord();
+        QApplication::processEvents();
+    });
+    timeMedian("member_delete_ms", 5, [&](int) {
+        memberList->SetItemSelected(memberList->GetItemCount() - 1, true);
+        answers.queueAnswer(kestrel::IDYES);
+        members->Editor().OnDelete();
+        QApplication::processEvents();
+    });
+
     timer.restart();
     for (CToolTipPropertyPage* page : {dialog.ProjectPage(), dialog.MemberPage()})
         if (page->IsInitialized())
@@ -370,9 +401,10 @@ int main(int argc, char** argv) {
         "| rows per group | file MB | pugixml parse | pugixml parse+write | pugixml peak MB "
         "| LoadDocument | ratio | shown with lists | member tab | tab switch | click | update | "
         "add "
-        "| delete | type a key | UpdateData + rebuild + write | ratio | peak MB | ratio "
+        "| delete | type a key | member click | member update | member delete | UpdateData + "
+        "rebuild + write | ratio | peak MB | ratio "
         "|\n|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
-        "---:|---:|---:|---:|\n");
+        "---:|---:|---:|---:|---:|---:|---:|\n");
     for (int rows : sizes) {
         const QString path = dir.filePath(QStringLiteral("record-%1.xml").arg(rows));
         const QByteArray xml = generateRecord(rows);
@@ -386,12 +418,14 @@ int main(int argc, char** argv) {
         const double save = kr["update_data_ms"] + kr["rebuild_ms"] + kr["write_ms"];
         std::printf("| %d | %.1f | %.1f ms | %.1f ms | %.1f | %.1f ms | %.2f× | %.0f ms | %.0f ms "
                     "| %.2f ms "
-                    "| %.2f ms | %.2f ms | %.2f ms | %.2f ms | %.2f ms | %.1f + %.1f + %.1f ms | "
+                    "| %.2f ms | %.2f ms | %.2f ms | %.2f ms | %.2f ms | %.2f ms | %.2f ms | %.2f "
+                    "ms | %.1f + %.1f + %.1f ms | "
                     "%.2f× | %.1f | %.2f× |\n",
                     rows, static_cast<double>(xml.size()) / 1e6, pugi["parse_ms"], pugiBoth,
                     pugi["peak_MB"], kr["load_ms"], kr["load_ms"] / pugi["parse_ms"],
                     kr["shown_ms"], kr["member_tab_ms"], kr["tab_switch_ms"], kr["click_ms"],
                     kr["update_ms"], kr["add_ms"], kr["delete_ms"], kr["type_ms"],
+                    kr["member_click_ms"], kr["member_update_ms"], kr["member_delete_ms"],
                     kr["update_data_ms"], kr["rebuild_ms"], kr["write_ms"], save / pugiBoth,
                     kr["peak_MB"], kr["peak_MB"] / std::max(pugi["peak_MB"], 0.1));
         std::fflush(stdout);

@@ -3,7 +3,7 @@
 #include "app/KestrelDlg.h"
 #include "app/SaveChecks.h"
 #include "controls/ToolTipPropertyPage.h"
-#include "pages/member/PropPageMemberKeeper.h"
+#include "pages/member/PropPageMemberInfo.h"
 #include "pages/project/PropPageProjectInfo.h"
 
 namespace {
@@ -22,7 +22,8 @@ CKestrelPages MakePlaceholderPages(CToolTipHost* host) {
 
 CKestrelPages MakeRegistrationPages(CToolTipHost* host) {
     auto* project = new CPropPageProjectInfo(host);
-    auto* members = new CPropPageMemberKeeper(host);
+    auto* members = new CPropPageMemberInfo(host);
+    members->SetProjectPage(project);
     CKestrelPages pages;
     pages.projectPage = project;
     pages.memberPage = members;

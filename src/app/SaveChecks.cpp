@@ -4,7 +4,8 @@
 #include "controls/ToolTipPropertySheet.h"
 #include "framework/FocusTarget.h"
 #include "framework/MessageBox.h"
-#include "pages/member/PropPageMemberKeeper.h"
+#include "pages/member/PropPageMemberGeneral.h"
+#include "pages/member/PropPageMemberInfo.h"
 #include "pages/project/PropPageProjectAddress.h"
 #include "pages/project/PropPageProjectInfo.h"
 #include "pages/project/PropPageProjectMukimTS.h"
@@ -16,6 +17,7 @@ constexpr int IDS_MEMBER_REQUIRED = 121;
 constexpr int IDS_NO_COORDINATOR = 143;
 constexpr int IDS_LOT_NOT_SAVED = 145;
 constexpr int IDS_ADDRESS_NOT_SAVED = 146;
+constexpr int IDS_MEMBER_NOT_SAVED = 147;
 constexpr int IDS_DISCARD_AND_SAVE = 148;
 
 // Collects failed rules: each text followed by "\n"; the first one chooses the focus.
@@ -44,7 +46,7 @@ private:
 
 } // namespace
 
-CSaveChecks::CSaveChecks(CPropPageProjectInfo* project, CPropPageMemberKeeper* members)
+CSaveChecks::CSaveChecks(CPropPageProjectInfo* project, CPropPageMemberInfo* members)
     : m_pProject(project), m_pMembers(members) {}
 
 bool CSaveChecks::Run(QWidget* dialog) {
@@ -52,16 +54,17 @@ bool CSaveChecks::Run(QWidget* dialog) {
 }
 
 bool CSaveChecks::confirmUnsavedForms(QWidget* dialog) {
-    if (!m_pProject) {
-        return true;
-    }
     Findings unsaved;
-    if (!m_pProject->ResetLotForm(true, false)) {
+    if (m_pMembers && !m_pMembers->ResetMemberForm(true, false)) {
+        unsaved.Add(GetRCString(IDS_MEMBER_NOT_SAVED),
+                    {m_pMembers, nullptr, nullptr, CRecordPage::IDC_UPDATE});
+    }
+    if (m_pProject && !m_pProject->ResetLotForm(true, false)) {
         unsaved.Add(GetRCString(IDS_LOT_NOT_SAVED),
                     {m_pProject, m_pProject->NestedSheet(), m_pProject->LotPage(),
                      CRecordPage::IDC_UPDATE});
     }
-    if (!m_pProject->ResetAddressForm(true, false)) {
+    if (m_pProject && !m_pProject->ResetAddressForm(true, false)) {
         unsaved.Add(GetRCString(IDS_ADDRESS_NOT_SAVED),
                     {m_pProject, m_pProject->NestedSheet(), m_pProject->AddressPage(),
                      CRecordPage::IDC_UPDATE});
@@ -87,13 +90,17 @@ bool CSaveChecks::checkFields(QWidget* dialog) {
     }
     if (m_pMembers) {
         if (m_pMembers->GetMemberCount() == 0) {
-            failures.Add(GetRCString(IDS_MEMBER_REQUIRED), {m_pMembers, nullptr, nullptr, 0});
+            failures.Add(GetRCString(IDS_MEMBER_REQUIRED),
+                         {m_pMembers, m_pMembers->NestedSheet(), m_pMembers->GeneralPage(),
+                          CPropPageMemberGeneral::IDC_NAME});
         }
         // The coordinator is looked for twice, once for the name and once for the professional
         // number that goes into the reference; without one, both report the same text.
-        if (m_pMembers->CoordinatorName().isEmpty()) {
-            const kestrel::FocusTarget focus{m_pMembers, nullptr, nullptr, CRecordPage::IDC_RESET};
+        const kestrel::FocusTarget focus{m_pMembers, nullptr, nullptr, CRecordPage::IDC_RESET};
+        if (m_pMembers->MarkCoordinator(true).isEmpty()) {
             failures.Add(GetRCString(IDS_NO_COORDINATOR), focus);
+        }
+        if (!m_pMembers->UpdateProjectProfessionalNo(-1)) {
             failures.Add(GetRCString(IDS_NO_COORDINATOR), focus);
         }
     }

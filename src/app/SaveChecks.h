@@ -4,13 +4,13 @@
 // the project and of the members (one "Input Error" message listing every failure). Each step
 // brings its first focus target forward before its box appears.
 
-class CPropPageMemberKeeper;
+class CPropPageMemberInfo;
 class CPropPageProjectInfo;
 class QWidget;
 
 class CSaveChecks {
 public:
-    CSaveChecks(CPropPageProjectInfo* project, CPropPageMemberKeeper* members);
+    CSaveChecks(CPropPageProjectInfo* project, CPropPageMemberInfo* members);
 
     // false when the save must stop: the user kept the unsaved edits, or a check failed.
     bool Run(QWidget* dialog);
@@ -20,5 +20,5 @@ private:
     bool checkFields(QWidget* dialog);
 
     CPropPageProjectInfo* m_pProject;
-    CPropPageMemberKeeper* m_pMembers;
+    CPropPageMemberInfo* m_pMembers;
 };

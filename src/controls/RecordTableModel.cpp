@@ -50,6 +50,7 @@ void CRecordTableModel::SetTable(const RecordTable& table) {
     if (m_table.IsSharedWith(table))
         return;
     beginResetModel();
+    m_markedRow = -1;
     if (table.GetColumnCount() == m_table.GetColumnCount()) {
         m_table = table;
     } else {
@@ -73,6 +74,8 @@ int CRecordTableModel::InsertRow(int row) {
     row = qMin(row, m_table.GetRowCount());
     beginInsertRows(QModelIndex(), row, row);
     m_table.InsertRow(row);
+    if (m_markedRow >= row)
+        ++m_markedRow;
     endInsertRows();
     return row;
 }
@@ -82,6 +85,10 @@ bool CRecordTableModel::RemoveRow(int row) {
         return false;
     beginRemoveRows(QModelIndex(), row, row);
     m_table.RemoveRow(row);
+    if (m_markedRow == row)
+        m_markedRow = -1;
+    else if (m_markedRow > row)
+        --m_markedRow;
     endRemoveRows();
     return true;
 }
@@ -91,6 +98,7 @@ void CRecordTableModel::RemoveAll() {
         return;
     beginResetModel();
     m_table.RemoveAll();
+    m_markedRow = -1;
     endResetModel();
 }
 
@@ -103,6 +111,17 @@ bool CRecordTableModel::SetCellText(int row, int column, const QString& text) {
         emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole});
     }
     return true;
+}
+
+void CRecordTableModel::SetRowMarker(int row, const QString& marker) {
+    if (row < 0 || row >= m_table.GetRowCount())
+        row = -1;
+    const int previous = m_markedRow;
+    m_markedRow = row;
+    m_marker = marker;
+    for (int changed : {previous, row})
+        if (changed >= 0)
+            emit dataChanged(index(changed, 0), index(changed, 0), {Qt::DisplayRole});
 }
 
 QString CRecordTableModel::CellText(int row, int column) const {
@@ -133,6 +152,9 @@ QVariant CRecordTableModel::data(const QModelIndex& index, int role) const {
         return {};
     switch (role) {
     case Qt::DisplayRole:
+        if (index.row() == m_markedRow && index.column() == 0)
+            return m_marker + CellText(index.row(), 0);
+        return CellText(index.row(), index.column());
     case Qt::EditRole:
         return CellText(index.row(), index.column());
     case Qt::TextAlignmentRole:

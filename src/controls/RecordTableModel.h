@@ -42,6 +42,12 @@ public:
     bool SetItemData(int row, RecordItemData data);
     RecordItemData GetItemData(int row) const; // 0 outside the table
 
+    // A marker shown in front of the first cell of one row (the member list's "* " before the
+    // project coordinator's name). It is only shown: cells and tables never hold it. The row
+    // follows rows inserted and removed above it; a new table removes the marker. -1: none.
+    void SetRowMarker(int row, const QString& marker);
+    int MarkedRow() const { return m_markedRow; }
+
     // Whether views may edit cells in place.
     void SetCellsEditable(bool editable) { m_cellsEditable = editable; }
 
@@ -57,6 +63,8 @@ private:
     bool isCell(int row, int column) const;
 
     RecordTable m_table;
+    int m_markedRow = -1;
+    QString m_marker;
     QStringList m_headings;
     QList<int> m_formats;
     bool m_cellsEditable = false;

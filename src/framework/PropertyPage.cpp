@@ -3,6 +3,8 @@
 #include "framework/ControlId.h"
 #include "framework/DataExchange.h"
 
+#include <QLayout>
+
 CPropertyPage::CPropertyPage(int templateId, int captionId, QWidget* parent)
     : QWidget(parent), m_nTemplateId(templateId), m_nCaptionId(captionId) {
     kestrel::MarkAsForm(this);
@@ -15,9 +17,19 @@ bool CPropertyPage::UpdateData(bool saveAndValidate) {
 }
 
 void CPropertyPage::EnsureInitDialog() {
-    if (!m_bInitialized) {
-        m_bInitialized = true;
-        OnInitDialog();
+    if (m_bInitialized)
+        return;
+    m_bInitialized = true;
+    OnInitDialog();
+    // A page may make its controls in OnInitDialog. When that runs as the page is being shown,
+    // Qt leaves the new children hidden: they are shown here, all but those hidden on purpose.
+    if (isVisible()) {
+        for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!child->testAttribute(Qt::WA_WState_ExplicitShowHide) && !child->isWindow())
+                child->show();
+        // Placed at once, so they can be clicked before the next layout pass.
+        if (layout())
+            layout()->activate();
     }
 }
 

@@ -23,7 +23,8 @@ public:
 
     bool IsInitialized() const { return m_bInitialized; }
     // Runs OnInitDialog now unless it already ran. The sheet calls it before a page is first
-    // activated; code that must read a page that was never shown calls it too.
+    // activated; code that must read a page that was never shown calls it too. Controls that
+    // OnInitDialog makes are shown with the page.
     void EnsureInitDialog();
 
     // The sheet this page was added to, or null.

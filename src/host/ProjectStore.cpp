@@ -1,10 +1,6 @@
 #include "ProjectStore.h"
 
-#include "PostgresStore.h"
-#include "SqliteStore.h"
 #include "TernSdkDef.h"
-
-#include <libpq-fe.h>
 
 #include <cctype>
 #include <cstdio>
@@ -50,31 +46,13 @@ int ProjectStore::Rename(const std::string& newReference, const std::string& old
     return Commit();
 }
 
-namespace {
-
-// A libpq connection keyword ("host", "dbname", "service", ...), as this libpq knows them.
-bool IsConnectionKeyword(const std::string& word) {
-    PQconninfoOption* options = PQconndefaults();
-    if (!options)
-        return false;
-    bool known = false;
-    for (const PQconninfoOption* option = options; option->keyword; ++option)
-        known = known || word == option->keyword;
-    PQconninfoFree(options);
-    return known;
+bool HasPostgresUriPrefix(const std::string& setting) {
+    return setting.starts_with("postgresql://") || setting.starts_with("postgres://");
 }
 
-bool StartsWith(const std::string& text, const char* prefix) {
-    return text.compare(0, std::strlen(prefix), prefix) == 0;
-}
-
-} // namespace
-
-bool IsPostgresSetting(const std::string& setting) {
-    if (StartsWith(setting, "postgresql://") || StartsWith(setting, "postgres://"))
-        return true;
-    // key=value: the first word must be a connection keyword, so a file name that merely holds
-    // an '=' ("/srv/a=b/projects.db", "x=1.db") stays a SQLite path.
+std::string LeadingKeyword(const std::string& setting) {
+    // The first word must be followed by '=', so a file name that merely holds an '=' further on
+    // ("/srv/a=b/projects.db") is a SQLite path without asking libpq.
     size_t pos = 0;
     while (pos < setting.size() && std::isspace(static_cast<unsigned char>(setting[pos])))
         ++pos;
@@ -82,19 +60,12 @@ bool IsPostgresSetting(const std::string& setting) {
     while (pos < setting.size() &&
            (std::isalpha(static_cast<unsigned char>(setting[pos])) || setting[pos] == '_'))
         ++pos;
-    const std::string word = setting.substr(wordStart, pos - wordStart);
+    const size_t wordEnd = pos;
     while (pos < setting.size() && std::isspace(static_cast<unsigned char>(setting[pos])))
         ++pos;
-    return !word.empty() && pos < setting.size() && setting[pos] == '=' &&
-           IsConnectionKeyword(word);
-}
-
-std::unique_ptr<ProjectStore> OpenConfiguredStore() {
-    const char* value = std::getenv("KESTREL_PROJECT_STORE");
-    const std::string setting = value ? value : "";
-    if (IsPostgresSetting(setting))
-        return std::make_unique<PostgresStore>(setting);
-    return std::make_unique<SqliteStore>(setting.empty() ? SqliteStore::DefaultPath() : setting);
+    if (wordEnd == wordStart || pos == setting.size() || setting[pos] != '=')
+        return {};
+    return setting.substr(wordStart, wordEnd - wordStart);
 }
 
 namespace {

@@ -1,8 +1,10 @@
 #pragma once
 // ProjectStore: what CreateProject and RenameProject ask of a store, written once; SqliteStore
 // and PostgresStore supply the few steps that differ. Every answer is a TERN_* code.
+//
+// This part is built into both libTernSdkDef.so and its PostgreSQL plugin (tern_store_core), so
+// it must not need SQLite or libpq.
 
-#include <memory>
 #include <string>
 
 namespace tern {
@@ -32,11 +34,13 @@ protected:
     // A transaction that was begun and not committed is rolled back by the destructor.
 };
 
-// The store KESTREL_PROJECT_STORE names (see TernSdkDef.h for the rule).
-std::unique_ptr<ProjectStore> OpenConfiguredStore();
+// True when the setting starts like a PostgreSQL URI (postgresql:// or postgres://).
+bool HasPostgresUriPrefix(const std::string& setting);
 
-// True when the setting names a PostgreSQL server rather than a SQLite file.
-bool IsPostgresSetting(const std::string& setting);
+// The first word of the setting when an '=' follows it, as in a libpq key=value string
+// ("host=dbhost", "  dbname = projects"); empty otherwise. Only libpq can tell whether that word
+// is one of its connection keywords.
+std::string LeadingKeyword(const std::string& setting);
 
 // Not null, not empty, not blanks only, at most 255 bytes, valid UTF-8.
 bool ValidReference(const char* reference);

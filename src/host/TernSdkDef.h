@@ -16,6 +16,16 @@
 //   - SQLite otherwise: the value is the path of the database file. Unset or empty, it is
 //     $XDG_DATA_HOME/kestrel/projects.db, or ~/.local/share/kestrel/projects.db when
 //     XDG_DATA_HOME is unset. Missing folders are created.
+//
+// PostgreSQL support lives in a plugin, libTernSdkDefPostgres.so in the folder of this library,
+// the only part that links libpq; loading this library costs no libpq. The plugin is loaded (once
+// per process) on the first call whose value is a URI as above or starts with a word followed by
+// '=', since only libpq can tell whether that word is one of its keywords; a plain path never
+// loads it. When the plugin or libpq cannot be loaded, such a call writes one line to standard
+// error and answers -3; that includes a file path shaped like "x=1.db", which cannot be told from
+// a connection string then. Other SQLite paths work without the plugin.
+// KESTREL_SDKDEF_POSTGRES, for tests only: the path of the plugin to load instead.
+//
 // The PROJECT table is created when missing. Each row records when, by which user and on which
 // host the reference was registered, and the same for its last rename. References are compared
 // exactly (case and blanks count).
@@ -33,9 +43,9 @@
 //   -2  bad argument: a null reference, an empty one or one of blanks only, one longer than 255
 //       bytes, or one that is not UTF-8; answered before the store is touched
 //   -3  the store cannot be used as it is set up: no home folder, an unwritable or read-only
-//       file, folder or file system, a file that is no database, a full disk; a malformed
-//       connection string, a server that cannot be reached in time, refused credentials, a
-//       missing database, a read-only server or a role without the rights it needs
+//       file, folder or file system, a file that is no database, a full disk; no PostgreSQL plugin
+//       or libpq, a malformed connection string, a server that cannot be reached in time, refused
+//       credentials, a missing database, a read-only server or a role without the rights it needs
 //   -4  the store answered with an error while working: an SQL error, a table holding a
 //       reference twice, still locked by another process after TERN_STORE_BUSY_TIMEOUT_MS
 #pragma once

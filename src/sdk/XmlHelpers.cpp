@@ -376,6 +376,32 @@ QString GetChildText(pugi::xml_node parent, const char* name) {
     return GetNodeText(child);
 }
 
+void FindChildElements(pugi::xml_node parent, const char* const* names, pugi::xml_node* found,
+                       int count) {
+    for (int i = 0; i < count; ++i)
+        found[i] = pugi::xml_node();
+    // Files list the fields in one order: the name after the last one matched is tried first.
+    int expected = 0;
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        const char* name = child.name();
+        int match = -1;
+        if (expected < count && std::strcmp(names[expected], name) == 0) {
+            match = expected;
+        } else {
+            for (int i = 0; i < count && match < 0; ++i)
+                if (std::strcmp(names[i], name) == 0)
+                    match = i;
+        }
+        if (match < 0)
+            continue;
+        if (!found[match])
+            found[match] = child;
+        expected = match + 1;
+    }
+}
+
 QString GetNodeTextXPath(pugi::xml_document& doc, pugi::xml_node context, const QString& xpath,
                          const QString& defaultText) {
     if (xpath.isEmpty())

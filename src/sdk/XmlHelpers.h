@@ -55,6 +55,12 @@ pugi::xml_node GetNode(pugi::xml_document& doc, pugi::xml_node parent, const QSt
 // readers that look up every field of thousands of records.
 QString GetChildText(pugi::xml_node parent, const char* name);
 
+// The first child element of `parent` for each of `names` (ASCII), found in one pass over the
+// children: found[i] for names[i], null when there is none. For readers of records with many
+// fields, where a lookup per field would walk the children again for each one.
+void FindChildElements(pugi::xml_node parent, const char* const* names, pugi::xml_node* found,
+                       int count);
+
 // All character data inside the node (text and CDATA of every descendant, in document order);
 // "" for a null node.
 QString GetNodeText(pugi::xml_node node);

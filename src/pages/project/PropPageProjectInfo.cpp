@@ -64,6 +64,12 @@ CPropPageProjectInfo::CPropPageProjectInfo(CToolTipHost* host, QWidget* parent)
 
 CPropPageProjectInfo::~CPropPageProjectInfo() = default;
 
+void CPropPageProjectInfo::SetProfessionalNo(const QString& number) {
+    m_strProfessionalNo = number;
+    if (m_editProfNo)
+        m_editProfNo->setText(number);
+}
+
 void CPropPageProjectInfo::buildLayout(CToolTipHost* host) {
     m_editProfNo = new CCharFilterEdit(this);
     kestrel::SetControlId(m_editProfNo, IDC_PROF_NO);

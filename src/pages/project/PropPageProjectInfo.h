@@ -70,6 +70,9 @@ public:
 
     // The reference_no text of the file; set by the document before it calls ReadXml.
     void SetLoadedReference(const QString& reference) { m_strLoadedReference = reference; }
+    // The project coordinator's professional number, given by the member page: it becomes the
+    // first part of the reference, in the value and in field 1000.
+    void SetProfessionalNo(const QString& number);
     const QString& LoadedReference() const { return m_strLoadedReference; }
     // The reference as WriteXml last composed it from the three fields.
     const QString& ComposedReference() const { return m_strComposedReference; }

@@ -13,8 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <functional>
 #include <optional>
@@ -426,6 +428,112 @@ TEST_F(HostStoreLocation, ThePasswordComesFromLibpqsOwnPasswordFile) {
                                                               ThrowawayCluster::kPassword + "\n")));
     EXPECT_EQ(CreateProject("O1-00001-2026"), TERN_OK);
     EXPECT_EQ(CreateProject("O1-00001-2026"), TERN_DUPLICATE);
+}
+
+// PostgreSQL support is a plugin beside the library (libTernSdkDefPostgres.so), the only part that
+// links libpq. KESTREL_SDKDEF_POSTGRES points the library at another file for these cases.
+class HostStorePostgresPlugin : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Relative SQLite paths land in the working folder: make that ours.
+        m_previous = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(m_dir.path()));
+    }
+    void TearDown() override { QDir::setCurrent(m_previous); }
+
+    static std::string Plugin() {
+        return std::string(KESTREL_RUNTIME_DIR) + "/libTernSdkDefPostgres.so";
+    }
+
+    QTemporaryDir m_dir;
+    QString m_previous;
+};
+
+TEST_F(HostStorePostgresPlugin, WithoutItServerSettingsAreUnavailableAndFilesStillWork) {
+    const std::string secret = "Sekrit-Pw-0815";
+    const QString notALibrary = m_dir.filePath(QStringLiteral("garbage.so"));
+    ASSERT_TRUE(writeFile(notALibrary, QByteArray(4096, '\x17')));
+    const std::vector<std::string> missingPlugins{
+        m_dir.filePath(QStringLiteral("nowhere/libTernSdkDefPostgres.so")).toStdString(),
+        notALibrary.toStdString(),
+        std::string(KESTREL_RUNTIME_DIR) + "/libTernSdkDef.so", // a library, not the plugin
+    };
+    for (const std::string& plugin : missingPlugins) {
+        ScopedEnv pluginEnv("KESTREL_SDKDEF_POSTGRES", QByteArray::fromStdString(plugin));
+        for (const std::string& server : std::vector<std::string>{
+                 "postgresql://kestrel:" + secret + "@/projects?host=/nonexistent/kestrel",
+                 "postgres:///projects?host=/nonexistent/kestrel",
+                 "host=/nonexistent/kestrel password=" + secret + " dbname=projects",
+                 "a=b.db", // only libpq could say this is no connection string
+             }) {
+            ScopedEnv store("KESTREL_PROJECT_STORE", QByteArray::fromStdString(server));
+            const std::string created =
+                StderrOf([] { EXPECT_EQ(CreateProject("P1-00001-2026"), TERN_STORE_UNAVAILABLE); });
+            const std::string renamed = StderrOf([] {
+                EXPECT_EQ(RenameProject("P1-00002-2026", "P1-00001-2026"), TERN_STORE_UNAVAILABLE);
+            });
+            for (const std::string& said : {created, renamed}) {
+                EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1)
+                    << plugin << " / " << server << ": one line per call\n"
+                    << said;
+                EXPECT_NE(said.find("PostgreSQL"), std::string::npos) << said;
+                EXPECT_EQ(said.find(secret), std::string::npos) << said;
+                EXPECT_EQ(said.find("nonexistent"), std::string::npos) << said;
+            }
+        }
+        EXPECT_FALSE(QFile::exists(m_dir.filePath(QStringLiteral("a=b.db"))))
+            << "an undecided setting made no SQLite file";
+
+        const QString file = m_dir.filePath(QStringLiteral("store/projects.db"));
+        for (const QByteArray& path : {QByteArray("projects.db"), QFile::encodeName(file)}) {
+            ScopedEnv store("KESTREL_PROJECT_STORE", path);
+            const std::string said = StderrOf([] {
+                EXPECT_EQ(CreateProject("P1-00001-2026"), TERN_OK);
+                EXPECT_EQ(CreateProject("P1-00001-2026"), TERN_DUPLICATE);
+                EXPECT_EQ(RenameProject("P1-00002-2026", "P1-00001-2026"), TERN_OK);
+            });
+            EXPECT_EQ(said, "") << path.toStdString();
+            ASSERT_TRUE(QFile::remove(QFile::decodeName(path)));
+        }
+    }
+}
+
+// A SQLite user never maps the plugin, nor libpq with it; a setting shaped like key=value loads it
+// to ask libpq. A copy of the plugin under a name of this case's own tells whether it was loaded.
+TEST_F(HostStorePostgresPlugin, IsLoadedOnlyWhenASettingMayNameAServer) {
+    const QString copy = m_dir.filePath(QStringLiteral("libTernSdkDefPostgres.so"));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(Plugin()), copy));
+    const QByteArray copyPath = QFile::encodeName(copy);
+    ScopedEnv pluginEnv("KESTREL_SDKDEF_POSTGRES", copyPath);
+    auto loaded = [&] {
+        void* handle = dlopen(copyPath.constData(), RTLD_NOW | RTLD_NOLOAD);
+        if (handle)
+            dlclose(handle);
+        return handle != nullptr;
+    };
+
+    {
+        ScopedEnv store("KESTREL_PROJECT_STORE", std::nullopt);
+        ScopedEnv xdg("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("data"))));
+        EXPECT_EQ(CreateProject("Q1-00001-2026"), TERN_OK);
+    }
+    for (const QByteArray& file :
+         {QByteArray("projects.db"),
+          QFile::encodeName(m_dir.filePath(QStringLiteral("x=1/projects.db")))}) {
+        ScopedEnv store("KESTREL_PROJECT_STORE", file);
+        EXPECT_EQ(CreateProject("Q1-00001-2026"), TERN_OK) << file.toStdString();
+        EXPECT_EQ(RenameProject("Q1-00002-2026", "Q1-00001-2026"), TERN_OK) << file.toStdString();
+    }
+    {
+        ScopedEnv store("KESTREL_PROJECT_STORE", QByteArray("postgres:///projects?host=/nowhere"));
+        EXPECT_EQ(CreateProject(nullptr), TERN_BAD_ARGUMENT) << "refused before the store";
+    }
+    EXPECT_FALSE(loaded()) << "no call needed PostgreSQL";
+
+    ScopedEnv store("KESTREL_PROJECT_STORE", QByteArray("a=b.db"));
+    EXPECT_EQ(CreateProject("Q1-00001-2026"), TERN_OK) << "libpq knows no keyword \"a\"";
+    EXPECT_TRUE(QFile::exists(m_dir.filePath(QStringLiteral("a=b.db"))));
+    EXPECT_TRUE(loaded()) << "the plugin was asked";
 }
 
 } // namespace

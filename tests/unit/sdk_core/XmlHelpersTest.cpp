@@ -94,6 +94,26 @@ TEST_F(XmlHelpers, DepthLimitCountsElementsWhateverLiesBetweenThem) {
     }
 }
 
+// Many fields found in one pass give what a lookup per field gives: the first element of each
+// name, in whatever order the file has them; instructions of the same name are not elements.
+TEST_F(XmlHelpers, ChildElementsFoundInOnePassAreTheFirstOfTheirName) {
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_string("<m><c>3</c><?a pi?><a>1</a><b>2</b><a>again</a><x/><c>4</c></m>",
+                                pugi::parse_full));
+    const char* names[] = {"a", "b", "c", "d"};
+    pugi::xml_node found[4];
+    FindChildElements(doc.child("m"), names, found, 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(found[i],
+                  GetNode(doc, doc.child("m"), QString::fromLatin1(names[i]), 0, QString()))
+            << names[i];
+    EXPECT_EQ(GetNodeText(found[0]), QStringLiteral("1"));
+    EXPECT_EQ(GetNodeText(found[2]), QStringLiteral("3"));
+    EXPECT_FALSE(found[3]);
+    EXPECT_EQ(GetChildText(doc.child("m"), "a"), QStringLiteral("1"));
+    EXPECT_EQ(GetChildText(doc.child("m"), "pi"), QString());
+}
+
 TEST_F(XmlHelpers, DeclaredLegacyEncodingIsReadAndWrittenBackAsUtf8) {
     ASSERT_TRUE(writeFile(
         path, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><krroot><t>Caf\xe9</t></krroot>"));

@@ -3,6 +3,7 @@
 // pattern: store checks, duplicates, the loaded row, delete, and the unsaved-edits question.
 
 #include "TestAppServices.h"
+#include "TestToolTipHost.h"
 #include "controls/DropListCombo.h"
 #include "controls/HoverButton.h"
 #include "controls/InfoWindow.h"
@@ -30,21 +31,6 @@ namespace {
 
 const QString kDuplicate = QStringLiteral("Duplicate record detected. Please verify data\n");
 const QString kEdited = QStringLiteral("Data has been edited.\nDo you want to discard changes?");
-
-// The main dialog's part towards the pages: it runs the tooltip pass, which also applies the
-// view-only rules.
-class TipHost : public CToolTipHost {
-public:
-    TipHost() {
-        m_tip.Create(&m_owner);
-        m_tip.Activate(true);
-    }
-    void AddToolTips(QWidget* window) override { AddToolTipsToForm(m_tip, window); }
-
-private:
-    QWidget m_owner;
-    CToolTipCtrl m_tip;
-};
 
 template <class T> T* Control(QWidget* page, int id) {
     auto* control = qobject_cast<T*>(GetDlgItem(page, id));
@@ -94,7 +80,7 @@ class RecordPagesTest : public QObject {
 private:
     std::unique_ptr<TestAppServices> m_services;
     std::unique_ptr<ScriptedAnswerer> m_answers;
-    std::unique_ptr<TipHost> m_host;
+    std::unique_ptr<TestToolTipHost> m_host;
     std::unique_ptr<Lots> m_lots;
     std::unique_ptr<Addresses> m_addresses;
 
@@ -176,7 +162,7 @@ private slots:
         m_services = std::make_unique<TestAppServices>(
             false, QStringList{"ADAM ROAD", "ADAM STREET", "ALBERT WALK"});
         m_answers = std::make_unique<ScriptedAnswerer>();
-        m_host = std::make_unique<TipHost>();
+        m_host = std::make_unique<TestToolTipHost>();
     }
     void cleanup() {
         m_lots.reset();

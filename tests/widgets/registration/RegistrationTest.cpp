@@ -9,10 +9,11 @@
 #include "app/ResourceIds.h"
 #include "controls/ComboDropList.h"
 #include "controls/DropListCombo.h"
+#include "controls/RecordListCtrl.h"
 #include "controls/ToolTipPropertySheet.h"
 #include "framework/ControlId.h"
 #include "framework/MessageBox.h"
-#include "pages/member/PropPageMemberKeeper.h"
+#include "pages/member/PropPageMemberInfo.h"
 #include "pages/project/PropPageProjectInfo.h"
 #include "pages/project/PropPageProjectMukimTS.h"
 #include "pages/project/PropPageProjectSiteDesc.h"
@@ -163,9 +164,9 @@ private slots:
         });
         Harness h(path);
         QVERIFY(h.active());
-        auto* members = static_cast<CPropPageMemberKeeper*>(h.dialog.MemberPage());
+        auto* members = static_cast<CPropPageMemberInfo*>(h.dialog.MemberPage());
         QCOMPARE(members->GetMemberCount(), 2);
-        QVERIFY(members->CoordinatorName().isEmpty());
+        QVERIFY(members->MarkCoordinator(true).isEmpty());
 
         h.saveAndQuit();
         QCOMPARE(h.answers.messages().size(), size_t(1));
@@ -208,13 +209,23 @@ private slots:
         QVERIFY(!elementText(path, "/krroot/project/profile/location_descr").contains("QQ88"));
     }
 
-    void theMemberPageListsTheKeptMembers() {
+    void theMemberPageListsTheMembersWithTheCoordinatorMarked() {
         Harness h(copyOfSample(*m_dir));
         QVERIFY(h.active());
         h.dialog.Sheet()->SetActivePage(h.dialog.MemberPage());
-        auto* members = static_cast<CPropPageMemberKeeper*>(h.dialog.MemberPage());
-        QCOMPARE(members->MemberNames(),
-                 (QStringList{"* LIM WEI MING", "NUR AISYAH BINTE RAHMAN"}));
+        auto* members = static_cast<CPropPageMemberInfo*>(h.dialog.MemberPage());
+        auto* list = qobject_cast<CRecordListCtrl*>(
+            GetDlgItem(members, CPropPageMemberInfo::IDC_MEMBER_LIST));
+        QVERIFY(list);
+        QCOMPARE(list->GetItemCount(), 2);
+        // The marker is drawn, never part of the name the list and the file hold.
+        QCOMPARE(list->model()->index(0, 0).data().toString(), QStringLiteral("* LIM WEI MING"));
+        QCOMPARE(list->GetItemText(0, 0), QStringLiteral("LIM WEI MING"));
+        QCOMPARE(list->model()->index(1, 0).data().toString(),
+                 QStringLiteral("NUR AISYAH BINTE RAHMAN"));
+        QCOMPARE(list->GetItemText(1, 7),
+                 QStringLiteral("PROFESSIONAL ENGINEER (CIVIL/STRUCTURAL), "
+                                "PROFESSIONAL ENGINEER (GEOTECHNICAL)"));
         if (const QString shot = qEnvironmentVariable("KESTREL_SCREENSHOT_DIR"); !shot.isEmpty()) {
             QTest::qWait(200);
             h.dialog.grab().save(shot + "/member-page.png");
@@ -265,4 +276,4 @@ private:
 };
 
 QTEST_MAIN(TestRegistration)
-#include "tst_registration.moc"
+#include "RegistrationTest.moc"

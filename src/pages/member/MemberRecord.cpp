@@ -1,0 +1,446 @@
+#include "pages/member/MemberRecord.h"
+
+#include "sdk/AppDB.h"
+#include "sdk/StringTable.h"
+#include "sdk/XmlHelpers.h"
+
+#include <span>
+
+namespace kestrel {
+
+namespace {
+
+enum MemberCheckString : int {
+    IDS_INVALID_EMAIL = 125,
+    IDS_ROLE_REQUIRED = 126,
+    IDS_PROFESSIONAL_NO_MANDATORY = 127,
+    IDS_NAME_MANDATORY = 130,
+    IDS_ID_REQUIRED = 131,
+    IDS_INVALID_NRIC = 132,
+    IDS_ROAD_MANDATORY = 133,
+    IDS_POSTAL_CODE_MANDATORY = 134,
+    IDS_INVALID_POSTAL_CODE = 135,
+    IDS_LINE1_MANDATORY = 136,
+    IDS_INVALID_EMAIL2 = 137,
+    IDS_COORDINATOR_NEEDS_PHONE = 138,
+    IDS_DUPLICATE_RECORD = 154,
+    IDS_COUNTRY_MANDATORY = 156,
+    IDS_ROLES_MANDATORY = 158,
+    IDS_INVALID_TEL = 159,
+    IDS_INVALID_TEL_EXT = 160,
+    IDS_INVALID_FAX = 161,
+    IDS_INVALID_MOBILE = 162,
+    IDS_INVALID_PAGER = 163,
+    IDS_CANNOT_COORDINATE = 177,
+};
+
+const QString kYes = QStringLiteral("Y");
+const QString kNo = QStringLiteral("N");
+
+bool onlyFrom(const QString& text, const QString& allowed) {
+    for (QChar c : text)
+        if (!allowed.contains(c))
+            return false;
+    return true;
+}
+
+bool onlyDigits(const QString& text) {
+    return onlyFrom(text, QStringLiteral("0123456789"));
+}
+
+bool equalsIgnoringCase(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QString roleCode(const QString& description) {
+    return XKR_GetAppDB()->GetRoleCode(description);
+}
+
+QString coordinatorCode(const QString& description) {
+    return XKR_GetAppDB()->GetProjectCoordinatorCode(roleCode(description));
+}
+
+// The roles rule: at least one role; no row without its role; a number where the role's
+// profession has a prefix; no role twice with the same number.
+void checkRoles(const RecordTable& roles, QList<MemberCheckFailure>& failures) {
+    auto add = [&failures](const QString& text, int control) {
+        failures.append({text, MemberDetailPage::General, control});
+    };
+    if (roles.IsEmpty()) {
+        add(GetRCString(IDS_ROLES_MANDATORY), IDC_ROLE_CHOICES);
+        return;
+    }
+    const QString recordNumber = QStringLiteral("Record number: ");
+    for (int row = 0; row < roles.GetRowCount(); ++row) {
+        const QString& role = roles.GetCell(row, ROLE_DESCRIPTION);
+        const QString& number = roles.GetCell(row, ROLE_PROFESSIONAL_NO);
+        if (role.isEmpty()) {
+            add(recordNumber + QString::number(row + 1) + QStringLiteral(". ") +
+                    GetRCString(IDS_ROLE_REQUIRED),
+                IDC_ROLES_LIST);
+            return;
+        }
+        if (number.isEmpty() &&
+            !XKR_GetAppDB()->GetProjectPrefixDescription(roleCode(role)).isEmpty()) {
+            add(recordNumber + QString::number(row + 1) + QLatin1Char(' ') +
+                    GetRCString(IDS_PROFESSIONAL_NO_MANDATORY),
+                IDC_ROLES_LIST);
+            return;
+        }
+        for (int later = row + 1; later < roles.GetRowCount(); ++later) {
+            if (equalsIgnoringCase(role, roles.GetCell(later, ROLE_DESCRIPTION)) &&
+                equalsIgnoringCase(number, roles.GetCell(later, ROLE_PROFESSIONAL_NO))) {
+                add(QStringLiteral("Roles %1 & %2. ").arg(row + 1).arg(later + 1) +
+                        GetRCString(IDS_DUPLICATE_RECORD),
+                    IDC_ROLES_LIST);
+                break;
+            }
+        }
+    }
+}
+
+} // namespace
+
+QString MemberValues::IdentityKey() const {
+    if (identityType == kIdentityNric)
+        return nricPrefix + nricNo;
+    if (identityType == kIdentityPassport)
+        return passportNo;
+    return otherId;
+}
+
+void MemberValues::ToRow(RecordRow& row) const {
+    const QString cells[kMemberColumnCount] = {name,
+                                               identityType,
+                                               IdentityKey(),
+                                               country,
+                                               coordinator ? kYes : kNo,
+                                               firmName,
+                                               designation,
+                                               RoleSummary(roles),
+                                               formatted ? kYes : kNo,
+                                               buildingName,
+                                               houseBlockNo,
+                                               levelNo,
+                                               unitNo,
+                                               roadName,
+                                               postalCode,
+                                               addressLines[0],
+                                               addressLines[1],
+                                               addressLines[2],
+                                               addressLines[3],
+                                               telNo,
+                                               telExt,
+                                               mobileNo,
+                                               pagerNo,
+                                               faxNo,
+                                               email,
+                                               email2};
+    for (int column = 0; column < kMemberColumnCount; ++column)
+        row.SetCell(column, cells[column]);
+}
+
+MemberValues MemberValues::FromRow(const RecordRow& row, const RecordTable* roles) {
+    MemberValues values;
+    values.name = row.GetCell(COL_MEMBER_NAME);
+    values.identityType = row.GetCell(COL_IC_FLAG);
+    const QString& identity = row.GetCell(COL_IC_PASSPORT_NO);
+    if (values.identityType == kIdentityNric) {
+        values.nricPrefix = identity.left(1);
+        values.nricNo = identity.mid(1);
+    } else if (values.identityType == kIdentityPassport) {
+        values.passportNo = identity;
+    } else {
+        values.otherId = identity;
+    }
+    values.country = row.GetCell(COL_COUNTRY);
+    values.coordinator = row.GetCell(COL_COORDINATOR) == kYes;
+    values.firmName = row.GetCell(COL_FIRM_NAME);
+    values.designation = row.GetCell(COL_DESIGNATION);
+    if (roles)
+        values.roles = *roles;
+    values.formatted = row.GetCell(COL_FORMATTED) == kYes;
+    values.buildingName = row.GetCell(COL_BUILDING_NAME);
+    values.houseBlockNo = row.GetCell(COL_HOUSE_BLOCK_NO);
+    values.levelNo = row.GetCell(COL_LEVEL_NO);
+    values.unitNo = row.GetCell(COL_UNIT_NO);
+    values.roadName = row.GetCell(COL_ROAD_NAME);
+    values.postalCode = row.GetCell(COL_POSTAL_CODE);
+    for (int line = 0; line < 4; ++line)
+        values.addressLines[line] = row.GetCell(COL_ADDRESS1 + line);
+    values.telNo = row.GetCell(COL_TEL_NO);
+    values.telExt = row.GetCell(COL_TEL_EXT);
+    values.mobileNo = row.GetCell(COL_MOBILE_NO);
+    values.pagerNo = row.GetCell(COL_PAGER_NO);
+    values.faxNo = row.GetCell(COL_FAX_NO);
+    values.email = row.GetCell(COL_EMAIL);
+    values.email2 = row.GetCell(COL_EMAIL2);
+    return values;
+}
+
+RecordTable* RolesOf(RecordItemData data) {
+    return reinterpret_cast<RecordTable*>(data);
+}
+
+RecordItemData RolesData(RecordTable* roles) {
+    return reinterpret_cast<RecordItemData>(roles);
+}
+
+QString RoleSummary(const RecordTable& roles) {
+    QString summary;
+    for (int row = 0; row < roles.GetRowCount(); ++row)
+        summary += roles.GetCell(row, ROLE_DESCRIPTION) + QStringLiteral(", ");
+    qsizetype first = 0;
+    qsizetype last = summary.size();
+    auto trimmable = [](QChar c) { return c == QLatin1Char(',') || c == QLatin1Char(' '); };
+    while (first < last && trimmable(summary[first]))
+        ++first;
+    while (last > first && trimmable(summary[last - 1]))
+        --last;
+    return summary.mid(first, last - first);
+}
+
+bool IsValidNric(const QString& number) {
+    if (number.size() != 8)
+        return false;
+    for (int i = 1; i < 7; ++i)
+        if (number[i] < QLatin1Char('0') || number[i] > QLatin1Char('9'))
+            return false;
+    static constexpr int kWeights[7] = {2, 7, 6, 5, 4, 3, 2};
+    int sum = 0;
+    for (int i = 0; i < 7; ++i) {
+        const char16_t c = number[i].unicode();
+        sum += (c >= '0' && c <= '9' ? c - '0' : 0) * kWeights[i];
+    }
+    if (sum == 0)
+        return false;
+    static constexpr char kCheckLetters[] = "ABCDEFGHIZJ";
+    const int r = 11 - sum % 11; // 1 to 11
+    return number[7] == QLatin1Char(kCheckLetters[r - 1]);
+}
+
+bool CanBeCoordinator(const RecordTable& roles) {
+    for (int row = 0; row < roles.GetRowCount(); ++row)
+        if (!coordinatorCode(roles.GetCell(row, ROLE_DESCRIPTION)).isEmpty())
+            return true;
+    return false;
+}
+
+QList<MemberCheckFailure> RunMemberChecks(MemberValues& v) {
+    QList<MemberCheckFailure> failures;
+    auto add = [&failures](int stringId, MemberDetailPage page, int control) {
+        failures.append({GetRCString(stringId), page, control});
+    };
+    constexpr MemberDetailPage General = MemberDetailPage::General;
+    constexpr MemberDetailPage Address = MemberDetailPage::Address;
+    constexpr MemberDetailPage Contact = MemberDetailPage::Contact;
+
+    v.name = v.name.trimmed();
+    if (v.name.isEmpty())
+        add(IDS_NAME_MANDATORY, General, IDC_MEMBER_NAME);
+    const bool nric = v.identityType == kIdentityNric;
+    const bool passport = v.identityType == kIdentityPassport;
+    const bool other = v.identityType == kIdentityOther;
+    if (nric && v.nricNo.isEmpty())
+        add(IDS_ID_REQUIRED, General, IDC_NRIC_NO);
+    if (passport && v.passportNo.isEmpty())
+        add(IDS_ID_REQUIRED, General, IDC_PASSPORT_NO);
+    if (passport && v.country.isEmpty())
+        add(IDS_COUNTRY_MANDATORY, General, IDC_COUNTRY);
+    if (other) {
+        v.otherId = v.otherId.trimmed();
+        if (v.otherId.isEmpty())
+            add(IDS_ID_REQUIRED, General, IDC_OTHER_ID);
+    }
+    if (nric && !v.nricNo.isEmpty() && !IsValidNric(v.nricNo))
+        add(IDS_INVALID_NRIC, General, IDC_NRIC_NO);
+
+    if (v.formatted) {
+        if (v.roadName.isEmpty())
+            add(IDS_ROAD_MANDATORY, Address, IDC_MEMBER_ROAD_NAME);
+        if (!v.postalCode.isEmpty() && (!onlyDigits(v.postalCode) || v.postalCode.size() < 6))
+            add(IDS_INVALID_POSTAL_CODE, Address, IDC_MEMBER_POSTAL_CODE);
+        if (v.postalCode.isEmpty())
+            add(IDS_POSTAL_CODE_MANDATORY, Address, IDC_MEMBER_POSTAL_CODE);
+    } else {
+        v.addressLines[0] = v.addressLines[0].trimmed();
+        if (v.addressLines[0].isEmpty())
+            add(IDS_LINE1_MANDATORY, Address, IDC_ADDRESS_LINE1);
+    }
+
+    const struct {
+        const QString& number;
+        int stringId;
+        int control;
+    } numbers[] = {{v.telNo, IDS_INVALID_TEL, IDC_TEL_NO},
+                   {v.telExt, IDS_INVALID_TEL_EXT, IDC_TEL_EXT},
+                   {v.faxNo, IDS_INVALID_FAX, IDC_FAX_NO},
+                   {v.mobileNo, IDS_INVALID_MOBILE, IDC_MOBILE_NO},
+                   {v.pagerNo, IDS_INVALID_PAGER, IDC_PAGER_NO}};
+    for (const auto& number : numbers)
+        if (!onlyDigits(number.number))
+            add(number.stringId, Contact, number.control);
+    const QString emailChars = QString::fromLatin1(kEmailChars);
+    if (v.email.isEmpty() || !onlyFrom(v.email, emailChars))
+        add(IDS_INVALID_EMAIL, Contact, IDC_EMAIL);
+    if (!onlyFrom(v.email2, emailChars))
+        add(IDS_INVALID_EMAIL2, Contact, IDC_EMAIL2);
+
+    checkRoles(v.roles, failures);
+    if (v.coordinator) {
+        if (!CanBeCoordinator(v.roles))
+            add(IDS_CANNOT_COORDINATE, General, IDC_COORDINATOR);
+        else if (v.mobileNo.isEmpty() && v.telNo.isEmpty())
+            add(IDS_COORDINATOR_NEEDS_PHONE, Contact, IDC_TEL_NO);
+    }
+    return failures;
+}
+
+bool IsSameIdentity(const MemberValues& values, const RecordRow& row) {
+    return equalsIgnoringCase(row.GetCell(COL_IC_PASSPORT_NO), values.IdentityKey()) &&
+           equalsIgnoringCase(row.GetCell(COL_COUNTRY), values.country);
+}
+
+int FindCoordinatorRow(const RecordTable& members) {
+    for (int row = 0; row < members.GetRowCount(); ++row)
+        if (members.GetCell(row, COL_COORDINATOR) == kYes)
+            return row;
+    return -1;
+}
+
+QString CoordinatorProfessionalNo(const RecordTable& roles) {
+    int chosen = -1;
+    QString chosenCode;
+    QString chosenCoordinator;
+    for (int row = 0; row < roles.GetRowCount(); ++row) {
+        const QString code = roleCode(roles.GetCell(row, ROLE_DESCRIPTION));
+        const QString coordinator = XKR_GetAppDB()->GetProjectCoordinatorCode(code);
+        if (coordinator.isEmpty())
+            continue;
+        const bool architect = code.startsWith(QStringLiteral("ARCH"));
+        const bool engineer = code.startsWith(QStringLiteral("PE"));
+        if (architect || (engineer && !chosenCode.startsWith(QStringLiteral("PE"))) || chosen < 0) {
+            chosen = row;
+            chosenCode = code;
+            chosenCoordinator = coordinator;
+        }
+        if (architect)
+            break;
+    }
+    if (chosen < 0)
+        return QString();
+    return XKR_GetAppDB()->GetProjectPrefixDescription(chosenCoordinator) +
+           roles.GetCell(chosen, ROLE_PROFESSIONAL_NO);
+}
+
+namespace {
+
+// The leaf elements of a member that hold one cell each, in file order around the roles and the
+// address type, which are written apart.
+struct CellElement {
+    const char* name;
+    int column;
+};
+constexpr CellElement kLeadingCells[] = {{"member_name", COL_MEMBER_NAME},
+                                         {"ic_flag", COL_IC_FLAG},
+                                         {"ic_passport_no", COL_IC_PASSPORT_NO},
+                                         {"country", COL_COUNTRY},
+                                         {"project_coordinator_flag", COL_COORDINATOR},
+                                         {"firm_name", COL_FIRM_NAME},
+                                         {"designation", COL_DESIGNATION}};
+constexpr CellElement kAddressCells[] = {{"building_name", COL_BUILDING_NAME},
+                                         {"house_block_no", COL_HOUSE_BLOCK_NO},
+                                         {"level_no", COL_LEVEL_NO},
+                                         {"unit_no", COL_UNIT_NO}};
+constexpr CellElement kTrailingCells[] = {
+    {"postal_code", COL_POSTAL_CODE}, {"address1", COL_ADDRESS1},
+    {"address2", COL_ADDRESS2},       {"address3", COL_ADDRESS3},
+    {"address4", COL_ADDRESS4},       {"tel_no", COL_TEL_NO},
+    {"tel_ext_no", COL_TEL_EXT},      {"mobile_no", COL_MOBILE_NO},
+    {"pager_no", COL_PAGER_NO},       {"fax_no", COL_FAX_NO},
+    {"email_address1", COL_EMAIL},    {"email_address2", COL_EMAIL2}};
+
+// AddXMLLeafNode with a name that needs no conversion: a member has 30 elements.
+void addLeaf(pugi::xml_document&, pugi::xml_node parent, const char* name, const QString& text) {
+    pugi::xml_node leaf = parent.append_child(name);
+    if (!text.isEmpty())
+        leaf.append_child(pugi::node_pcdata).set_value(text.toUtf8().constData());
+}
+
+} // namespace
+
+void WriteMemberGroup(pugi::xml_document& doc, pugi::xml_node group, const RecordTable& members) {
+    CAppDB* db = XKR_GetAppDB();
+    for (int row = 0; row < members.GetRowCount(); ++row) {
+        const RecordRow& cells = members.GetRow(row);
+        pugi::xml_node member = group.append_child("member");
+        for (const CellElement& leaf : kLeadingCells)
+            addLeaf(doc, member, leaf.name, cells.GetCell(leaf.column));
+        pugi::xml_node roleGroup = member.append_child("member_role_group");
+        if (const RecordTable* roles = RolesOf(cells.GetItemData())) {
+            for (int r = 0; r < roles->GetRowCount(); ++r) {
+                const QString& description = roles->GetCell(r, ROLE_DESCRIPTION);
+                pugi::xml_node role = roleGroup.append_child("member_role");
+                addLeaf(doc, role, "member_role_code_desc", description);
+                addLeaf(doc, role, "member_role_code", db->GetRoleCode(description));
+                addLeaf(doc, role, "professional_no", roles->GetCell(r, ROLE_PROFESSIONAL_NO));
+            }
+        }
+        addLeaf(doc, member, "address_type_flag",
+                cells.GetCell(COL_FORMATTED) == kYes ? QStringLiteral("F") : kNo);
+        for (const CellElement& leaf : kAddressCells)
+            addLeaf(doc, member, leaf.name, cells.GetCell(leaf.column));
+        const QString& road = cells.GetCell(COL_ROAD_NAME);
+        addLeaf(doc, member, "road_code_desc", road);
+        addLeaf(doc, member, "road_code", db->GetRoadCode(road));
+        for (const CellElement& leaf : kTrailingCells)
+            addLeaf(doc, member, leaf.name, cells.GetCell(leaf.column));
+    }
+}
+
+RecordTable ReadMemberGroup(pugi::xml_node group, const std::function<RecordTable*()>& makeRoles) {
+    CAppDB* db = XKR_GetAppDB();
+    // Every child a member may have, looked for in one pass per member.
+    enum Extra { ROLE_GROUP = kMemberColumnCount, ADDRESS_TYPE, ROAD_CODE, kNames };
+    const char* names[kNames] = {};
+    for (std::span<const CellElement> part :
+         {std::span<const CellElement>(kLeadingCells), std::span<const CellElement>(kAddressCells),
+          std::span<const CellElement>(kTrailingCells)})
+        for (const CellElement& leaf : part)
+            names[leaf.column] = leaf.name;
+    // The cells that are not read from an element of their own still need a name to skip.
+    names[COL_ROLES] = "\x01";
+    names[COL_FORMATTED] = "\x01";
+    names[COL_ROAD_NAME] = "\x01";
+    names[ROLE_GROUP] = "member_role_group";
+    names[ADDRESS_TYPE] = "address_type_flag";
+    names[ROAD_CODE] = "road_code";
+
+    RecordTable members(kMemberColumnCount);
+    pugi::xml_node found[kNames];
+    for (pugi::xml_node member : group.children("member")) {
+        FindChildElements(member, names, found, kNames);
+        RecordRow& row = members.AppendRow();
+        for (int column = 0; column < kMemberColumnCount; ++column)
+            if (found[column])
+                row.SetCell(column, GetNodeText(found[column]));
+        row.SetCell(COL_FORMATTED,
+                    GetNodeText(found[ADDRESS_TYPE]) == QLatin1String("F") ? kYes : kNo);
+        // Descriptions are looked up again from the codes: the file's own may be out of date.
+        row.SetCell(COL_ROAD_NAME, db->GetRoadDescription(GetNodeText(found[ROAD_CODE])));
+        RecordTable* roles = makeRoles();
+        for (pugi::xml_node role : found[ROLE_GROUP].children("member_role")) {
+            if (role.type() != pugi::node_element)
+                continue;
+            RecordRow& roleRow = roles->AppendRow();
+            roleRow.SetCell(ROLE_DESCRIPTION,
+                            db->GetRoleDescription(GetChildText(role, "member_role_code")));
+            roleRow.SetCell(ROLE_PROFESSIONAL_NO, GetChildText(role, "professional_no"));
+        }
+        row.SetCell(COL_ROLES, RoleSummary(*roles));
+        row.SetItemData(RolesData(roles));
+    }
+    return members;
+}
+
+} // namespace kestrel
