@@ -2,6 +2,7 @@
 
 #include "framework/ControlId.h"
 #include "framework/DataExchange.h"
+#include "framework/TabOrder.h"
 
 CDialog::CDialog(int templateId, QWidget* parent) : QDialog(parent), m_nTemplateId(templateId) {
     kestrel::MarkAsForm(this);
@@ -41,7 +42,11 @@ void CDialog::setVisible(bool visible) {
         EnsureInitDialog();
     }
     QDialog::setVisible(visible);
-    if (appearing && m_bFocusFirstControl) {
+    if (!appearing) {
+        return;
+    }
+    kestrel::TidyTabOrder(this);
+    if (m_bFocusFirstControl) {
         // As the dialog manager does when OnInitDialog answers true: the first control in Tab
         // order starts with the focus, wherever the pages' own set-up left it.
         m_bFocusFirstControl = false;

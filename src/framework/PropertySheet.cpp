@@ -3,9 +3,9 @@
 #include "framework/ControlId.h"
 #include "framework/FocusReclaim.h"
 #include "framework/PropertyPage.h"
+#include "framework/TabOrder.h"
 
 #include <QSignalBlocker>
-#include <QTabBar>
 
 CPropertySheet::CPropertySheet(QWidget* parent) : QTabWidget(parent) {
     kestrel::MarkAsForm(this);
@@ -56,35 +56,9 @@ bool CPropertySheet::OnInitDialog() {
     return true;
 }
 
-void CPropertySheet::placeTabsAfterPages() {
-    // Qt puts the tabs first; here, as in the property sheets users know, Tab runs through the
-    // page and then reaches the tabs. The pages are all in by the time the sheet is shown.
-    QWidget* tabs = tabBar();
-    QWidget* lastOfPages = nullptr;
-    for (QWidget* w = tabs->nextInFocusChain(); w && w != tabs; w = w->nextInFocusChain()) {
-        if (w->focusPolicy() == Qt::NoFocus || w == this) {
-            continue;
-        }
-        for (int i = 0; i < count(); ++i) {
-            if (widget(i)->isAncestorOf(w)) {
-                lastOfPages = w;
-                break;
-            }
-        }
-    }
-    if (lastOfPages) {
-        // The sheet itself stands for its tabs in the chain (its focus proxy) and comes before
-        // the pages; only the tabs' own place, after the pages, is to count.
-        setFocusProxy(nullptr);
-        setFocusPolicy(Qt::NoFocus);
-        QWidget::setTabOrder(lastOfPages, tabs);
-    }
-}
-
 void CPropertySheet::showEvent(QShowEvent* event) {
     if (!m_bInitialized) {
         m_bInitialized = true;
-        placeTabsAfterPages();
         // The first page counts as activated once it is shown with the sheet.
         if (CPropertyPage* first = GetActivePage()) {
             first->EnsureInitDialog();
@@ -94,6 +68,7 @@ void CPropertySheet::showEvent(QShowEvent* event) {
         OnInitDialog();
     }
     QTabWidget::showEvent(event);
+    kestrel::TidyTabOrder(window());
 }
 
 void CPropertySheet::onCurrentChanged(int index) {
@@ -122,4 +97,6 @@ void CPropertySheet::onCurrentChanged(int index) {
         entering->EnsureInitDialog();
         entering->OnSetActive();
     }
+    // A page seen for the first time may just have made its controls.
+    kestrel::TidyTabOrder(window());
 }

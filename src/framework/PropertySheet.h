@@ -33,7 +33,6 @@ protected:
 
 private:
     void onCurrentChanged(int index);
-    void placeTabsAfterPages();
 
     bool m_bInitialized = false;
     bool m_bSwitching = false;
