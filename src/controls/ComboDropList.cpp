@@ -111,6 +111,11 @@ public:
 
     CComboDropList* list() const { return static_cast<CComboDropList*>(widget()); }
 
+    // A window of its own, yet it belongs to the combo (as the combo's one child).
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(list()->Combo());
+    }
+
     int childCount() const override { return list()->isVisible() ? list()->RowsInView() : 0; }
     QAccessibleInterface* child(int index) const override {
         if (index < 0 || index >= childCount())
