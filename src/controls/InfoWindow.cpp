@@ -107,15 +107,22 @@ void CInfoWindow::ShowInfo(QWidget* anchor, const QString& text) {
     show();
     raise();
     m_timer.start(kDisplayTimeMs);
-    // Said aloud as it appears: the note is often the only sign that the focus came back.
+    // Said aloud as it appears: the note is often the only sign that the focus came back. Qt
+    // keeps quiet about tooltip windows coming and going, so the note says so itself.
     QAccessibleEvent named(this, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&named);
+    QAccessibleEvent shown(this, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
     QAccessibleEvent alert(this, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
 }
 
 void CInfoWindow::HideInfo() {
-    hide();
+    if (isVisible()) {
+        hide();
+        QAccessibleEvent hidden(this, QAccessible::ObjectHide);
+        QAccessible::updateAccessibility(&hidden);
+    }
     m_timer.stop();
 }
 
