@@ -130,6 +130,16 @@ bool CEditableListCtrl::EditSubItem(int row, int column) {
 }
 
 void CEditableListCtrl::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier) {
+        // The keyboard's click: without it a keyboard or screen-reader user could never edit a
+        // cell. The arrows choose the cell, Left and Right moving between the columns of the
+        // marked row.
+        const QModelIndex current = currentIndex();
+        if (current.isValid())
+            EditSubItem(current.row(), current.column());
+        event->accept();
+        return;
+    }
     // The keypad's Delete is the same key (it only carries the keypad flag).
     if (event->key() == Qt::Key_Delete &&
         (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {

@@ -4,7 +4,8 @@
 // A click on a cell opens a small editor exactly over it: a drop-down of fixed choices
 // (CInPlaceCombo) for the columns the page names, a text field (CInPlaceEdit) otherwise. Enter,
 // leaving the editor or clicking elsewhere stores the text in the cell; Escape leaves the cell
-// as it was. The Delete key removes the row with the selection mark.
+// as it was. F2 opens the editor on the current cell, as a click does. The Delete key removes the
+// row with the selection mark.
 
 #include "controls/ListCtrl.h"
 

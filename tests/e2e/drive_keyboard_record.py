@@ -10,7 +10,7 @@ import os, shutil, signal, subprocess, sys, tempfile, time  # noqa: E401
 import pyatspi
 from gi.repository import GLib
 
-from drive_start_cancel import E2eFailure, application_of, wait_for
+from atspi import E2eFailure, application_of, wait_for
 
 STEP_PAUSE = 0.15  # lets the program take in one key before the next
 

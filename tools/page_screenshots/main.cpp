@@ -1,11 +1,15 @@
-// Renders the project page and its nested lots, addresses and site description tabs, filled with a
-// sample record, to PNG files for the documentation: page_screenshots <output folder>. Offscreen
-// is enough.
+// Renders the project page and its nested lots, addresses and site description tabs, and the member
+// page with its general, address and contact tabs, filled with a sample record, to PNG files for
+// the documentation: page_screenshots <output folder>. Offscreen is enough.
 
 #include "app/QuietAppServices.h"
 #include "controls/ToolTipDialog.h"
 #include "controls/ToolTipPropertySheet.h"
 #include "framework/DialogUnits.h"
+#include "pages/member/PropPageMemberAddress.h"
+#include "pages/member/PropPageMemberContact.h"
+#include "pages/member/PropPageMemberGeneral.h"
+#include "pages/member/PropPageMemberInfo.h"
 #include "pages/project/PropPageProjectAddress.h"
 #include "pages/project/PropPageProjectInfo.h"
 #include "pages/project/PropPageProjectMukimTS.h"
@@ -26,6 +30,16 @@ namespace {
 // The pictures show the record that ships with the program.
 const char* const kSampleProject = KESTREL_SAMPLE_PROJECT;
 
+// A record page is shown with one of its records loaded, as after a click on it.
+void clickRecord(QWidget* page, int row) {
+    auto* list = page->findChild<CRecordListCtrl*>();
+    if (!list || row >= list->model()->rowCount())
+        return;
+    const QRect rect = list->visualRect(list->model()->index(row, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    QApplication::processEvents();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -37,10 +51,10 @@ int main(int argc, char** argv) {
     auto* layout = new QVBoxLayout(&dialog);
     auto* sheet = new CToolTipPropertySheet(&dialog, &dialog);
     auto* page = new CPropPageProjectInfo(&dialog);
-    auto* member = new CPropertyPage(130);
-    member->setWindowTitle(QStringLiteral("Member Information *"));
+    auto* members = new CPropPageMemberInfo(&dialog);
+    members->SetProjectPage(page);
     sheet->AddPage(page);
-    sheet->AddPage(member);
+    sheet->AddPage(members);
     layout->addWidget(sheet);
 
     pugi::xml_document doc;
@@ -51,6 +65,7 @@ int main(int argc, char** argv) {
     const pugi::xml_node project = doc.child("krroot").child("project");
     page->SetLoadedReference(QString::fromUtf8(project.child_value("reference_no")));
     page->ReadXml(doc, project.child("profile"));
+    members->ReadXml(doc, project.child("member_group"));
 
     // The main sheet's frame was drawn at 407 x 302 dialog units.
     dialog.resize(
@@ -69,15 +84,30 @@ int main(int argc, char** argv) {
     for (const auto& [tab, file] : tabs) {
         page->NestedSheet()->SetActivePage(tab);
         QApplication::processEvents();
-        // A record page is shown with its first record loaded, as after a click on it.
-        if (auto* list = tab->findChild<CRecordListCtrl*>(); list && list->model()->rowCount()) {
-            const QRect row = list->visualRect(list->model()->index(0, 0));
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
-            QApplication::processEvents();
-        }
+        clickRecord(tab, 0);
         ok = tab->grab().save(out.filePath(QString::fromLatin1(file))) && ok;
     }
     ok = dialog.grab().save(out.filePath(QStringLiteral("project-site-tab.png"))) && ok;
+
+    // The sample's first member coordinates as an architect and has a formatted address; the
+    // second has a passport, two roles and an unformatted address.
+    sheet->SetActivePage(members);
+    QApplication::processEvents();
+    clickRecord(members, 0);
+    ok = dialog.grab().save(out.filePath(QStringLiteral("member.png"))) && ok;
+    const std::pair<CPropertyPage*, const char*> memberTabs[] = {
+        {members->GeneralPage(), "member-general.png"},
+        {members->AddressPage(), "member-address-formatted.png"},
+        {members->ContactPage(), "member-contact.png"}};
+    for (const auto& [tab, file] : memberTabs) {
+        members->NestedSheet()->SetActivePage(tab);
+        QApplication::processEvents();
+        ok = members->grab().save(out.filePath(QString::fromLatin1(file))) && ok;
+    }
+    members->NestedSheet()->SetActivePage(members->AddressPage());
+    QApplication::processEvents();
+    clickRecord(members, 1);
+    ok = members->grab().save(out.filePath(QStringLiteral("member-address-unformatted.png"))) && ok;
     std::printf("%s: %dx%d\n", ok ? "saved" : "FAILED", dialog.width(), dialog.height());
     return ok ? 0 : 1;
 }

@@ -110,6 +110,45 @@ private slots:
         QCOMPARE(m_list->GetItemText(0, 1), QStringLiteral("A2"));
     }
 
+    void f2OpensTheCurrentCellForTheKeyboard() {
+        m_list->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), m_list);
+        m_list->SetItemSelected(2, true);
+        // The marked row opens at its role: its choices drop open and the keys choose one.
+        QTest::keyClick(m_list, Qt::Key_F2);
+        auto* combo = m_list->findChild<CInPlaceCombo*>();
+        QVERIFY(combo);
+        QTRY_VERIFY(combo->view()->isVisible());
+        QTest::keyClicks(combo->view(), QStringLiteral("Civil"));
+        QTest::keyClick(combo->view(), Qt::Key_Return);
+        QTRY_COMPARE(m_list->GetItemText(2, 0), QStringLiteral("Civil Engineer"));
+        QTRY_VERIFY(!m_list->findChild<CInPlaceCombo*>());
+
+        // Right moves to the number's cell of the same row; F2 opens its text field.
+        QTRY_COMPARE(QApplication::focusWidget(), m_list);
+        QTest::keyClick(m_list, Qt::Key_Right);
+        QTest::keyClick(m_list, Qt::Key_F2);
+        CInPlaceEdit* edit = nullptr;
+        QTRY_VERIFY((edit = qobject_cast<CInPlaceEdit*>(QApplication::focusWidget())));
+        QCOMPARE(edit->row(), 2);
+        QCOMPARE(edit->column(), 1);
+        QTest::keyClick(edit, Qt::Key_End);
+        QTest::keyClicks(edit, QStringLiteral("7"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTRY_COMPARE(m_list->GetItemText(2, 1), QStringLiteral("A27"));
+        QCOMPARE(m_list->GetItemText(2, 0), QStringLiteral("Civil Engineer"));
+    }
+
+    void f2WithoutACurrentCellOpensNothing() {
+        m_list->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), m_list);
+        m_list->setCurrentIndex({});
+        QTest::keyClick(m_list, Qt::Key_F2);
+        QTest::qWait(20);
+        QVERIFY(!m_list->findChild<CInPlaceEdit*>());
+        QVERIFY(!m_list->findChild<CInPlaceCombo*>());
+    }
+
 private:
     CInPlaceEdit* openEdit(int row, int column) {
         QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {},

@@ -1,0 +1,276 @@
+# What the end-to-end drivers share: starting the accessibility bus and the program, and finding
+# and using controls the way a screen reader user does -- by role and by the name the bus gives
+# them, with actions, editable text and keys typed through the X server.
+import os
+import signal
+import subprocess
+import sys
+import time
+
+import pyatspi
+
+# X keysyms of the keys the drivers press.
+KEY_F2 = 0xFFBF
+KEY_RETURN = 0xFF0D
+KEY_RIGHT = 0xFF53
+
+
+class E2eFailure(Exception):
+    """What went wrong, for the test's output."""
+
+
+def wait_for(what, probe, timeout=20):
+    """Polls probe until it answers something true; fails naming what was awaited."""
+    deadline = time.monotonic() + timeout
+    while True:
+        try:
+            found = probe()
+        except Exception:  # the tree changes under us while windows come and go
+            found = None
+        if found:
+            return found
+        if time.monotonic() >= deadline:
+            raise E2eFailure("timed out waiting for " + what)
+        time.sleep(0.1)
+
+
+def application_of(pid):
+    desktop = pyatspi.Registry.getDesktop(0)
+    apps = [desktop.getChildAtIndex(i) for i in range(desktop.childCount)]
+    return next((a for a in apps if a is not None and a.get_process_id() == pid), None)
+
+
+def showing(node):
+    return node.getState().contains(pyatspi.STATE_SHOWING)
+
+
+def find_where(node, wanted, depth=0):
+    """Depth-first search for a showing accessible that wanted() accepts."""
+    if node is None or depth > 40 or not showing(node):
+        return None
+    if wanted(node):
+        return node
+    # The lists of a closed drop-down report themselves showing; their items are never wanted.
+    if node.getRole() == pyatspi.ROLE_COMBO_BOX:
+        return None
+    for i in range(node.childCount):
+        found = find_where(node.getChildAtIndex(i), wanted, depth + 1)
+        if found is not None:
+            return found
+    return None
+
+
+def find(node, role, name):
+    """A showing accessible with this role and name."""
+    return find_where(node, lambda n: n.getRole() == role and n.name == name)
+
+
+def labelled(node, label, role):
+    """The control of this role that the label names (a combo box shows its text as its name,
+    so it is found, as a screen reader finds it, through its label)."""
+    def names_it(n):
+        if n.getRole() != role:
+            return False
+        for relation in n.getRelationSet():
+            if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY:
+                targets = [relation.getTarget(i) for i in range(relation.getNTargets())]
+                if any(t is not None and t.name == label for t in targets):
+                    return True
+        return n.name == label
+    return find_where(node, names_it)
+
+
+def do_action(node, *names):
+    """Runs the first of the named actions the accessible offers."""
+    action = node.queryAction()
+    offered = [action.getName(i).lower() for i in range(action.nActions)]
+    for name in names:
+        if name.lower() in offered:
+            action.doAction(offered.index(name.lower()))
+            return
+    raise E2eFailure("%s %r offers none of %s (only %s)"
+                     % (node.getRoleName(), node.name, names, offered))
+
+
+class Program:
+    """The program under test, reached through the accessibility bus."""
+
+    def __init__(self, proc):
+        self.proc = proc
+
+    def app(self):
+        return application_of(self.proc.pid)
+
+    def wait(self, what, role, name, within=None, timeout=20):
+        return wait_for('%s "%s"' % (what, name),
+                        lambda: find(within or self.app(), role, name), timeout)
+
+    def press(self, name, within=None, timeout=20):
+        button = self.wait("the button", pyatspi.ROLE_PUSH_BUTTON, name, within, timeout)
+        wait_for('"%s" to be enabled' % name,
+                 lambda: button.getState().contains(pyatspi.STATE_ENABLED), 5)
+        do_action(button, "press", "click")
+
+    def select_tab(self, name):
+        tab = self.wait("the tab", pyatspi.ROLE_PAGE_TAB, name)
+        do_action(tab, "press", "switch")
+        # Qt marks the current tab "focused" (newer versions also "selected").
+        wait_for('the tab "%s" to be selected' % name,
+                 lambda: tab.getState().contains(pyatspi.STATE_SELECTED)
+                 or tab.getState().contains(pyatspi.STATE_FOCUSED), 5)
+
+    def text_field(self, name, within=None):
+        return self.wait("the field", pyatspi.ROLE_TEXT, name, within)
+
+    def set_text(self, name, text, within=None):
+        field = self.text_field(name, within)
+        field.queryEditableText().setTextContents(text)
+        wait_for('"%s" to hold %r' % (name, text), lambda: text_of(field) == text, 5)
+
+    def check(self, name, within=None):
+        box = self.wait("the check box", pyatspi.ROLE_CHECK_BOX, name, within)
+        if not box.getState().contains(pyatspi.STATE_CHECKED):
+            do_action(box, "toggle", "press", "click")
+        wait_for('"%s" to be checked' % name,
+                 lambda: box.getState().contains(pyatspi.STATE_CHECKED), 5)
+
+    def choose(self, label, item, typed=None):
+        """Chooses an item of the combo box the label names: the user opens its drop-down, types
+        the item's first letters (typed, or all of it) and takes it with Enter."""
+        combo = wait_for('the combo box "%s"' % label,
+                         lambda: labelled(self.app(), label, pyatspi.ROLE_COMBO_BOX))
+        do_action(combo, "showmenu", "press")
+        wait_for('the drop-down of "%s" to open' % label, lambda: popup_open(combo), 5)
+        type_text(typed or item)
+        press_key(KEY_RETURN)
+        wait_for('the drop-down of "%s" to close' % label, lambda: not popup_open(combo), 5)
+        # Qt's own combo box names itself by its text. The road box keeps its label's name and
+        # holds the road as its value, which the bus does not carry: the caller sees the road
+        # where it goes, in a list or in the file.
+        if has_choice_list(combo):
+            wait_for('"%s" to show %r' % (label, item), lambda: combo.name == item, 5)
+        return combo
+
+    def wait_until_ended(self, what, timeout=30):
+        try:
+            self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise E2eFailure("Kestrel did not end after " + what)
+        if self.proc.returncode != 0:
+            raise E2eFailure("Kestrel ended with exit code %d after %s"
+                             % (self.proc.returncode, what))
+
+
+def text_of(node):
+    text = node.queryText()
+    return text.getText(0, text.characterCount)
+
+
+def choice_lists(combo):
+    children = [combo.getChildAtIndex(i) for i in range(combo.childCount)]
+    return [c for c in children if c is not None and c.getRole() == pyatspi.ROLE_LIST]
+
+
+def has_choice_list(combo):
+    return bool(choice_lists(combo))
+
+
+def popup_open(combo):
+    return combo.getState().contains(pyatspi.STATE_EXPANDED) or \
+        any(showing(c) for c in choice_lists(combo))
+
+
+def press_key(keysym):
+    """One key, pressed and released through the X server, as a keyboard would."""
+    pyatspi.Registry.generateKeyboardEvent(keysym, None, pyatspi.KEY_SYM)
+    time.sleep(0.05)
+
+
+def type_text(text):
+    pyatspi.Registry.generateKeyboardEvent(0, text, pyatspi.KEY_STRING)
+    time.sleep(0.05)
+
+
+def dump(node, depth=0, out=None):
+    """The showing part of the tree, for a failure's output."""
+    lines = [] if out is None else out
+    if node is None or depth > 40:
+        return lines
+    try:
+        if showing(node) or depth == 0:
+            lines.append("%s%s %r" % ("  " * depth, node.getRoleName(), node.name))
+            if node.getRole() != pyatspi.ROLE_COMBO_BOX:
+                for i in range(node.childCount):
+                    dump(node.getChildAtIndex(i), depth + 1, lines)
+    except Exception as error:  # the tree may change under us
+        lines.append("%s(%s)" % ("  " * depth, error))
+    return "\n".join(lines) if out is None else lines
+
+
+class Session:
+    """An accessibility bus inside the private session bus run_e2e.sh made, and the programs
+    started on it; everything started here ends with it."""
+
+    def __init__(self, log_file, extra_env=None):
+        self.bus = None
+        self.programs = []
+        self.env = dict(os.environ, KESTREL_LOG_FILE=log_file,
+                        QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
+        self.env.update(extra_env or {})
+        # The real program needs the virtual display, not the offscreen platform.
+        self.env.pop("QT_QPA_PLATFORM", None)
+
+    def __enter__(self):
+        self.bus = subprocess.Popen([os.environ.get("KESTREL_E2E_LAUNCHER"),
+                                     "--launch-immediately"],
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for("the accessibility registry (at-spi-bus-launcher / at-spi2-registryd)",
+                 lambda: pyatspi.Registry.getDesktop(0).childCount >= 0, 20)
+        return self
+
+    def start(self, *args):
+        proc = subprocess.Popen(list(args), env=self.env)
+        self.programs.append(proc)
+        program = Program(proc)
+        wait_for("Kestrel on the accessibility bus",
+                 lambda: program.app() is not None and program.app().childCount > 0, 30)
+        return program
+
+    def __exit__(self, *exc):
+        for proc in self.programs:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait()
+        if self.bus is not None:
+            self.bus.send_signal(signal.SIGTERM)
+            try:
+                self.bus.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.bus.kill()
+        return False
+
+
+def check_log_order(log, expected_lines):
+    """Each expected text found after the one before it."""
+    position = 0
+    for expected in expected_lines:
+        found = log.find(expected, position)
+        if found < 0:
+            raise E2eFailure("log line %r missing or out of order in:\n%s" % (expected, log))
+        position = found + len(expected)
+
+
+def run(main, seconds):
+    """Runs a driver's main within a time limit; a failure is reported and ends with 1."""
+    def out_of_time(*_):
+        raise E2eFailure("driver timed out")
+    signal.signal(signal.SIGALRM, out_of_time)
+    signal.alarm(seconds)
+    try:
+        main()
+    except E2eFailure as failure:
+        print("E2E FAILURE: %s" % failure, file=sys.stderr)
+        return 1
+    finally:
+        signal.alarm(0)
+    return 0
