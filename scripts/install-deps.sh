@@ -11,7 +11,7 @@ PACKAGES=(
   libpq-dev postgresql
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   iso-codes clang-format
-  xvfb xauth dbus dbus-x11 at-spi2-core python3 python3-pyatspi
+  xvfb xauth dbus dbus-x11 at-spi2-core python3 python3-pyatspi xdotool
   fonts-dejavu-core
 )
 missing=()

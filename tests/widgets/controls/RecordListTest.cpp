@@ -213,7 +213,7 @@ private slots:
         QCOMPARE(m_list->GetItemText(1, 0), QStringLiteral("MK2"));
     }
 
-    void clickActivatesKeyboardDoesNot() {
+    void clickOrEnterActivatesArrowsOnlySelect() {
         QSignalSpy activated(m_list, &CRecordListCtrl::itemActivated);
         QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {},
                           m_list->GetSubItemRect(2, 1).center());
@@ -221,8 +221,16 @@ private slots:
         QCOMPARE(activated.front().front().toInt(), 2);
         QTest::keyClick(m_list, Qt::Key_Down);
         QCOMPARE(GetSelectedListItem(m_form, kListId), 3);
-        QTest::keyClick(m_list, Qt::Key_Return);
         QCOMPARE(activated.count(), 1);
+        // Enter, the keypad's Enter and Space activate the row the keyboard is on.
+        QTest::keyClick(m_list, Qt::Key_Return);
+        QCOMPARE(activated.count(), 2);
+        QCOMPARE(activated.back().front().toInt(), 3);
+        QTest::keyClick(m_list, Qt::Key_Up);
+        QTest::keyClick(m_list, Qt::Key_Enter, Qt::KeypadModifier);
+        QTest::keyClick(m_list, Qt::Key_Space);
+        QCOMPARE(activated.count(), 4);
+        QCOMPARE(activated.back().front().toInt(), 2);
     }
 
     void currentRowWhiteOnBlueOthersGrey() {
