@@ -162,6 +162,11 @@ private slots:
             QVERIFY(!m_list->SetItemSelected(row, true));
         }
         QCOMPARE(m_list->GetItemData(rows - 1), RecordItemData(7));
+        // The headings are the columns' own; the rows have none.
+        QCOMPARE(m_list->model()->headerData(1, Qt::Horizontal).toString(),
+                 QStringLiteral("Plot No"));
+        QVERIFY(!m_list->model()->headerData(1, Qt::Vertical).isValid());
+        QVERIFY(!m_list->model()->headerData(3, Qt::Horizontal).isValid());
         QCOMPARE(m_list->GetItemCount(), rows);
         // A row inserted past the end lands at the end.
         QCOMPARE(m_list->InsertItem(rows + 5, QStringLiteral("last")), rows);
