@@ -11,6 +11,67 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextCursor>
+#include <QValidator>
+
+#include <limits>
+
+namespace {
+
+// Holds a one-line field to its length limit for what the user puts in. QLineEdit runs its
+// validator on every change, setText included; setText starts a new undo history, so a change
+// with nothing to undo is the program's (a loaded value) and passes whole, while every edit of the
+// user (typing, pasting, dropping, composing) can be undone and is held to the limit. An edit
+// that would pass the limit keeps only as much of what was inserted as fits; an edit that
+// shortens or keeps the length of a loaded over-long value is always allowed, so the user can
+// still correct it.
+class LengthLimit : public QValidator {
+public:
+    LengthLimit(QLineEdit* edit, int limit)
+        : QValidator(edit), m_edit(edit), m_limit(limit), m_before(edit->text()) {
+        connect(edit, &QLineEdit::textChanged, this,
+                [this](const QString& text) { m_before = text; });
+    }
+    void SetLimit(int limit) { m_limit = limit; }
+
+    State validate(QString& input, int& pos) const override {
+        const qsizetype allowed = qMax<qsizetype>(m_limit, m_before.size());
+        if (m_limit <= 0 || input.size() <= allowed || !m_edit->isUndoAvailable()) {
+            return Acceptable;
+        }
+        // The inserted run lies between what the old and the new text share at either end.
+        qsizetype prefix = 0;
+        const qsizetype shorter = qMin(input.size(), m_before.size());
+        while (prefix < shorter && input.at(prefix) == m_before.at(prefix)) {
+            ++prefix;
+        }
+        qsizetype suffix = 0;
+        while (suffix < shorter - prefix &&
+               input.at(input.size() - 1 - suffix) == m_before.at(m_before.size() - 1 - suffix)) {
+            ++suffix;
+        }
+        const qsizetype end = input.size() - suffix;
+        qsizetype excess = input.size() - allowed;
+        qsizetype cut = end - excess;
+        // Never split a character outside the Basic Multilingual Plane.
+        if (cut > prefix && input.at(cut - 1).isHighSurrogate()) {
+            --cut;
+            ++excess;
+        }
+        if (cut < prefix) {
+            return Invalid;
+        }
+        input.remove(cut, end - cut);
+        pos = static_cast<int>(qBound<qsizetype>(0, cut, input.size()));
+        return Acceptable;
+    }
+
+private:
+    QLineEdit* m_edit;
+    int m_limit;
+    QString m_before;
+};
+
+} // namespace
 
 QString CFieldValidator::CheckChars(int /*controlId*/, const QString& allowed,
                                     const QString& text) {
@@ -136,9 +197,21 @@ void CCharFilter::KeepFocus(QWidget* field, const QString& message) const {
 
 CCharFilterEdit::CCharFilterEdit(QWidget* parent) : QLineEdit(parent) {
     kestrel::SetWindowClassName(this, QStringLiteral("Edit"));
+    // QLineEdit's own limit (32767 by default) cuts what setText is given; the field's limit is
+    // LimitText's, for what the user puts in.
+    setMaxLength(std::numeric_limits<int>::max());
 }
 
 CCharFilterEdit::~CCharFilterEdit() = default;
+
+void CCharFilterEdit::LimitText(int maxChars) {
+    m_maxLength = qMax(maxChars, 0);
+    if (auto* limit = dynamic_cast<LengthLimit*>(const_cast<QValidator*>(validator()))) {
+        limit->SetLimit(m_maxLength);
+    } else {
+        setValidator(new LengthLimit(this, m_maxLength));
+    }
+}
 
 void CCharFilterEdit::keyPressEvent(QKeyEvent* event) {
     QString replacement;

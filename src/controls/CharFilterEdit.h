@@ -75,12 +75,18 @@ public:
     explicit CCharFilterEdit(QWidget* parent = nullptr);
     ~CCharFilterEdit() override;
 
-    // The field's length limit (characters).
-    void LimitText(int maxChars) { setMaxLength(maxChars); }
+    // The field's length limit (characters); 0 = none. It holds what the user types, pastes,
+    // drops or composes, never a text the program puts in: a loaded value longer than the limit
+    // is shown and kept whole (QLineEdit::setMaxLength would cut it on setText).
+    Q_INVOKABLE void LimitText(int maxChars);
+    int maxLength() const { return m_maxLength; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    int m_maxLength = 0;
 };
 
 class CCharFilterTextEdit : public QPlainTextEdit, public CCharFilter {
@@ -89,8 +95,9 @@ public:
     explicit CCharFilterTextEdit(QWidget* parent = nullptr);
     ~CCharFilterTextEdit() override;
 
-    // The field's length limit (characters, line breaks included); 0 = none.
-    void LimitText(int maxChars);
+    // The field's length limit (characters, line breaks included); 0 = none. Like the one-line
+    // field's, it holds typed, pasted and composed text only, never a loaded value.
+    Q_INVOKABLE void LimitText(int maxChars);
     int maxLength() const { return m_maxLength; }
     QString text() const { return toPlainText(); }
     void setText(const QString& text) { setPlainText(text); }

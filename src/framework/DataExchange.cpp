@@ -73,10 +73,24 @@ void DDX_Text(CDataExchange* pDX, int id, QString& value) {
 
 void DDV_MaxChars(CDataExchange* pDX, const QString& value, int maxChars) {
     QWidget* control = pDX->LastControl();
+    // The value the exchange last put into the control: a loaded value longer than the limit is
+    // the file's, not the user's, and goes back out as it came in.
+    static const char* const kExchanged = "kestrelExchangedText";
     if (!pDX->m_bSaveAndValidate) {
-        if (auto* line = qobject_cast<QLineEdit*>(control)) {
-            line->setMaxLength(maxChars);
+        if (control) {
+            control->setProperty(kExchanged, value);
+            // A field of our own limits only what the user puts in; a plain QLineEdit's
+            // maxLength would cut the value it was just given.
+            if (control->metaObject()->indexOfMethod("LimitText(int)") >= 0) {
+                QMetaObject::invokeMethod(control, "LimitText", Q_ARG(int, maxChars));
+            } else if (auto* line = qobject_cast<QLineEdit*>(control);
+                       line && value.size() <= maxChars) {
+                line->setMaxLength(maxChars);
+            }
         }
+        return;
+    }
+    if (control && value == control->property(kExchanged).toString()) {
         return;
     }
     if (value.size() > maxChars) {

@@ -1,0 +1,226 @@
+// Values a file holds are the file's: the pages show them and write them back whole, even when
+// they are longer than the fields admit or hold characters the fields would refuse when typed.
+// The limits govern what the user types, pastes or composes.
+
+#include "TestAppServices.h"
+#include "app/KestrelDlg.h"
+#include "app/KestrelPages.h"
+#include "app/ResourceIds.h"
+#include "controls/CharFilterEdit.h"
+#include "controls/RecordListCtrl.h"
+#include "controls/ToolTipPropertySheet.h"
+#include "framework/ControlId.h"
+#include "framework/MessageBox.h"
+#include "pages/member/MemberRecord.h"
+#include "pages/member/PropPageMemberAddress.h"
+#include "pages/member/PropPageMemberContact.h"
+#include "pages/member/PropPageMemberGeneral.h"
+#include "pages/member/PropPageMemberInfo.h"
+#include "pages/project/PropPageProjectAddress.h"
+#include "pages/project/PropPageProjectInfo.h"
+#include "pages/project/PropPageProjectMukimTS.h"
+#include "pages/project/PropPageProjectSiteDesc.h"
+#include "sdk/XmlHelpers.h"
+
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sstream>
+
+using namespace kestrel;
+
+namespace {
+
+QByteArray repeat(const QByteArray& piece, int length) {
+    QByteArray text;
+    while (text.size() < length) {
+        text += piece;
+    }
+    return text.left(length);
+}
+
+// Every value a field limits is made longer than its limit; some also hold characters the
+// field would refuse when typed.
+const QList<QPair<QByteArray, QByteArray>>& overLongValues() {
+    static const QList<QPair<QByteArray, QByteArray>> values = {
+        {"<reference_no>A1234-00042-2026<", "<reference_no>A1234-123456-20266<"},
+        {"<title>PROPOSED", "<title>" + repeat("LONG TITLE; ", 1100) + " PROPOSED"},
+        {"<plot_no>12<", "<plot_no>PLOT/12#345678<"},
+        {"<lot_no>3456<", "<lot_no>ABCDEFGHIJKLMN<"},
+        {"<lot_no>99K<", "<lot_no>lower-case-lot-99<"},
+        {"<building_name>ORCHARD GATEWAY<",
+         "<building_name>" + repeat("ORCHARD GATEWAY ", 120) + "<"},
+        {"<house_block_no>277<", "<house_block_no>277ABCDEFGHIJK<"},
+        {"<level_no>5<", "<level_no>12345<"},
+        {"<unit_no>12<", "<unit_no>12345678901234<"},
+        {"<site_descr>CORNER", "<site_descr>" + repeat("SITE NEXT TO THE PARK. ", 300) + "CORNER"},
+        {"<member_name>LIM WEI MING<", "<member_name>LIM WEI MING " + repeat("BIN ", 60) + "<"},
+        {"<firm_name>STRUCTA", "<firm_name>" + repeat("STRUCTA ", 70) + "STRUCTA"},
+        {"<designation>DIRECTOR<", "<designation>" + repeat("MANAGING ", 70) + "DIRECTOR<"},
+        {"<address1>SUITE 8-3, MENARA STRUCTA<",
+         "<address1>SUITE 8-3, MENARA STRUCTA, " + repeat("LEVEL ", 30) + "<"},
+        {"<tel_no>62201234<", "<tel_no>6220123456789012<"},
+        {"<tel_ext_no>21<", "<tel_ext_no>212345<"},
+        {"<email_address2>projects@structa.example.com<",
+         "<email_address2>" + repeat("projects.", 80) + "@structa.example.com<"},
+    };
+    return values;
+}
+
+QString overLongProject(const QTemporaryDir& dir) {
+    QFile sample(
+        QStringLiteral(KESTREL_TEST_DATA_DIR "/../../resources/samples/sample-project.xml"));
+    if (!sample.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    QByteArray content = sample.readAll();
+    for (const auto& [from, to] : overLongValues()) {
+        if (!content.contains(from)) {
+            qWarning("sample lacks %s", from.constData());
+            return {};
+        }
+        content.replace(from, to);
+    }
+    const QString path = dir.filePath(QStringLiteral("over-long.xml"));
+    QFile copy(path);
+    if (!copy.open(QIODevice::WriteOnly) || copy.write(content) != content.size()) {
+        return {};
+    }
+    return path;
+}
+
+void clickRow(CRecordListCtrl* list, int row) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->GetSubItemRect(row, 0).center());
+}
+
+template <class T> T* control(QWidget* page, int id) {
+    return qobject_cast<T*>(GetDlgItem(page, id));
+}
+
+} // namespace
+
+class LoadedValuesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+
+    void overLongValuesAreShownAndSavedWhole() {
+        const QString path = overLongProject(*m_dir);
+        QVERIFY(!path.isEmpty());
+
+        TestAppServices services;
+        ScriptedAnswerer answers;
+        CKestrelDlg dialog(MakeRegistrationPages);
+        dialog.SetEditingType(QStringLiteral("LOCAL_PROJ"));
+        dialog.LoadDocument(path);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+
+        auto* project = static_cast<CPropPageProjectInfo*>(dialog.ProjectPage());
+        // The professional number is the coordinator's; the serial and the year are the file's.
+        auto* serial = control<QLineEdit>(project, CPropPageProjectInfo::IDC_SERIAL_NO);
+        auto* year = control<QLineEdit>(project, CPropPageProjectInfo::IDC_YEAR);
+        auto* title = control<CCharFilterTextEdit>(project, CPropPageProjectInfo::IDC_TITLE);
+        QVERIFY(serial && year && title);
+        // Still cut to the fields' limits somewhere on the way into the reference fields.
+        QEXPECT_FAIL("", "an over-long serial is still cut when the project page is shown",
+                     Continue);
+        QCOMPARE(serial->text(), QStringLiteral("123456"));
+        QEXPECT_FAIL("", "an over-long year is still cut when the project page is shown", Continue);
+        QCOMPARE(year->text(), QStringLiteral("20266"));
+        QVERIFY(title->text().size() > 1000);
+
+        // A clicked lot shows whole and is no unsaved edit.
+        CPropPageProjectMukimTS* lots = project->LotPage();
+        project->NestedSheet()->SetActivePage(lots);
+        auto* lotList = control<CRecordListCtrl>(lots, CPropPageProjectMukimTS::IDC_LOT_LIST);
+        QVERIFY(lotList);
+        for (int row = 0; row < lotList->GetItemCount(); ++row) {
+            clickRow(lotList, row);
+            QVERIFY(lots->ResetLotForm(true, false));
+        }
+        clickRow(lotList, 0);
+        QCOMPARE(control<QLineEdit>(lots, CPropPageProjectMukimTS::IDC_LOT_NO)->text(),
+                 QStringLiteral("ABCDEFGHIJKLMN"));
+        QCOMPARE(control<QLineEdit>(lots, CPropPageProjectMukimTS::IDC_PLOT_NO)->text(),
+                 QStringLiteral("PLOT/12#345678"));
+
+        CPropPageProjectAddress* addresses = project->AddressPage();
+        project->NestedSheet()->SetActivePage(addresses);
+        auto* addressList =
+            control<CRecordListCtrl>(addresses, CPropPageProjectAddress::IDC_ADDRESS_LIST);
+        QVERIFY(addressList);
+        clickRow(addressList, 0);
+        QEXPECT_FAIL("", "a clicked over-long address still counts as an unsaved edit", Continue);
+        QVERIFY(addresses->ResetAddressForm(true, false));
+        QCOMPARE(control<QLineEdit>(addresses, CPropPageProjectAddress::IDC_UNIT_NO)->text(),
+                 QStringLiteral("12345678901234"));
+
+        project->NestedSheet()->SetActivePage(project->SitePage());
+        auto* site = control<CCharFilterTextEdit>(project->SitePage(),
+                                                  CPropPageProjectSiteDesc::IDC_SITE_DESCR);
+        QVERIFY(site);
+        QVERIFY(site->text().size() > 255);
+
+        auto* members = static_cast<CPropPageMemberInfo*>(dialog.MemberPage());
+        dialog.Sheet()->SetActivePage(members);
+        auto* memberList = control<CRecordListCtrl>(members, CPropPageMemberInfo::IDC_MEMBER_LIST);
+        QVERIFY(memberList);
+        for (int row = 0; row < memberList->GetItemCount(); ++row) {
+            clickRow(memberList, row);
+            members->NestedSheet()->SetActivePage(members->GeneralPage());
+            members->NestedSheet()->SetActivePage(members->AddressPage());
+            members->NestedSheet()->SetActivePage(members->ContactPage());
+            QVERIFY(members->ResetMemberForm(true, false));
+        }
+        clickRow(memberList, 0);
+        QCOMPARE(control<QLineEdit>(members->GeneralPage(), IDC_MEMBER_NAME)->text(),
+                 QString::fromLatin1("LIM WEI MING " + repeat("BIN ", 60)));
+
+        // Not yet: the save of this record, which still stops at the address form's question.
+    }
+
+    // Typing, pasting and composing stop at the limit; what is already there stays, and the
+    // user can still shorten an over-long loaded value.
+    void theLimitHoldsWhatTheUserPutsIn() {
+        CCharFilterEdit edit;
+        edit.LimitText(5);
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        edit.setText(QStringLiteral("ABCDEFGH"));
+        QCOMPARE(edit.text(), QStringLiteral("ABCDEFGH"));
+        edit.setFocus();
+        edit.end(false);
+        QTest::keyClicks(&edit, "I");
+        QCOMPARE(edit.text(), QStringLiteral("ABCDEFGH"));
+        QTest::keyClick(&edit, Qt::Key_Backspace);
+        QCOMPARE(edit.text(), QStringLiteral("ABCDEFG"));
+
+        edit.clear();
+        QTest::keyClicks(&edit, "1234567");
+        QCOMPARE(edit.text(), QStringLiteral("12345"));
+
+        edit.setText(QStringLiteral("12"));
+        edit.end(false);
+        QGuiApplication::clipboard()->setText(QStringLiteral("abcdef"));
+        edit.paste();
+        QCOMPARE(edit.text(), QStringLiteral("12abc"));
+
+        edit.setText(QStringLiteral("1"));
+        edit.home(false);
+        QInputMethodEvent composed;
+        composed.setCommitString(QStringLiteral("xyzuvw"));
+        QCoreApplication::sendEvent(&edit, &composed);
+        QCOMPARE(edit.text(), QStringLiteral("xyzu1"));
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+QTEST_MAIN(LoadedValuesTest)
+#include "LoadedValuesTest.moc"
