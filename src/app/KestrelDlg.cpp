@@ -24,12 +24,17 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
+
+namespace {
+Q_LOGGING_CATEGORY(lcApp, "kestrel.app")
+} // namespace
 
 namespace {
 
@@ -301,14 +306,10 @@ void CKestrelDlg::LoadDocument(const QString& path) {
     switch (m_doc.DocumentOrigin()) {
     case Origin::ReplacedUnreadable:
     case Origin::ReplacedUnparsable:
-    case Origin::ReplacedForeign: {
-        QString line = QStringLiteral("Cannot use file, starting a new record: ") + path;
-        if (!m_doc.BackupPath().isEmpty()) {
-            line += QStringLiteral(" (copy kept as ") + m_doc.BackupPath() + QLatin1Char(')');
-        }
-        kestrel::WriteLog(line);
+    case Origin::ReplacedForeign:
+        // Not an activity-log line: the log holds only the lines a run is known to write.
+        qCWarning(lcApp).noquote() << "Cannot use file, starting a new record:" << path;
         break;
-    }
     default:
         break;
     }

@@ -2,8 +2,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 
 #include <vector>
+
+Q_LOGGING_CATEGORY(lcDocument, "kestrel.document")
 
 namespace {
 
@@ -28,6 +31,7 @@ void CProjectDocument::LoadDocument(const QString& path) {
     m_pDoc.reset();
     m_pProjectNode = pugi::xml_node();
     m_backupPath.clear();
+    m_unusablePath.clear();
     m_strFilePath = path;
 
     if (path.isEmpty()) {
@@ -36,22 +40,24 @@ void CProjectDocument::LoadDocument(const QString& path) {
         m_origin = Origin::NewMissingFile;
     } else if (!info.isFile() || !info.isReadable()) {
         m_origin = Origin::ReplacedUnreadable;
-        backUpUnusableFile();
     } else {
         m_pDoc = LoadXMLDoc(path);
         if (!m_pDoc) {
             m_origin = Origin::ReplacedUnparsable;
-            backUpUnusableFile();
         } else if (!isProjectRecord(*m_pDoc)) {
             m_pDoc.reset();
             m_origin = Origin::ReplacedForeign;
-            backUpUnusableFile();
         } else {
             m_origin = Origin::Loaded;
         }
     }
-    if (!m_pDoc)
+    if (!m_pDoc) {
+        // Opening never touches the file: a view-only or cancelled run leaves the folder as it
+        // was. Only a save over it copies it aside first.
+        if (m_origin != Origin::NewNoPath && m_origin != Origin::NewMissingFile)
+            m_unusablePath = path;
         startNewDocument();
+    }
 
     pugi::xml_document& doc = *m_pDoc;
     pugi::xml_node root = GetNode(doc, doc, kRoot, 1, QString());
@@ -70,19 +76,51 @@ void CProjectDocument::startNewDocument() {
                              QStringLiteral("type=\"MasterProfile\""));
 }
 
-// The next save writes a fresh record over this path, so whatever the user had there is copied
-// aside first. A file we cannot read cannot be copied either; it is then only left in place, and
-// the save flow asks for another name because the file is not readable and writable.
-void CProjectDocument::backUpUnusableFile() {
-    const QString base = m_strFilePath + QStringLiteral(".bak");
+// The save is about to write a fresh record over the file the user had, so it is copied aside
+// first, once per document: a copy with the same content beside it already is reused, and a
+// file that is gone by now needs none.
+bool CProjectDocument::backUpUnusableFile() {
+    if (m_unusablePath.isEmpty() || m_strFilePath != m_unusablePath)
+        return true;
+    const QFileInfo info(m_unusablePath);
+    if (!info.exists() && !info.isSymLink()) {
+        m_unusablePath.clear();
+        return true;
+    }
+    if (!info.isFile())
+        return false;
+    QFile original(m_unusablePath);
+    if (!original.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray content = original.readAll();
+    if (original.error() != QFileDevice::NoError)
+        return false;
+    const QString base = m_unusablePath + QStringLiteral(".bak");
     for (int n = 0; n < 1000; ++n) {
         const QString candidate = n == 0 ? base : base + QLatin1Char('.') + QString::number(n);
-        if (QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink())
+        const QFileInfo existing(candidate);
+        if (existing.isSymLink())
             continue;
-        if (QFile::copy(m_strFilePath, candidate))
-            m_backupPath = candidate;
-        return;
+        if (existing.exists()) {
+            QFile copy(candidate);
+            if (existing.isFile() && existing.size() == content.size() &&
+                copy.open(QIODevice::ReadOnly) && copy.readAll() == content) {
+                m_backupPath = candidate;
+                m_unusablePath.clear();
+                qCWarning(lcDocument).noquote() << "Unusable file already kept as" << candidate;
+                return true;
+            }
+            continue;
+        }
+        if (!QFile::copy(m_unusablePath, candidate))
+            return false;
+        m_backupPath = candidate;
+        m_unusablePath.clear();
+        qCWarning(lcDocument).noquote()
+            << "Unusable file" << info.filePath() << "copied to" << candidate << "before saving";
+        return true;
     }
+    return false;
 }
 
 QString CProjectDocument::ReadXml(pugi::xml_document& doc, pugi::xml_node node) {
@@ -152,6 +190,8 @@ int CProjectDocument::SaveToFile(int release) {
     // An empty path with release 1 would drop the document without a word; that is no save.
     if (m_strFilePath.isEmpty())
         return kXmlSaveNoPath;
+    if (!backUpUnusableFile())
+        return kXmlSaveBackupFailed;
     const int result = SaveXMLAndReleaseDoc(m_pDoc, m_strFilePath, release);
     if (!m_pDoc) {
         m_pProjectNode = pugi::xml_node();

@@ -39,8 +39,8 @@ public:
 
     // Opens `path` or starts a new document with the three processing instructions, makes sure
     // of krroot/authority/id ("ZQAV" when new)/project, then reads the project element. A file
-    // that exists but cannot be used is first copied aside (see BackupPath) and the path is kept,
-    // so the next save writes the new record there without destroying what the user had.
+    // that exists but cannot be used is left exactly as it is and its path kept; only a save
+    // that is about to replace it copies it aside first (see BackupPath).
     void LoadDocument(const QString& path);
 
     // The project element: remembers it, hands the loaded reference, `profile` and
@@ -57,6 +57,8 @@ public:
 
     // Writes the document to FilePath() atomically; release 1 also drops it after a successful
     // write. Returns 0 on success, else an XmlSaveResult; after a failure the document is kept.
+    // When the write would replace the unusable file this document was opened from, that file is
+    // first copied aside, once; if it cannot be copied, nothing is written (kXmlSaveBackupFailed).
     int SaveToFile(int release);
     // Drops the document without writing.
     void DropDocument();
@@ -68,9 +70,9 @@ public:
     void SetFilePath(const QString& path) { m_strFilePath = path; }
 
     Origin DocumentOrigin() const { return m_origin; }
-    // Where an unusable file was copied before starting anew ("name.xml.bak", or ".bak.N" when
-    // that exists); "" when no copy was needed or the copy failed (an unreadable file cannot be
-    // copied).
+    // Where the unusable file this document replaces was copied by a save ("name.xml.bak", or
+    // ".bak.N" when that holds something else; an existing copy with the same content is reused);
+    // "" until a save has needed one.
     const QString& BackupPath() const { return m_backupPath; }
 
 private:
@@ -78,7 +80,9 @@ private:
     // WriteXml, running `membersWritten` between the member page's part and the profile.
     void writeProject(pugi::xml_document& doc, pugi::xml_node node,
                       const std::function<void()>& membersWritten);
-    void backUpUnusableFile();
+    // Copies the unusable file at the path aside unless that is done already; false when it
+    // exists and could not be copied.
+    bool backUpUnusableFile();
 
     ProjectParts m_parts;
     XmlDocPtr m_pDoc;
@@ -86,4 +90,6 @@ private:
     QString m_strFilePath;
     Origin m_origin = Origin::None;
     QString m_backupPath;
+    // The unusable file this document was opened from, until a save has copied it aside.
+    QString m_unusablePath;
 };

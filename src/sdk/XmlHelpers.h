@@ -19,6 +19,7 @@ enum XmlSaveResult : int {
     kXmlSaveBadTarget = 3,    // the path names a folder, or an existing file we may not write
     kXmlSaveWriteFailed = 4,  // temporary file could not be made, written or synced (disk full...)
     kXmlSaveRenameFailed = 5, // the finished temporary file could not replace the target
+    kXmlSaveBackupFailed = 6, // an unusable file about to be replaced could not be copied aside
 };
 
 // Files larger than this are refused by LoadXMLDoc: no project record comes near it, and a

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <unistd.h>
 
 namespace {
@@ -180,25 +182,47 @@ TEST_F(ProjectDocumentTest, FailedSaveLeavesThePreviousFileByteIdenticalAndTheDo
     EXPECT_NE(readFile(path), before);
 }
 
-TEST_F(ProjectDocumentTest, UnusableFileIsCopiedAsideAndItsPathKept) {
+// Everything in the test's folder, by name, with its content.
+std::map<QString, QByteArray> folderContent(const QString& folder) {
+    std::map<QString, QByteArray> content;
+    for (const QString& name :
+         QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        content[name] = readFile(folder + QLatin1Char('/') + name);
+    return content;
+}
+
+TEST_F(ProjectDocumentTest, UnusableFileIsLeftAloneOnOpenAndCopiedAsideOnceBySaving) {
     for (auto [sample, origin] :
          {std::pair{"truncated.xml", CProjectDocument::Origin::ReplacedUnparsable},
           std::pair{"foreign-root.xml", CProjectDocument::Origin::ReplacedForeign}}) {
         const QString path = copyOfSample(sample);
         const QByteArray original = readFile(path);
-        document.LoadDocument(path);
-        EXPECT_EQ(document.DocumentOrigin(), origin) << sample;
-        EXPECT_EQ(document.FilePath(), path);
-        EXPECT_EQ(document.BackupPath(), path + QStringLiteral(".bak"));
-        // Opened again (the first copy exists): a second copy, numbered.
-        document.LoadDocument(path);
-        EXPECT_EQ(document.BackupPath(), path + QStringLiteral(".bak.1"));
+        const auto untouched = folderContent(m_box.path());
+        // Opened and dropped any number of times: the folder stays exactly as it was.
+        for (int run = 0; run < 3; ++run) {
+            document.LoadDocument(path);
+            EXPECT_EQ(document.DocumentOrigin(), origin) << sample;
+            EXPECT_EQ(document.FilePath(), path);
+            EXPECT_TRUE(document.BackupPath().isEmpty());
+            document.DropDocument();
+        }
+        EXPECT_EQ(folderContent(m_box.path()), untouched) << sample;
 
-        // The next save writes a new record to the same path; the copies stay.
-        ASSERT_EQ(save(), 0);
+        // A save over it copies it aside first; a second save in the same run copies nothing.
+        document.LoadDocument(path);
+        ASSERT_EQ(save(0), 0);
+        EXPECT_EQ(document.BackupPath(), path + QStringLiteral(".bak"));
+        ASSERT_EQ(save(0), 0);
         EXPECT_TRUE(readFile(path).startsWith("<?xml version=\"1.0\"?>\n<?xml-stylesheet"));
         EXPECT_EQ(readFile(path + QStringLiteral(".bak")), original);
-        EXPECT_EQ(readFile(path + QStringLiteral(".bak.1")), original);
+        EXPECT_EQ(folderContent(m_box.path()).size(), untouched.size() + 1) << sample;
+
+        // The same unusable content saved over again (another run): its copy is reused.
+        ASSERT_TRUE(writeFile(path, original));
+        document.LoadDocument(path);
+        ASSERT_EQ(save(), 0);
+        EXPECT_EQ(document.BackupPath(), path + QStringLiteral(".bak"));
+        EXPECT_EQ(folderContent(m_box.path()).size(), untouched.size() + 1) << sample;
     }
 }
 
@@ -216,7 +240,7 @@ TEST_F(ProjectDocumentTest, HostileFilesNeitherExpandNorCrash) {
                                     QByteArray("</project>").repeated(100000) + "</krroot>"));
     document.LoadDocument(deep);
     EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::ReplacedUnparsable);
-    EXPECT_EQ(document.BackupPath(), deep + QStringLiteral(".bak"));
+    EXPECT_TRUE(document.BackupPath().isEmpty());
     EXPECT_TRUE(document.HasDocument());
 }
 

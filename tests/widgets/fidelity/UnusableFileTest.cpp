@@ -1,0 +1,72 @@
+// A file the program cannot use is the user's all the same: opening it, in any editing type,
+// leaves the folder exactly as it was, and only a save that replaces it keeps one copy aside.
+
+#include "TestAppServices.h"
+#include "TestFiles.h"
+#include "app/KestrelDlg.h"
+#include "app/KestrelPages.h"
+#include "app/ResourceIds.h"
+#include "framework/ControlId.h"
+#include "framework/MessageBox.h"
+
+#include <QDir>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <map>
+
+using namespace kestrel;
+
+namespace {
+
+std::map<QString, QByteArray> folderContent(const QString& folder) {
+    std::map<QString, QByteArray> content;
+    for (const QString& name :
+         QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        content[name] = readFile(folder + QLatin1Char('/') + name);
+    return content;
+}
+
+void click(CKestrelDlg& dialog, int id) {
+    QTest::mouseClick(qobject_cast<QPushButton*>(GetDlgItem(&dialog, id)), Qt::LeftButton);
+}
+
+} // namespace
+
+class UnusableFileTest : public QObject {
+    Q_OBJECT
+private slots:
+    void openingNeverTouchesItAndASaveKeepsOneCopy_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("not well-formed") << QByteArray("<krroot><project><profile>");
+        QTest::newRow("foreign root") << QByteArray("<?xml version=\"1.0\"?>\n<invoice/>\n");
+        QTest::newRow("hostile") << QByteArray(
+            "<!DOCTYPE k [<!ENTITY a \"aaaa\"><!ENTITY b \"&a;&a;&a;\">]>\n<krroot>&b;</krroot>"
+            "<second/>");
+    }
+    void openingNeverTouchesItAndASaveKeepsOneCopy() {
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("project.xml"));
+        QVERIFY(writeFile(path, content));
+        const auto before = folderContent(dir.path());
+
+        for (const char* type : {"VIEW_PROJ", "VIEW_PROJ", "EDIT_PROJ"}) {
+            TestAppServices services(QByteArray(type) == "VIEW_PROJ");
+            ScriptedAnswerer answers;
+            answers.queueAnswer(IDYES); // "Are you sure you want to abort changes?"
+            CKestrelDlg dialog(MakeRegistrationPages);
+            dialog.SetEditingType(QString::fromLatin1(type));
+            dialog.LoadDocument(path);
+            dialog.show();
+            click(dialog, ids::IDC_QUIT_WITHOUT_SAVING);
+            QCOMPARE(dialog.result(), int(IDCANCEL));
+            QCOMPARE(services.log.filter(QStringLiteral("Cannot use")), QStringList());
+        }
+        QCOMPARE(folderContent(dir.path()), before);
+    }
+};
+
+QTEST_MAIN(UnusableFileTest)
+#include "UnusableFileTest.moc"
