@@ -7,7 +7,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 PACKAGES=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libpugixml-dev libsqlite3-dev sqlite3
+  libpugixml-dev libsqlite3-dev sqlite3 libxml2-utils
   libpq-dev postgresql
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   iso-codes clang-format

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -12,9 +13,13 @@
 #include <string>
 #include <string_view>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <ctime>
 
 namespace {
 
@@ -182,6 +187,183 @@ bool singleByteMarkup(const char* text, size_t size) {
     return ::memchr(text, '\0', qMin<size_t>(size, 4)) == nullptr;
 }
 
+// Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing past
+// U+10FFFF). A file whose bytes are UTF-8 is read as UTF-8 whatever its declaration claims: an
+// editor that saved UTF-8 under an old "ISO-8859-1" declaration would otherwise be read as
+// Latin-1, and every save would encode the same letters once more.
+bool isUtf8(const char* text, size_t size) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    const auto* end = p + size;
+    while (p < end) {
+        // Runs of ASCII are by far the most of a record.
+        while (p < end && *p < 0x80)
+            ++p;
+        if (p == end)
+            break;
+        const unsigned char c = *p;
+        int more = 0;
+        unsigned min = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1;
+            min = 0x80;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2;
+            min = 0x800;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3;
+            min = 0x10000;
+        } else {
+            return false;
+        }
+        if (end - p <= more)
+            return false;
+        unsigned code = c & (0x3F >> more);
+        for (int i = 1; i <= more; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (p[i] & 0x3F);
+        }
+        if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        p += more + 1;
+    }
+    return true;
+}
+
+// Characters XML 1.0 does not admit in a document, even as a character reference.
+bool forbiddenInXml(char32_t c) {
+    if (c < 0x20)
+        return c != 0x9 && c != 0xA && c != 0xD;
+    return (c >= 0xD800 && c <= 0xDFFF) || c == 0xFFFE || c == 0xFFFF || c > 0x10FFFF;
+}
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
+
+// A character reference to a forbidden character ("&#x0;", "&#1;") would be decoded by the
+// parser into that character, and a NUL would silently end the field there. Each such
+// reference becomes U+FFFD before parsing, so the rest of the field stays and nothing forbidden
+// is ever written back. Comments, CDATA sections and instructions hold such text literally and
+// are left as they are. Returns false when there is no such reference (the usual case).
+bool replaceForbiddenReferences(const char* text, size_t size, std::string* out) {
+    const char* end = text + size;
+    if (!::memmem(text, size, "&#", 2))
+        return false;
+    bool changed = false;
+    const char* copied = text;
+    const char* p = text;
+    while (p < end) {
+        const char* amp = static_cast<const char*>(::memchr(p, '&', static_cast<size_t>(end - p)));
+        const char* lt = static_cast<const char*>(::memchr(p, '<', static_cast<size_t>(end - p)));
+        if (lt && (!amp || lt < amp)) {
+            const std::string_view rest(lt, static_cast<size_t>(end - lt));
+            if (rest.starts_with("<!--"))
+                p = pastText(lt + 4, end, "-->");
+            else if (rest.starts_with("<![CDATA["))
+                p = pastText(lt + 9, end, "]]>");
+            else if (rest.starts_with("<?"))
+                p = pastText(lt + 2, end, "?>");
+            else
+                p = lt + 1;
+            continue;
+        }
+        if (!amp)
+            break;
+        p = amp + 1;
+        if (end - amp < 4 || amp[1] != '#')
+            continue;
+        const bool hex = amp[2] == 'x';
+        const char* digits = amp + (hex ? 3 : 2);
+        const char* q = digits;
+        char32_t code = 0;
+        bool overflow = false;
+        while (q < end && (hex ? std::isxdigit(static_cast<unsigned char>(*q))
+                               : std::isdigit(static_cast<unsigned char>(*q)))) {
+            const char d = *q;
+            const unsigned value =
+                hex ? static_cast<unsigned>(std::isdigit(d) ? d - '0' : (d | 0x20) - 'a' + 10)
+                    : static_cast<unsigned>(d - '0');
+            code = code * (hex ? 16 : 10) + value;
+            overflow = overflow || code > 0x10FFFF;
+            if (overflow)
+                code = 0x110000;
+            ++q;
+        }
+        if (q == digits || q >= end || *q != ';' || !forbiddenInXml(code))
+            continue;
+        if (!changed)
+            out->reserve(size);
+        changed = true;
+        out->append(copied, amp);
+        out->append(kReplacement);
+        copied = q + 1;
+        p = q + 1;
+    }
+    if (changed)
+        out->append(copied, end);
+    return changed;
+}
+
+// `text` (UTF-8) with every character XML 1.0 forbids replaced by U+FFFD; false when it has none.
+bool sanitizedText(const char* text, std::string* out) {
+    const auto* start = reinterpret_cast<const unsigned char*>(text);
+    const auto* p = start;
+    bool changed = false;
+    const unsigned char* copied = start;
+    while (*p) {
+        const unsigned char c = *p;
+        size_t length = 1;
+        bool bad = false;
+        if (c < 0x80) {
+            bad = forbiddenInXml(c);
+        } else {
+            // Decode one sequence; anything malformed counts as one bad byte.
+            int more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : -1;
+            char32_t code = c & (0x3F >> (more < 0 ? 0 : more));
+            bad = more < 0 || c > 0xF4;
+            for (int i = 1; !bad && i <= more; ++i) {
+                if ((p[i] & 0xC0) != 0x80)
+                    bad = true;
+                else
+                    code = (code << 6) | (p[i] & 0x3F);
+            }
+            if (!bad) {
+                length = static_cast<size_t>(more) + 1;
+                const char32_t min = more == 1 ? 0x80 : more == 2 ? 0x800 : 0x10000;
+                bad = code < min || forbiddenInXml(code);
+            }
+        }
+        if (bad) {
+            if (!changed)
+                out->clear();
+            changed = true;
+            out->append(reinterpret_cast<const char*>(copied), static_cast<size_t>(p - copied));
+            out->append(kReplacement);
+            copied = p + length;
+        }
+        p += length;
+    }
+    if (changed)
+        out->append(reinterpret_cast<const char*>(copied), static_cast<size_t>(p - copied));
+    return changed;
+}
+
+// Replaces what XML 1.0 forbids in every text, comment, instruction and attribute value of the
+// tree, so a written file is always one a strict parser accepts. Iterative, as depth is free.
+void sanitizeTree(pugi::xml_node root) {
+    std::string clean;
+    for (pugi::xml_node node = root.first_child(); node; node = nextInWalk(node, root)) {
+        const pugi::xml_node_type type = node.type();
+        if (type == pugi::node_pcdata || type == pugi::node_cdata || type == pugi::node_comment ||
+            type == pugi::node_pi || type == pugi::node_doctype) {
+            if (sanitizedText(node.value(), &clean))
+                node.set_value(clean.c_str());
+        }
+        for (pugi::xml_attribute attribute : node.attributes())
+            if (sanitizedText(attribute.value(), &clean))
+                attribute.set_value(clean.c_str());
+    }
+}
+
 pugi::xml_node declarationOf(pugi::xml_document& doc) {
     for (pugi::xml_node child : doc.children())
         if (child.type() == pugi::node_declaration)
@@ -217,6 +399,40 @@ mode_t currentUmask() {
     return mask;
 }
 
+constexpr char kTempPrefix[] = ".kestrel-save-";
+// A temporary file older than this, and locked by no process, was left by a save that was
+// killed: no save of a project record takes minutes.
+constexpr int kStaleTempSeconds = 10 * 60;
+
+// Removes what killed saves left in `folder`: our own temporary files, old, and not locked by a
+// live save (every save holds a lock on its temporary file until it is renamed or removed).
+void removeStaleTempFiles(const QByteArray& folder) {
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    const int dirFd = ::dirfd(dir);
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        if (std::strncmp(entry->d_name, kTempPrefix, sizeof kTempPrefix - 1) != 0)
+            continue;
+        const int fd =
+            ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+            now - st.st_mtime > kStaleTempSeconds && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            // Still the same file under that name: remove it while we hold its lock.
+            struct stat named {};
+            if (::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                named.st_ino == st.st_ino && named.st_dev == st.st_dev)
+                ::unlinkat(dirFd, entry->d_name, 0);
+        }
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
 // Temporary file beside the target, written, synced and renamed over it, so the target holds
 // either its old bytes or all of the new ones, never a mix.
 int writeAtomically(const QString& path, const std::function<bool(int fd)>& writeContent) {
@@ -232,10 +448,14 @@ int writeAtomically(const QString& path, const std::function<bool(int fd)>& writ
     if (exists && (!S_ISREG(existing.st_mode) || ::access(targetName.constData(), W_OK) != 0))
         return kXmlSaveBadTarget;
 
-    QByteArray tempName = QFile::encodeName(info.absolutePath()) + "/.kestrel-save-XXXXXX";
-    const int fd = ::mkstemp(tempName.data());
+    removeStaleTempFiles(QFile::encodeName(info.absolutePath()));
+    QByteArray tempName =
+        QFile::encodeName(info.absolutePath()) + '/' + kTempPrefix + QByteArray("XXXXXX");
+    const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
     if (fd < 0)
         return kXmlSaveWriteFailed;
+    // Held until the file is renamed or removed: a later save's clean-up leaves it alone.
+    ::flock(fd, LOCK_EX);
 
     const mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
     bool ok = writeContent(fd) && ::fchmod(fd, mode) == 0;
@@ -301,10 +521,32 @@ XmlDocPtr LoadXMLDoc(const QString& path) {
         // node; pugixml never expands DTD entities or fetches anything. parse_ws_pcdata_single
         // keeps a field that holds only blanks.
         const unsigned flags = pugi::parse_full | pugi::parse_ws_pcdata_single;
-        const pugi::xml_parse_result result = doc->load_buffer_inplace_own(
-            buffer, static_cast<size_t>(size), flags, pugi::encoding_auto);
+        // The bytes decide the encoding, not the declaration: valid UTF-8 is UTF-8 (a legacy
+        // declaration notwithstanding); other 8-bit text is Latin-1, the only 8-bit encoding
+        // the parser knows, whatever it declares. Only UTF-16 and UTF-32 are left to it.
+        pugi::xml_encoding encoding = pugi::encoding_auto;
+        if (scanned) {
+            encoding = isUtf8(buffer, static_cast<size_t>(size)) ? pugi::encoding_utf8
+                                                                 : pugi::encoding_latin1;
+            if (encoding == pugi::encoding_latin1 && size >= 3 &&
+                std::string_view(buffer, 3) == "\xEF\xBB\xBF")
+                encoding = pugi::encoding_utf8; // a byte-order mark over broken UTF-8
+        }
+        std::string referencesReplaced;
+        pugi::xml_parse_result result;
+        if (scanned &&
+            replaceForbiddenReferences(buffer, static_cast<size_t>(size), &referencesReplaced)) {
+            pugi::get_memory_deallocation_function()(buffer);
+            result = doc->load_buffer(referencesReplaced.data(), referencesReplaced.size(), flags,
+                                      encoding);
+        } else {
+            result =
+                doc->load_buffer_inplace_own(buffer, static_cast<size_t>(size), flags, encoding);
+        }
         if (!result || !doc->document_element() || (!scanned && treeTooDeep(*doc)))
             return nullptr;
+        // Raw control characters and the like: shown and written as U+FFFD.
+        sanitizeTree(*doc);
         return doc;
     } catch (const std::exception&) {
         return nullptr;
@@ -467,6 +709,9 @@ int SaveXMLAndReleaseDoc(XmlDocPtr& doc, const QString& path, int release) {
         if (encoding && declared != QStringLiteral("utf-8") && declared != QStringLiteral("utf8"))
             encoding.set_value("UTF-8");
     }
+
+    // Whatever a page stored (a pasted control character) must not make the file unreadable.
+    sanitizeTree(*doc);
 
     pugi::xml_document& document = *doc;
     const int result = writeAtomically(path, [&document](int fd) {
