@@ -4,8 +4,6 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 
-#include <vector>
-
 Q_LOGGING_CATEGORY(lcDocument, "kestrel.document")
 
 namespace {
@@ -139,27 +137,18 @@ QString CProjectDocument::ReadXml(pugi::xml_document& doc, pugi::xml_node node) 
 }
 
 QString CProjectDocument::WriteXml(pugi::xml_document& doc, pugi::xml_node node) {
-    writeProject(doc, node, {});
-    return QString();
-}
-
-void CProjectDocument::writeProject(pugi::xml_document& doc, pugi::xml_node node,
-                                    const std::function<void()>& membersWritten) {
     pugi::xml_node profile = GetNode(doc, node, QStringLiteral("profile"), 1, QString());
-    pugi::xml_node members = GetNode(doc, node, QStringLiteral("member_group"), 1, QString());
-    // The members first: their page may take what it keeps unchanged from the old project
-    // element, which can then go before the profile is built anew beside it.
-    if (m_parts.memberGroup)
-        m_parts.memberGroup->WriteXml(doc, members);
-    if (membersWritten)
-        membersWritten();
     if (m_parts.profile)
         m_parts.profile->WriteXml(doc, profile);
+    pugi::xml_node members = GetNode(doc, node, QStringLiteral("member_group"), 1, QString());
+    if (m_parts.memberGroup)
+        m_parts.memberGroup->WriteXml(doc, members);
     // Asked only now: the profile's WriteXml is what composes the reference.
     const QString reference = m_parts.composedReference ? m_parts.composedReference() : QString();
     SetNodeText(GetNode(doc, node, QStringLiteral("reference_no"), 1, QString()), reference);
     SetNodeText(GetNode(doc, node, QStringLiteral("project_type_code"), 1, QString()),
                 QStringLiteral("0"));
+    return QString();
 }
 
 bool CProjectDocument::RebuildProjectNode() {
@@ -170,17 +159,13 @@ bool CProjectDocument::RebuildProjectNode() {
     if (!root)
         root = GetNode(doc, doc, kRoot, 1, QString());
     // Every old project element goes, a stray second one from a hand-edited file included, so
-    // that the rebuilt one is the only one. They go once the member page has taken what it
-    // keeps, and before the profile is written, so a large record is never held twice.
-    std::vector<pugi::xml_node> old;
-    for (pugi::xml_node child : root.children())
-        if (child.type() == pugi::node_element && kProject == QString::fromUtf8(child.name()))
-            old.push_back(child);
-    m_pProjectNode = root.append_child("project");
-    writeProject(doc, m_pProjectNode, [&] {
-        for (pugi::xml_node node : old)
-            root.remove_child(node);
-    });
+    // that the rebuilt one is the only one and GetNode cannot hand back a stale element. They
+    // go first: the pages write from their tables, and the memory the old elements held is
+    // there for the new ones, so a large record is never held twice.
+    while (pugi::xml_node old = GetNode(doc, root, kProject, 0, QString()))
+        root.remove_child(old);
+    m_pProjectNode = GetNode(doc, root, kProject, 1, QString());
+    WriteXml(doc, m_pProjectNode);
     return true;
 }
 

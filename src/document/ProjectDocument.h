@@ -47,8 +47,8 @@ public:
     // `member_group` to the parts. Missing children are created empty. Returns "".
     QString ReadXml(pugi::xml_document& doc, pugi::xml_node node) override;
     // Writes `profile`, `member_group`, `reference_no` (the composed reference) and
-    // `project_type_code` ("0"), in that order, under the given project element. The member
-    // page writes before the project page; the reference is asked for after both. Returns "".
+    // `project_type_code` ("0"), in that order, under the given project element; the reference
+    // is asked for after the pages wrote. Returns "".
     QString WriteXml(pugi::xml_document& doc, pugi::xml_node node) override;
 
     // Replaces the project element with a new one appended as the last child of krroot, then
@@ -77,9 +77,6 @@ public:
 
 private:
     void startNewDocument();
-    // WriteXml, running `membersWritten` between the member page's part and the profile.
-    void writeProject(pugi::xml_document& doc, pugi::xml_node node,
-                      const std::function<void()>& membersWritten);
     // Copies the unusable file at the path aside unless that is done already; false when it
     // exists and could not be copied.
     bool backUpUnusableFile();

@@ -90,7 +90,7 @@ TEST_F(ProjectDocumentTest, NewDocumentIsWrittenWithItsInstructionsAndSkeletonIn
     // The reference is asked for only after the pages have written (the profile composes it).
     ASSERT_EQ(save(0), 0);
     EXPECT_EQ(journal, (QStringList{"loaded reference", "read profile", "read member_group",
-                                    "write member_group", "write profile", "compose"}));
+                                    "write profile", "write member_group", "compose"}));
     EXPECT_TRUE(document.HasDocument());
     EXPECT_EQ(readFile(path),
               QByteArray("<?xml version=\"1.0\"?>\n"
