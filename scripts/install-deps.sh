@@ -12,7 +12,7 @@ PACKAGES=(
   libphonenumber-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   iso-codes clang-format
-  xvfb xauth dbus dbus-x11 at-spi2-core python3 python3-pyatspi
+  xvfb xauth dbus dbus-x11 at-spi2-core python3 python3-pyatspi xdotool
   fonts-dejavu-core
 )
 missing=()

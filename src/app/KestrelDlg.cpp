@@ -200,10 +200,17 @@ void CKestrelDlg::keyPressEvent(QKeyEvent* event) {
         }
         break;
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // No default button: Enter does not end the dialog.
+    case Qt::Key_Enter: {
+        // No default button, so Enter never ends the dialog; but a push button that has the
+        // focus is pressed by Enter as by Space, as the platform's dialogs do.
         event->accept();
+        auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        if (button && button->window() == this && button->isEnabled() &&
+            (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            button->click();
+        }
         return;
+    }
     default:
         break;
     }
@@ -317,9 +324,10 @@ QString CKestrelDlg::ReadXml(pugi::xml_document& doc, pugi::xml_node node) {
 
 void CKestrelDlg::OnQuitWithoutSaving() {
     if (!isEditingType("VIEW_PROJ")) {
-        const int answer = kestrel::MessageBox(this, GetRCString(kestrel::ids::IDS_ABORT_CHANGES),
-                                               QStringLiteral("Kestrel"),
-                                               kestrel::MB_YESNO | kestrel::MB_ICONQUESTION);
+        // Escape then Enter must not throw the record away: No is the default.
+        const int answer = kestrel::MessageBox(
+            this, GetRCString(kestrel::ids::IDS_ABORT_CHANGES), QStringLiteral("Kestrel"),
+            kestrel::MB_YESNO | kestrel::MB_ICONQUESTION | kestrel::MB_DEFBUTTON2);
         if (answer != kestrel::IDYES) {
             return;
         }

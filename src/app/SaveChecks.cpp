@@ -74,9 +74,11 @@ bool CSaveChecks::confirmUnsavedForms(QWidget* dialog) {
     }
     unsaved.Add(GetRCString(IDS_DISCARD_AND_SAVE), {});
     kestrel::BringForward(unsaved.Focus());
-    // Yes saves what the lists hold; the edits in the forms stay out of the record.
+    // Yes saves what the lists hold; the edits in the forms stay out of the record, so a hasty
+    // Enter must not say Yes.
     return kestrel::MessageBox(dialog, unsaved.Message(), GetRCString(kestrel::ids::IDS_ALERT),
-                               kestrel::MB_YESNO | kestrel::MB_ICONQUESTION) == kestrel::IDYES;
+                               kestrel::MB_YESNO | kestrel::MB_ICONQUESTION |
+                                   kestrel::MB_DEFBUTTON2) == kestrel::IDYES;
 }
 
 bool CSaveChecks::checkFields(QWidget* dialog) {

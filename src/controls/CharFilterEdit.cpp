@@ -2,6 +2,7 @@
 
 #include "controls/InfoWindow.h"
 #include "framework/ControlId.h"
+#include "framework/FocusReclaim.h"
 #include "framework/MessageBox.h"
 #include "framework/WindowClass.h"
 
@@ -9,9 +10,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMimeData>
-#include <QPointer>
 #include <QTextCursor>
-#include <QTimer>
 
 QString CFieldValidator::CheckChars(int /*controlId*/, const QString& allowed,
                                     const QString& text) {
@@ -88,6 +87,11 @@ bool CCharFilter::CheckOnLeave(QWidget* field, const QFocusEvent* event, QString
     if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason) {
         return false;
     }
+    // The focus only passes through on its way back to a field whose check failed: checking
+    // here too would pull it away again, and two failing fields would never stop.
+    if (QWidget* reclaiming = kestrel::FieldTakingFocusBack(); reclaiming && reclaiming != field) {
+        return false;
+    }
     // Qt has already moved the focus when the field hears of it: this is where the user went.
     QWidget* next = QApplication::focusWidget();
     if (next && kestrel::GetControlId(next) == kQuitWithoutSavingId) {
@@ -116,15 +120,7 @@ bool CCharFilter::CheckOnLeave(QWidget* field, const QFocusEvent* event, QString
 
 void CCharFilter::KeepFocus(QWidget* field, const QString& message) const {
     const QString note = QLatin1Char(' ') + message + QLatin1Char(' ');
-    // Taking the focus back while Qt is still handing it over would fight the hand-over; do it
-    // as soon as the event loop is free again.
-    QPointer<QWidget> guard(field);
-    QTimer::singleShot(0, field, [guard, note] {
-        QWidget* target = guard.data();
-        if (!target || !target->isVisible() || !target->isEnabled()) {
-            return;
-        }
-        target->setFocus(Qt::OtherFocusReason);
+    kestrel::TakeFocusBack(field, [note](QWidget* target) {
         if (auto* line = qobject_cast<QLineEdit*>(target)) {
             line->selectAll();
         } else if (auto* plain = qobject_cast<QPlainTextEdit*>(target)) {

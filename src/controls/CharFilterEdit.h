@@ -54,11 +54,12 @@ protected:
     KeyVerdict FilterKey(const QKeyEvent* event, QString* replacement) const;
     // Runs the checks for a field that lost the focus. `text` is the field's text; on return it
     // holds what must be written back. Answers the message ("" = valid) and whether to check at
-    // all (false when leaving for the quit button or for a popup of the field itself).
+    // all (false when leaving for the quit button or for a popup of the field itself, and while
+    // another field is taking the focus back).
     bool CheckOnLeave(QWidget* field, const QFocusEvent* event, QString& text,
                       QString* message) const;
     // Pulls the focus back into the field once the focus change has settled, selects the text
-    // and shows the message.
+    // and shows the message (see kestrel::TakeFocusBack).
     void KeepFocus(QWidget* field, const QString& message) const;
 
 private:

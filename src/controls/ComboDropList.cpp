@@ -4,11 +4,15 @@
 #include "controls/ListSource.h"
 #include "framework/WindowClass.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QFontMetrics>
+#include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
@@ -45,11 +49,123 @@ bool isSearchable(QChar c) {
     return c.isPrint();
 }
 
+// One row in view, by its place in the popup: what it shows follows the scrolling.
+class DropListRowAccessible : public QAccessibleInterface {
+public:
+    DropListRowAccessible(CComboDropList* list, int place) : m_list(list), m_place(place) {}
+
+    bool isValid() const override { return !m_list.isNull(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return m_list ? m_list->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override {
+        return m_list ? QAccessible::queryAccessibleInterface(m_list.data()) : nullptr;
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessible::Role role() const override { return QAccessible::ListItem; }
+
+    QString text(QAccessible::Text t) const override {
+        if (t != QAccessible::Name || !m_list)
+            return {};
+        return m_list->RowText(row());
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+
+    QRect rect() const override {
+        if (!m_list)
+            return {};
+        const QRect item = m_list->ItemRect(row());
+        return QRect(m_list->mapToGlobal(item.topLeft()), item.size());
+    }
+
+    QAccessible::State state() const override {
+        QAccessible::State st;
+        if (!m_list || !m_list->isVisible()) {
+            st.invisible = true;
+            return st;
+        }
+        st.selectable = true;
+        st.selected = row() == m_list->Highlighted();
+        st.active = st.selected;
+        return st;
+    }
+
+private:
+    int row() const { return m_list ? m_list->TopIndex() + m_place : -1; }
+
+    QPointer<CComboDropList> m_list;
+    int m_place;
+};
+
+// The open popup is a list whose rows in view are its items.
+class DropListAccessible : public QAccessibleWidget {
+public:
+    explicit DropListAccessible(CComboDropList* list)
+        : QAccessibleWidget(list, QAccessible::List) {}
+    ~DropListAccessible() override {
+        for (QAccessible::Id id : std::as_const(m_rows))
+            QAccessible::deleteAccessibleInterface(id);
+    }
+
+    CComboDropList* list() const { return static_cast<CComboDropList*>(widget()); }
+
+    // A window of its own, yet it belongs to the combo (as the combo's one child).
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(list()->Combo());
+    }
+
+    int childCount() const override { return list()->isVisible() ? list()->RowsInView() : 0; }
+    QAccessibleInterface* child(int index) const override {
+        if (index < 0 || index >= childCount())
+            return nullptr;
+        auto found = m_rows.constFind(index);
+        if (found != m_rows.constEnd())
+            return QAccessible::accessibleInterface(*found);
+        auto* row = new DropListRowAccessible(list(), index);
+        m_rows.insert(index, QAccessible::registerAccessibleInterface(row));
+        return row;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        for (auto it = m_rows.constBegin(); it != m_rows.constEnd(); ++it) {
+            if (QAccessible::accessibleInterface(it.value()) == child)
+                return it.key() < childCount() ? it.key() : -1;
+        }
+        return -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        const QPoint pos = list()->mapFromGlobal(QPoint(x, y));
+        if (!list()->ListRect().contains(pos))
+            return nullptr;
+        return child(list()->ItemAt(pos) - list()->TopIndex());
+    }
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name)
+            return list()->Combo()->accessibleName();
+        return QAccessibleWidget::text(t);
+    }
+
+private:
+    mutable QHash<int, QAccessible::Id> m_rows;
+};
+
+QAccessibleInterface* dropListAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("CComboDropList") && object && object->isWidgetType())
+        return new DropListAccessible(static_cast<CComboDropList*>(object));
+    return nullptr;
+}
+
 } // namespace
 
 CComboDropList::CComboDropList(CDropListCombo* combo)
     : QWidget(combo, Qt::Popup | Qt::FramelessWindowHint), m_pCombo(combo),
       m_pScrollBar(new QScrollBar(Qt::Vertical, this)) {
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(dropListAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
     setObjectName(QStringLiteral("CComboDropList"));
     kestrel::SetWindowClassName(this, QStringLiteral("CComboDropList"));
     // A click outside closes the popup and goes no further: the click that closes it on the
@@ -265,6 +381,20 @@ void CComboDropList::EnsureHighlightVisible() {
     else if (m_nHighlighted >= 0 && m_nHighlighted < first)
         m_pScrollBar->setValue(m_nHighlighted);
     update();
+    AnnounceHighlight();
+}
+
+void CComboDropList::AnnounceHighlight() {
+    // The keys stay with the combo while the list is open; a screen reader hears the row they
+    // moved to as the one that has the focus.
+    if (!isVisible() || !QAccessible::isActive())
+        return;
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(this);
+    QAccessibleInterface* row = list ? list->child(m_nHighlighted - TopIndex()) : nullptr;
+    if (row) {
+        QAccessibleEvent focused(row, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focused);
+    }
 }
 
 void CComboDropList::Close() {
@@ -390,6 +520,15 @@ void CComboDropList::KeyDown(int key, bool realKey) {
     if (realKey)
         m_pCombo->SetCurSel(m_nHighlighted);
     EnsureHighlightVisible();
+}
+
+int CComboDropList::RowsInView() const {
+    return std::clamp(Count() - TopIndex(), 0, m_nVisibleRows);
+}
+
+QString CComboDropList::RowText(int index) const {
+    CListSource* source = Source();
+    return source && index >= 0 && index < Count() ? source->GetText(index) : QString();
 }
 
 void CComboDropList::FollowSelection() {

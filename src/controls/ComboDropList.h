@@ -63,6 +63,11 @@ public:
     int Highlighted() const { return m_nHighlighted; }
     // The first row in view.
     int TopIndex() const;
+    // How many rows are in view (fewer than VisibleRows at the end of a short list).
+    int RowsInView() const;
+    // A row's text ("" outside the list).
+    QString RowText(int index) const;
+    CDropListCombo* Combo() const { return m_pCombo; }
     bool OpensBelow() const { return m_bOpensBelow; }
     bool IsSizing() const { return m_bSizing; }
     bool IsSliding() const { return m_bAnimating; }
@@ -117,6 +122,7 @@ private:
     Box LayoutFor(Box box);
     void PlaceAt(Box box, bool sliding);
     void EnsureHighlightVisible();
+    void AnnounceHighlight();
     void SlideStep();
     Corner CornerAt(const QPoint& pos) const;
     void UpdateCursor(const QPoint& pos);

@@ -16,12 +16,61 @@ namespace {
 // What a screen reader is told about the box. Qt's own combo box names itself by its current
 // text on Linux; ours keeps the name the page gave it (the label's text) and reports the chosen
 // road as its value, so a user, and the end-to-end tests, find the road field by its label.
-class DropListComboAccessible : public QAccessibleWidget {
+//
+// The value also comes as the box's text (the text interface), which is how screen readers on
+// Linux read what a combo box shows, and the open list is the box's one child.
+class DropListComboAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
     explicit DropListComboAccessible(CDropListCombo* combo)
         : QAccessibleWidget(combo, QAccessible::ComboBox) {}
 
     CDropListCombo* combo() const { return static_cast<CDropListCombo*>(widget()); }
+
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        if (t == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+
+    int childCount() const override { return combo()->HasDropList() ? 1 : 0; }
+    QAccessibleInterface* child(int index) const override {
+        if (index != 0 || !combo()->HasDropList())
+            return nullptr;
+        return QAccessible::queryAccessibleInterface(combo()->DropList());
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child && combo()->HasDropList() && child->object() == combo()->DropList() ? 0 : -1;
+    }
+
+    // The text interface: the chosen road, read-only, nothing selected.
+    QString text(int start, int end) const override {
+        const QString value = combo()->GetWindowText();
+        if (end < 0 || end > value.size())
+            end = static_cast<int>(value.size());
+        start = qBound(0, start, end);
+        return value.mid(start, end - start);
+    }
+    int characterCount() const override {
+        return static_cast<int>(combo()->GetWindowText().size());
+    }
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    void selection(int, int* startOffset, int* endOffset) const override {
+        *startOffset = 0;
+        *endOffset = 0;
+    }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    QRect characterRect(int) const override { return QRect(); }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int* startOffset, int* endOffset) const override {
+        *startOffset = offset;
+        *endOffset = offset;
+        return QString();
+    }
 
     QString text(QAccessible::Text t) const override {
         switch (t) {
@@ -124,6 +173,10 @@ int CDropListCombo::SetCurSel(int index) {
     // (a page loading a record chooses without the list).
     if (m_pDropList && !m_pDropList->isVisible())
         m_pDropList->FollowSelection();
+    if (GetCurSel() != previous) {
+        QAccessibleValueChangeEvent changed(this, GetWindowText());
+        QAccessible::updateAccessibility(&changed);
+    }
     return valid ? previous : -1;
 }
 

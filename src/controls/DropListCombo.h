@@ -40,6 +40,7 @@ public:
 
     // The popup, made on first need and kept for the combo's life.
     CComboDropList* DropList();
+    bool HasDropList() const { return m_pDropList != nullptr; }
     bool IsDroppedDown() const;
 
     // Open and close our popup (also what accessibility actions call); the box's own list view

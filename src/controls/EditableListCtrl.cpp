@@ -140,7 +140,9 @@ void CEditableListCtrl::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+    // The keypad's Delete is the same key (it only carries the keypad flag).
+    if (event->key() == Qt::Key_Delete &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         const int row = GetSelectionMark();
         if (row >= 0) {
             DeleteItem(row);

@@ -158,6 +158,15 @@ void CHoverButton::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
+void CHoverButton::focusInEvent(QFocusEvent* event) {
+    QPushButton::focusInEvent(event);
+    // Switching back to the program keeps whatever the focus showed before.
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason) {
+        m_bKeyboardFocus = event->reason() != Qt::MouseFocusReason;
+    }
+    update();
+}
+
 void CHoverButton::focusOutEvent(QFocusEvent* event) {
     QPushButton::focusOutEvent(event);
     endHover();
@@ -263,6 +272,8 @@ void CHoverButton::paintEvent(QPaintEvent*) {
         focus.rect = face.adjusted(3, 3, -3, -3);
         focus.backgroundColor = m_crColors[BTNST_COLOR_BK_FOCUS];
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    } else if (hasFocus() && m_bKeyboardFocus) {
+        PaintFocusFrame(painter, rect());
     }
 }
 
@@ -348,4 +359,14 @@ void CHoverButton::PaintCaption(QPainter& painter, const QRect& captionArea) {
     }
     painter.setPen(color);
     painter.drawText(area, flags, text());
+}
+
+void CHoverButton::PaintFocusFrame(QPainter& painter, const QRect& button) {
+    constexpr int kWidth = 2;
+    const QColor color = palette().color(QPalette::Active, QPalette::Highlight);
+    const QRect r = button;
+    painter.fillRect(QRect(r.left(), r.top(), r.width(), kWidth), color);
+    painter.fillRect(QRect(r.left(), r.bottom() - kWidth + 1, r.width(), kWidth), color);
+    painter.fillRect(QRect(r.left(), r.top(), kWidth, r.height()), color);
+    painter.fillRect(QRect(r.right() - kWidth + 1, r.top(), kWidth, r.height()), color);
 }

@@ -56,6 +56,7 @@ protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
@@ -65,6 +66,8 @@ protected:
     virtual void PaintEdge(QPainter& painter, const QRect& face);
     virtual void PaintIcon(QPainter& painter, const QRect& button, QRect& captionArea);
     virtual void PaintCaption(QPainter& painter, const QRect& captionArea);
+    // A flat button's frame while it has the focus from the keyboard.
+    void PaintFocusFrame(QPainter& painter, const QRect& button);
 
 private:
     void init();
@@ -76,6 +79,10 @@ private:
     bool m_bMouseOnButton = false;
     bool m_bDrawBorder = true;
     bool m_bExplicitlyDisabled = false;
+    // The focus came some other way than by a mouse click: a flat button then shows a frame in
+    // the theme's focus colour, so a keyboard user sees where the focus is. (Clicked, the button
+    // looks as it always did.)
+    bool m_bKeyboardFocus = false;
     QPixmap m_icon;
     QPixmap m_iconDisabled;
     QSize m_iconSize;

@@ -1,5 +1,7 @@
 #include "controls/InfoWindow.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QPainter>
 #include <QPointer>
@@ -10,12 +12,44 @@ QPointer<CInfoWindow>& infoWindowInstance() {
     static QPointer<CInfoWindow> instance;
     return instance;
 }
+
+// A screen reader meets the note as an alert whose name is the note's text; it is disabled only
+// so that it takes no input, which is nothing a listener needs to hear.
+class InfoWindowAccessible : public QAccessibleWidget {
+public:
+    explicit InfoWindowAccessible(CInfoWindow* note)
+        : QAccessibleWidget(note, QAccessible::AlertMessage) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name)
+            return static_cast<CInfoWindow*>(widget())->text().trimmed();
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override {
+        QAccessible::State st = QAccessibleWidget::state();
+        st.disabled = false;
+        st.focusable = false;
+        return st;
+    }
+};
+
+QAccessibleInterface* infoWindowAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("CInfoWindow") && object && object->isWidgetType())
+        return new InfoWindowAccessible(static_cast<CInfoWindow*>(object));
+    return nullptr;
+}
 } // namespace
 
 CInfoWindow::CInfoWindow(QWidget* owner)
     : QWidget(owner, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
                          Qt::WindowTransparentForInput | Qt::WindowStaysOnTopHint),
       m_owner(owner), m_background(255, 160, 160) {
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(infoWindowAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
     setObjectName(QStringLiteral("QN_InfoWnd"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -73,10 +107,22 @@ void CInfoWindow::ShowInfo(QWidget* anchor, const QString& text) {
     show();
     raise();
     m_timer.start(kDisplayTimeMs);
+    // Said aloud as it appears: the note is often the only sign that the focus came back. Qt
+    // keeps quiet about tooltip windows coming and going, so the note says so itself.
+    QAccessibleEvent named(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
+    QAccessibleEvent shown(this, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 void CInfoWindow::HideInfo() {
-    hide();
+    if (isVisible()) {
+        hide();
+        QAccessibleEvent hidden(this, QAccessible::ObjectHide);
+        QAccessible::updateAccessibility(&hidden);
+    }
     m_timer.stop();
 }
 

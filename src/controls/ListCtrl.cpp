@@ -1,8 +1,12 @@
 #include "controls/ListCtrl.h"
 
+#include "framework/DialogUnits.h"
 #include "framework/WindowClass.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QPainter>
+#include <QToolTip>
 
 CListCtrl::CListCtrl(QWidget* parent) : QTableView(parent), m_model(new CRecordTableModel(this)) {
     setModel(m_model);
@@ -22,7 +26,8 @@ CListCtrl::CListCtrl(QWidget* parent) : QTableView(parent), m_model(new CRecordT
     header->setSectionsClickable(false);
     header->setSortIndicatorShown(false);
     header->setHighlightSections(false);
-    header->setStretchLastSection(false);
+    // Whatever room the columns leave goes to the last one.
+    header->setStretchLastSection(true);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setMinimumSectionSize(1);
@@ -43,6 +48,12 @@ int CListCtrl::InsertColumn(int column, const QString& heading, int format, int 
     column = qMin(column, GetColumnCount());
     if (!m_model->InsertColumn(column, heading, format))
         return -1;
+    if (width > 0) {
+        // The widths were chosen for a small font: with the user's font the heading must still
+        // fit, and the cells grow as the text does.
+        width =
+            qMax(kestrel::ScaledToFont(font(), width), horizontalHeader()->sectionSizeHint(column));
+    }
     if (width >= 0)
         SetColumnWidth(column, width);
     return column;
@@ -193,4 +204,54 @@ void CListCtrlDelegate::initStyleOption(QStyleOptionViewItem* option,
                                         const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
     option->displayAlignment = ColumnAlignment(m_list->GetColumnFormat(index.column()));
+}
+
+bool CListCtrlDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                                  const QStyleOptionViewItem& option, const QModelIndex& index) {
+    if (event && view && event->type() == QEvent::ToolTip && index.isValid()) {
+        // A cell cut short shows its whole text as its tip; any other spot shows the list's.
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        const QStyle* style = view->style();
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+        const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, view);
+        if (!cell.text.isEmpty() &&
+            cell.fontMetrics.horizontalAdvance(cell.text) > text.width() - 2 * margin) {
+            const QRect area(view->viewport()->mapToGlobal(option.rect.topLeft()),
+                             option.rect.size());
+            QToolTip::showText(event->globalPos(), cell.text, view->viewport(), area);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
+}
+
+void CListCtrlDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const {
+    QStyledItemDelegate::paint(painter, option, index);
+    if (!m_list->hasFocus() || index.row() != m_list->GetSelectionMark())
+        return;
+    // One frame around the whole row: each cell draws its part of it.
+    const QHeaderView* header = m_list->horizontalHeader();
+    int first = -1;
+    int last = -1;
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int logical = header->logicalIndex(visual);
+        if (header->isSectionHidden(logical))
+            continue;
+        if (first < 0)
+            first = logical;
+        last = logical;
+    }
+    constexpr int kWidth = 2;
+    const QRect r = option.rect;
+    const QColor color = option.palette.color(QPalette::Active, QPalette::Highlight);
+    painter->save();
+    painter->fillRect(QRect(r.left(), r.top(), r.width(), kWidth), color);
+    painter->fillRect(QRect(r.left(), r.bottom() - kWidth + 1, r.width(), kWidth), color);
+    if (index.column() == first)
+        painter->fillRect(QRect(r.left(), r.top(), kWidth, r.height()), color);
+    if (index.column() == last)
+        painter->fillRect(QRect(r.right() - kWidth + 1, r.top(), kWidth, r.height()), color);
+    painter->restore();
 }

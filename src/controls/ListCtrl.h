@@ -86,11 +86,18 @@ private:
     unsigned m_extendedStyle = 0;
 };
 
-// Draws cells with their column's alignment; the lists' own delegates build on it.
+// Draws cells with their column's alignment, and a frame in the theme's focus colour around the
+// keyboard's row while the list has the focus; the lists' own delegates build on it.
 class CListCtrlDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
     explicit CListCtrlDelegate(CListCtrl* list);
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    // A cell whose text is cut short shows the whole text as its tip.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;

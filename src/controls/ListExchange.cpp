@@ -197,7 +197,8 @@ int DeleteSelectedListItem(QWidget* dlg, int listId, bool confirm) {
     }
     if (confirm &&
         kestrel::MessageBox(dlg, GetRCString(kConfirmDeleteString), QStringLiteral("Message"),
-                            kestrel::MB_YESNO | kestrel::MB_ICONQUESTION) != kestrel::IDYES) {
+                            kestrel::MB_YESNO | kestrel::MB_ICONQUESTION |
+                                kestrel::MB_DEFBUTTON2) != kestrel::IDYES) {
         list->setFocus(Qt::OtherFocusReason);
         return 0;
     }

@@ -1,5 +1,7 @@
 #include "controls/RecordListCtrl.h"
 
+#include <QKeyEvent>
+
 namespace {
 
 // Paints each row with the colours the list decides; a row painted in the list's own colours
@@ -66,6 +68,32 @@ void CRecordListCtrl::RedrawList() {
     if (m_nCurrentItem >= 0 && m_nCurrentItem < GetItemCount() && GetNextSelectedItem() < 0)
         SetItemSelected(m_nCurrentItem, true);
     CListCtrl::RedrawList();
+}
+
+void CRecordListCtrl::keyPressEvent(QKeyEvent* event) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+    case Qt::Key_Select:
+        if (plain) {
+            event->accept();
+            // The page loads the selected row: the one the keyboard is on becomes it, as a click
+            // selects the row it lands on.
+            const int row = GetSelectionMark();
+            if (row >= 0) {
+                if (!IsItemSelected(row))
+                    SetItemSelected(row, true);
+                emit itemActivated(row);
+            }
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    CListCtrl::keyPressEvent(event);
 }
 
 void CRecordListCtrl::focusInEvent(QFocusEvent* event) {

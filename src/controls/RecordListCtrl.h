@@ -5,7 +5,8 @@
 // other row black on light grey. The selection stays where it is, only not shown, so the page
 // still finds the selected row. The colours are worked out from m_nCurrentItem and the
 // selection as each row is drawn; drawing changes nothing. One mouse click on a row activates it
-// (itemActivated); moving with the keyboard selects without activating.
+// (itemActivated); moving with the keyboard selects without activating, and Enter or Space then
+// activates the row the keyboard is on, as the click would.
 
 #include "controls/ListCtrl.h"
 
@@ -37,10 +38,11 @@ public:
     void RedrawList() override;
 
 signals:
-    // A single mouse click on a row.
+    // A single mouse click on a row, or Enter or Space on the keyboard's row.
     void itemActivated(int row);
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 };

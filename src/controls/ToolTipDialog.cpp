@@ -3,7 +3,32 @@
 #include "controls/ToolTipPass.h"
 #include "controls/ToolTipRelay.h"
 
-CToolTipDialog::CToolTipDialog(int templateId, QWidget* parent) : CDialog(templateId, parent) {}
+#include <QApplication>
+#include <QShortcut>
+#include <QToolTip>
+
+CToolTipDialog::CToolTipDialog(int templateId, QWidget* parent) : CDialog(templateId, parent) {
+    // A field's rules live in its tip, which the mouse brings up; Shift+F1 brings it up for the
+    // control that has the focus.
+    auto* help = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, &CToolTipDialog::ShowFocusToolTip);
+}
+
+bool CToolTipDialog::ShowFocusToolTip() {
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus || focus->window() != this) {
+        return false;
+    }
+    // The inner parts of a control (a combo's line, a date's field) show their control's tip.
+    for (QWidget* control = focus; control && control != this; control = control->parentWidget()) {
+        const QString text = control->toolTip();
+        if (!text.isEmpty()) {
+            QToolTip::showText(control->mapToGlobal(QPoint(0, control->height())), text, control);
+            return true;
+        }
+    }
+    return false;
+}
 
 CToolTipDialog::~CToolTipDialog() {
     // A dialog that is never ended properly must not stay in the relay set.

@@ -21,6 +21,10 @@ public:
 
     const CToolTipCtrl& ToolTip() const { return m_toolTip; }
 
+    // Shows the tip of the control that has the focus beside it (what Shift+F1 does); false when
+    // that control has none.
+    bool ShowFocusToolTip();
+
 protected:
     // Creates and activates the tooltip, gives the dialog's own controls their tips and joins
     // the relay set. A derived dialog calls it first.

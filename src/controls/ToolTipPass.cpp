@@ -3,6 +3,7 @@
 #include "controls/ToolTipCtrl.h"
 #include "framework/Accessibility.h"
 #include "framework/AppServices.h"
+#include "framework/Contrast.h"
 #include "framework/ControlId.h"
 #include "framework/WindowClass.h"
 #include "sdk/StringTable.h"
@@ -79,6 +80,21 @@ void collectDescendants(const QWidget* parent, QList<QWidget*>& out) {
     }
 }
 
+// A view-only run disables the lists, pickers and check boxes whose values it exists to show; the
+// style's disabled text is too faint to read them. The form keeps them disabled but draws their
+// text dark enough to read on the disabled backgrounds.
+void makeDisabledValuesReadable(QWidget* form) {
+    QPalette pal = form->palette();
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) {
+        pal.setColor(QPalette::Disabled, role,
+                     kestrel::ReadableOn(pal.color(QPalette::Disabled, role),
+                                         {pal.color(QPalette::Disabled, QPalette::Base),
+                                          pal.color(QPalette::Disabled, QPalette::Window),
+                                          pal.color(QPalette::Disabled, QPalette::Button)}));
+    }
+    form->setPalette(pal);
+}
+
 } // namespace
 
 QString ToolTipText(int id) {
@@ -114,6 +130,9 @@ void AddToolTipsToForm(CToolTipCtrl& toolTip, QWidget* parent) {
         return;
     }
     const bool viewOnly = kestrel::IsViewOnly();
+    if (viewOnly) {
+        makeDisabledValuesReadable(parent);
+    }
     QList<QWidget*> descendants;
     collectDescendants(parent, descendants);
     for (QWidget* window : descendants) {

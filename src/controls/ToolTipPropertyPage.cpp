@@ -1,6 +1,7 @@
 #include "controls/ToolTipPropertyPage.h"
 
 #include "controls/ToolTipHost.h"
+#include "framework/Contrast.h"
 #include "framework/PropertySheet.h"
 
 #include <QColor>
@@ -38,8 +39,14 @@ void CToolTipPropertyPage::markOwnTab(bool highlight) {
         return;
     }
     QTabBar* bar = sheet->tabBar();
-    // An invalid colour gives the tab back the style's own text colour.
-    bar->setTabTextColor(index, highlight ? bar->palette().color(QPalette::Highlight) : QColor());
+    // An invalid colour gives the tab back the style's own text colour. The highlight colour is
+    // meant for backgrounds; as a caption it is taken as dark as it must be to read well on the
+    // tab.
+    const QPalette& pal = bar->palette();
+    const QColor caption = kestrel::ReadableOn(
+        pal.color(QPalette::Highlight), {pal.color(QPalette::Window), pal.color(QPalette::Base),
+                                         pal.color(QPalette::Button), pal.color(QPalette::Light)});
+    bar->setTabTextColor(index, highlight ? caption : QColor());
 }
 
 bool CToolTipPropertyPage::IsOwnTabHighlighted() const {

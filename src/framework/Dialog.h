@@ -30,10 +30,17 @@ public:
     // before the dialog is shown).
     void EnsureInitDialog();
 
+    // Shows the dialog; the first time, once OnInitDialog answered true, the first control in
+    // Tab order takes the focus.
     void setVisible(bool visible) override;
 
+    // The first control that Tab reaches in `window`, or null.
+    static QWidget* FirstTabStop(QWidget* window);
+
 protected:
-    // Default: fills the controls from the members (UpdateData(false)); returns true.
+    // Default: fills the controls from the members (UpdateData(false)); returns true. True
+    // gives the first control the focus when the dialog appears; false leaves the focus where
+    // OnInitDialog put it.
     virtual bool OnInitDialog();
     // Default: no fields.
     virtual void DoDataExchange(CDataExchange* pDX);
@@ -43,4 +50,5 @@ protected:
 private:
     int m_nTemplateId;
     bool m_bInitialized = false;
+    bool m_bFocusFirstControl = false;
 };

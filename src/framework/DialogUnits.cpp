@@ -19,4 +19,11 @@ QSize DialogUnitsToPixels(const QFont& font, QSize dialogUnits) {
             (dialogUnits.height() * base.height() + 4) / 8};
 }
 
+int ScaledToFont(const QFont& font, int pixels) {
+    constexpr int kReferenceCharWidth = 6;
+    const int scaled =
+        (pixels * DialogBaseUnits(font).width() + kReferenceCharWidth / 2) / kReferenceCharWidth;
+    return qMax(pixels, scaled);
+}
+
 } // namespace kestrel

@@ -12,4 +12,8 @@ namespace kestrel {
 QSize DialogBaseUnits(const QFont& font);
 QSize DialogUnitsToPixels(const QFont& font, QSize dialogUnits);
 
+// A length in pixels given for the layouts' own font at 96 dpi (6 pixels of average character
+// width), made to grow with `font` as the text does; never below the length given.
+int ScaledToFont(const QFont& font, int pixels);
+
 } // namespace kestrel

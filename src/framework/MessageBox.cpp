@@ -24,39 +24,45 @@ QMessageBox::Icon iconFor(unsigned style) {
     }
 }
 
+struct Choice {
+    QMessageBox::StandardButton button;
+    int result;
+};
+
+// The box's buttons in the order they are numbered for MB_DEFBUTTONn.
+std::vector<Choice> choicesFor(unsigned style) {
+    switch (style & kButtonMask) {
+    case MB_YESNO:
+        return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
+    case MB_YESNOCANCEL:
+        return {
+            {QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+    case MB_OKCANCEL:
+        return {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
+    default:
+        return {{QMessageBox::Ok, IDOK}};
+    }
+}
+
+// The button Enter presses; a number beyond the box's buttons means the first.
+std::size_t defaultChoice(unsigned style, std::size_t count) {
+    const std::size_t index = (style & kDefButtonMask) >> 8;
+    return index < count ? index : 0;
+}
+
 class QtPrompter final : public UserPrompter {
 public:
     int messageBox(QWidget* parent, const QString& text, const QString& caption,
                    unsigned style) override {
         QMessageBox box(iconFor(style), caption, text, QMessageBox::NoButton, parent);
         box.setTextFormat(Qt::PlainText);
-        // No button is the default: Enter must never answer a question the user did not read.
-        struct Choice {
-            QMessageBox::StandardButton button;
-            int result;
-        };
-        std::vector<Choice> choices;
-        switch (style & kButtonMask) {
-        case MB_YESNO:
-            choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
-            break;
-        case MB_YESNOCANCEL:
-            choices = {{QMessageBox::Yes, IDYES},
-                       {QMessageBox::No, IDNO},
-                       {QMessageBox::Cancel, IDCANCEL}};
-            break;
-        case MB_OKCANCEL:
-            choices = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
-            break;
-        default:
-            choices = {{QMessageBox::Ok, IDOK}};
-            break;
-        }
+        const std::vector<Choice> choices = choicesFor(style);
         for (const Choice& choice : choices) {
             box.addButton(choice.button);
         }
+        // The default button also starts with the focus, so Enter and Space both press it.
+        box.setDefaultButton(choices[defaultChoice(style, choices.size())].button);
         if (choices.size() == 1) {
-            box.setDefaultButton(choices.front().button);
             box.setEscapeButton(choices.front().button);
         } else if ((style & kButtonMask) == MB_YESNO) {
             box.setEscapeButton(QMessageBox::No);
@@ -176,6 +182,9 @@ int ScriptedAnswerer::messageBox(QWidget*, const QString& text, const QString& c
     message.caption = caption;
     message.buttons = style & kButtonMask;
     message.icon = style & kIconMask;
+    message.defaultButton = style & kDefButtonMask;
+    const std::vector<Choice> choices = choicesFor(style);
+    message.defaultAnswer = choices[defaultChoice(style, choices.size())].result;
     message.focusWhenShown = QApplication::focusWidget();
     if (!m_answers.empty()) {
         message.answer = m_answers.front();

@@ -24,9 +24,15 @@ enum MessageBoxStyle : unsigned {
     MB_ICONQUESTION = 0x20,
     MB_ICONWARNING = 0x30,
     MB_ICONINFORMATION = 0x40,
+    // Which button Enter presses when the box comes up (the first when none is given). A
+    // question whose Yes throws work away gives MB_DEFBUTTON2, so a hasty Enter answers No.
+    MB_DEFBUTTON1 = 0x000,
+    MB_DEFBUTTON2 = 0x100,
+    MB_DEFBUTTON3 = 0x200,
 };
 constexpr unsigned kButtonMask = 0x0F;
 constexpr unsigned kIconMask = 0xF0;
+constexpr unsigned kDefButtonMask = 0xF00;
 
 // Answers.
 enum MessageBoxResult : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
@@ -79,8 +85,10 @@ public:
     struct Message {
         QString text;
         QString caption;
-        unsigned buttons = MB_OK; // style & kButtonMask
-        unsigned icon = 0;        // style & kIconMask
+        unsigned buttons = MB_OK;               // style & kButtonMask
+        unsigned icon = 0;                      // style & kIconMask
+        unsigned defaultButton = MB_DEFBUTTON1; // style & kDefButtonMask
+        int defaultAnswer = IDOK;               // what Enter would have answered
         int answer = IDOK;
         QWidget* focusWhenShown = nullptr; // the focused widget at the moment the box came up
     };

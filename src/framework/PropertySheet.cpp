@@ -1,7 +1,9 @@
 #include "framework/PropertySheet.h"
 
 #include "framework/ControlId.h"
+#include "framework/FocusReclaim.h"
 #include "framework/PropertyPage.h"
+#include "framework/TabOrder.h"
 
 #include <QSignalBlocker>
 
@@ -66,6 +68,7 @@ void CPropertySheet::showEvent(QShowEvent* event) {
         OnInitDialog();
     }
     QTabWidget::showEvent(event);
+    kestrel::TidyTabOrder(window());
 }
 
 void CPropertySheet::onCurrentChanged(int index) {
@@ -78,7 +81,11 @@ void CPropertySheet::onCurrentChanged(int index) {
         return;
     }
     CPropertyPage* leaving = GetPage(m_nActive);
-    if (leaving && m_nActive != index && !leaving->OnKillActive()) {
+    // A field of the page being left failed its check on losing the focus (the switch hid it):
+    // the page stays, and the field gets the focus back with its note.
+    QWidget* reclaiming = kestrel::FieldTakingFocusBack();
+    const bool fieldHolds = leaving && reclaiming && leaving->isAncestorOf(reclaiming);
+    if (leaving && m_nActive != index && (fieldHolds || !leaving->OnKillActive())) {
         // The page refused: put its tab back without telling anyone.
         m_bSwitching = true;
         setCurrentIndex(m_nActive);
@@ -90,4 +97,6 @@ void CPropertySheet::onCurrentChanged(int index) {
         entering->EnsureInitDialog();
         entering->OnSetActive();
     }
+    // A page seen for the first time may just have made its controls.
+    kestrel::TidyTabOrder(window());
 }

@@ -107,7 +107,8 @@ bool CRecordListEditor::ResetForm(bool detect, bool clear) {
 
     if (edited &&
         kestrel::MessageBox(m_pForm, GetRCString(kDataEditedQuestion), GetRCString(kAlertCaption),
-                            kestrel::MB_YESNO | kestrel::MB_ICONQUESTION) != kestrel::IDYES) {
+                            kestrel::MB_YESNO | kestrel::MB_ICONQUESTION |
+                                kestrel::MB_DEFBUTTON2) != kestrel::IDYES) {
         // The user keeps the edits: the list goes back to the row the form still shows.
         m_pList->setFocus(Qt::OtherFocusReason);
         selectRow(current);

@@ -145,10 +145,10 @@ class Program:
         press_key(KEY_RETURN)
         wait_for('the drop-down of "%s" to close' % label, lambda: not popup_open(combo), 5)
         # Qt's own combo box names itself by its text. The road box keeps its label's name and
-        # holds the road as its value, which the bus does not carry: the caller sees the road
-        # where it goes, in a list or in the file.
+        # gives the road as its text.
         if has_choice_list(combo):
-            wait_for('"%s" to show %r' % (label, item), lambda: combo.name == item, 5)
+            wait_for('"%s" to show %r' % (label, item),
+                     lambda: combo.name == item or text_of(combo) == item, 5)
         return combo
 
     def wait_until_ended(self, what, timeout=30):

@@ -19,6 +19,7 @@ launcher=/usr/libexec/at-spi-bus-launcher
 [ -x "$launcher" ] || fail "$launcher is missing (install at-spi2-core)"
 "$python" -c 'import pyatspi' 2>/dev/null || fail "$python cannot import pyatspi (install python3-pyatspi)"
 [ -x "$program" ] || fail "the program $program was not built"
+command -v xdotool >/dev/null 2>&1 || fail "xdotool is missing (scripts/install-deps.sh)"
 
 mkdir -p "$workdir"
 export KESTREL_E2E_LAUNCHER="$launcher"

@@ -59,18 +59,7 @@ CPropPageProjectInfo::CPropPageProjectInfo(CToolTipHost* host, QWidget* parent)
     setWindowTitle(QStringLiteral("Project Information *"));
     HighlightOwnTab();
 
-    // The nested pages exist with the page, so the document can fill their tables before any
-    // window is shown; each one sets its controls up when it is first selected.
-    m_pSheet = new CToolTipPropertySheet(host, this);
-    m_pLotPage = new CPropPageProjectMukimTS(host);
-    m_pAddressPage = new CPropPageProjectAddress(host);
-    m_pSitePage = new CPropPageProjectSiteDesc(host);
-    m_pSheet->AddPage(m_pLotPage);
-    m_pSheet->AddPage(m_pAddressPage);
-    m_pSheet->AddPage(m_pSitePage);
-    m_pSheet->setFocusPolicy(Qt::TabFocus);
-
-    buildLayout();
+    buildLayout(host);
 }
 
 CPropPageProjectInfo::~CPropPageProjectInfo() = default;
@@ -81,7 +70,7 @@ void CPropPageProjectInfo::SetProfessionalNo(const QString& number) {
         m_editProfNo->setText(number);
 }
 
-void CPropPageProjectInfo::buildLayout() {
+void CPropPageProjectInfo::buildLayout(CToolTipHost* host) {
     m_editProfNo = new CCharFilterEdit(this);
     kestrel::SetControlId(m_editProfNo, IDC_PROF_NO);
     m_editSerialNo = new CCharFilterEdit(this);
@@ -163,13 +152,25 @@ void CPropPageProjectInfo::buildLayout() {
                       0);
     fields->addWidget(m_comboClassification, 4, 1);
 
+    // The nested pages exist with the page, so the document can fill their tables before any
+    // window is shown; each one sets its controls up when it is first selected. Made after the
+    // fields, so Tab reaches them after the fields.
+    m_pSheet = new CToolTipPropertySheet(host, this);
+    m_pLotPage = new CPropPageProjectMukimTS(host);
+    m_pAddressPage = new CPropPageProjectAddress(host);
+    m_pSitePage = new CPropPageProjectSiteDesc(host);
+    m_pSheet->AddPage(m_pLotPage);
+    m_pSheet->AddPage(m_pAddressPage);
+    m_pSheet->AddPage(m_pSitePage);
+    m_pSheet->setFocusPolicy(Qt::TabFocus);
+
     auto* page = new QVBoxLayout(this);
     page->addLayout(fields);
     page->addSpacing(kestrel::DialogUnitsToPixels(dialogFont, {0, 4}).height());
     page->addWidget(new QLabel(kLocationHint, this));
     page->addWidget(m_pSheet, 1);
 
-    // Tab runs through the fields in reading order and then into the nested pages.
+    // Tab runs through the fields in reading order and then into the nested pages (made last).
     setTabOrder(m_editProfNo, m_editSerialNo);
     setTabOrder(m_editSerialNo, m_editYear);
     setTabOrder(m_editYear, m_editTitle);
@@ -178,7 +179,6 @@ void CPropPageProjectInfo::buildLayout() {
     setTabOrder(m_dateComplete, m_comboCategory);
     setTabOrder(m_comboCategory, m_comboLandOwnership);
     setTabOrder(m_comboLandOwnership, m_comboClassification);
-    setTabOrder(m_comboClassification, m_pSheet);
 }
 
 QSize CPropPageProjectInfo::sizeHint() const {

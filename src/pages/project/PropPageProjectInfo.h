@@ -118,7 +118,7 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
 
 private:
-    void buildLayout();
+    void buildLayout(CToolTipHost* host);
     void fillLists();
     FocusTarget focusFor(const kestrel::ProjectCheckFailure& failure);
 

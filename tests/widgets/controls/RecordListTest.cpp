@@ -146,6 +146,34 @@ private slots:
         QVERIFY(table.IsEmpty());
     }
 
+    // Outside its rows and columns the list answers empty and changes nothing; it never throws.
+    void readsAndWritesOutsideTheListAreHarmless() {
+        const int rows = m_list->GetItemCount();
+        m_list->SetItemData(rows - 1, 7);
+        for (auto [row, column] :
+             {std::pair{-1, 0}, std::pair{rows, 0}, std::pair{0, 3}, std::pair{0, -1}}) {
+            QCOMPARE(m_list->GetItemText(row, column), QString());
+            QVERIFY(!m_list->SetItemText(row, column, QStringLiteral("x")));
+        }
+        for (int row : {-1, rows}) {
+            QCOMPARE(m_list->GetItemData(row), RecordItemData(0));
+            QVERIFY(!m_list->SetItemData(row, 1));
+            QVERIFY(!m_list->DeleteItem(row));
+            QVERIFY(!m_list->SetItemSelected(row, true));
+        }
+        QCOMPARE(m_list->GetItemData(rows - 1), RecordItemData(7));
+        // The headings are the columns' own; the rows have none.
+        QCOMPARE(m_list->model()->headerData(1, Qt::Horizontal).toString(),
+                 QStringLiteral("Plot No"));
+        QVERIFY(!m_list->model()->headerData(1, Qt::Vertical).isValid());
+        QVERIFY(!m_list->model()->headerData(3, Qt::Horizontal).isValid());
+        QCOMPARE(m_list->GetItemCount(), rows);
+        // A row inserted past the end lands at the end.
+        QCOMPARE(m_list->InsertItem(rows + 5, QStringLiteral("last")), rows);
+        QCOMPARE(m_list->GetItemText(rows, 0), QStringLiteral("last"));
+        QCOMPARE(m_list->InsertItem(-1, QString()), -1);
+    }
+
     void selectedRowIsFoundAfterAGivenRow() {
         QCOMPARE(m_list->GetNextSelectedItem(), -1);
         m_list->SetItemSelected(2, true);
@@ -190,7 +218,7 @@ private slots:
         QCOMPARE(m_list->GetItemText(1, 0), QStringLiteral("MK2"));
     }
 
-    void clickActivatesKeyboardDoesNot() {
+    void clickOrEnterActivatesArrowsOnlySelect() {
         QSignalSpy activated(m_list, &CRecordListCtrl::itemActivated);
         QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {},
                           m_list->GetSubItemRect(2, 1).center());
@@ -198,8 +226,16 @@ private slots:
         QCOMPARE(activated.front().front().toInt(), 2);
         QTest::keyClick(m_list, Qt::Key_Down);
         QCOMPARE(GetSelectedListItem(m_form, kListId), 3);
-        QTest::keyClick(m_list, Qt::Key_Return);
         QCOMPARE(activated.count(), 1);
+        // Enter, the keypad's Enter and Space activate the row the keyboard is on.
+        QTest::keyClick(m_list, Qt::Key_Return);
+        QCOMPARE(activated.count(), 2);
+        QCOMPARE(activated.back().front().toInt(), 3);
+        QTest::keyClick(m_list, Qt::Key_Up);
+        QTest::keyClick(m_list, Qt::Key_Enter, Qt::KeypadModifier);
+        QTest::keyClick(m_list, Qt::Key_Space);
+        QCOMPARE(activated.count(), 4);
+        QCOMPARE(activated.back().front().toInt(), 2);
     }
 
     void currentRowWhiteOnBlueOthersGrey() {

@@ -72,6 +72,8 @@ private slots:
     }
 
     void longTextWidensUpToTheListEdge() {
+        // The last column reaches the list's edge already; this one stops short of it.
+        m_list->InsertColumn(2, QStringLiteral("Note"), LVCFMT_LEFT, 60);
         CInPlaceEdit* edit = openEdit(1, 1);
         QVERIFY(edit);
         const int start = edit->width();
@@ -101,6 +103,11 @@ private slots:
         QTest::keyClick(m_list, Qt::Key_Delete);
         QCOMPARE(m_list->GetItemCount(), 2);
         QCOMPARE(m_list->GetItemText(1, 1), QStringLiteral("A2"));
+        // The keypad's Delete is the same key.
+        m_list->SetItemSelected(0, true);
+        QTest::keyClick(m_list, Qt::Key_Delete, Qt::KeypadModifier);
+        QCOMPARE(m_list->GetItemCount(), 1);
+        QCOMPARE(m_list->GetItemText(0, 1), QStringLiteral("A2"));
     }
 
     void f2OpensTheCurrentCellForTheKeyboard() {
@@ -160,4 +167,4 @@ private:
 };
 
 QTEST_MAIN(EditableListTest)
-#include "tst_editable_list.moc"
+#include "EditableListTest.moc"
