@@ -55,7 +55,7 @@ QString joinNamed(const QStringList& items) {
     QStringList shown = items.mid(0, kProblemsNamed);
     if (items.size() > kProblemsNamed)
         shown.append(QStringLiteral("%1 more").arg(items.size() - kProblemsNamed));
-    return shown.join(QStringLiteral(", "));
+    return shown.join(QStringLiteral("; "));
 }
 
 QString countOf(qsizetype count, const char* one, const char* many) {
