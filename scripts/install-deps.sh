@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libpugixml-dev libsqlite3-dev sqlite3 libxml2-utils
   libpq-dev postgresql
+  libphonenumber-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   iso-codes clang-format
   xvfb xauth dbus dbus-x11 at-spi2-core python3 python3-pyatspi xdotool

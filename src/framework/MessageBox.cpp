@@ -89,6 +89,16 @@ public:
         return dialog.selectedFiles().constFirst();
     }
 
+    QString openFileName(QWidget* parent, const OpenFileRequest& request) override {
+        QFileDialog dialog(parent, request.caption, request.initialPath, request.filter);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return {};
+        }
+        return dialog.selectedFiles().constFirst();
+    }
+
     void beep() override { QApplication::beep(); }
 };
 
@@ -119,6 +129,10 @@ QString GetSaveFileName(QWidget* parent, const SaveFileRequest& request) {
     return currentPrompter().saveFileName(parent, request);
 }
 
+QString GetOpenFileName(QWidget* parent, const OpenFileRequest& request) {
+    return currentPrompter().openFileName(parent, request);
+}
+
 void MessageBeep() {
     currentPrompter().beep();
 }
@@ -143,6 +157,10 @@ void ScriptedAnswerer::queueSaveFileName(const QString& path) {
     m_fileNames.push_back(path);
 }
 
+void ScriptedAnswerer::queueOpenFileName(const QString& path) {
+    m_openFileNames.push_back(path);
+}
+
 QString ScriptedAnswerer::lastText() const {
     return m_messages.empty() ? QString() : m_messages.back().text;
 }
@@ -150,8 +168,10 @@ QString ScriptedAnswerer::lastText() const {
 void ScriptedAnswerer::clear() {
     m_answers.clear();
     m_fileNames.clear();
+    m_openFileNames.clear();
     m_messages.clear();
     m_saveRequests.clear();
+    m_openRequests.clear();
     m_beeps = 0;
 }
 
@@ -191,6 +211,16 @@ QString ScriptedAnswerer::saveFileName(QWidget*, const SaveFileRequest& request)
         QFileInfo(path).suffix().isEmpty()) {
         path += QLatin1Char('.') + request.defaultExtension;
     }
+    return path;
+}
+
+QString ScriptedAnswerer::openFileName(QWidget*, const OpenFileRequest& request) {
+    m_openRequests.push_back(request);
+    if (m_openFileNames.empty()) {
+        return {};
+    }
+    QString path = m_openFileNames.front();
+    m_openFileNames.pop_front();
     return path;
 }
 

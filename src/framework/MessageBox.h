@@ -1,5 +1,5 @@
 #pragma once
-// Message boxes, the save-file dialog and the beep, behind one replaceable seam.
+// Message boxes, the save-file and open-file dialogs and the beep, behind one replaceable seam.
 //
 // The program asks its questions through these functions only. Tests install a
 // ScriptedAnswerer, which records every box (text, caption, icon, buttons) and answers from a
@@ -46,11 +46,21 @@ struct SaveFileRequest {
     bool confirmOverwrite = true;
 };
 
+// What the program asks of the open-file dialog.
+struct OpenFileRequest {
+    QString caption;
+    QString initialPath; // folder or file the dialog starts from
+    QString filter;      // Qt filter text, e.g. "vCard (*.vcf);;All Files (*)"
+};
+
 // Shows a modal box and returns the button pressed (IDOK, IDCANCEL, IDYES, IDNO).
 int MessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned style);
 
 // Asks for a file to save to; returns the full path, or "" when the user cancelled.
 QString GetSaveFileName(QWidget* parent, const SaveFileRequest& request);
+
+// Asks for an existing file to open; returns the full path, or "" when the user cancelled.
+QString GetOpenFileName(QWidget* parent, const OpenFileRequest& request);
 
 // The simple beep of a refused key.
 void MessageBeep();
@@ -62,6 +72,7 @@ public:
     virtual int messageBox(QWidget* parent, const QString& text, const QString& caption,
                            unsigned style) = 0;
     virtual QString saveFileName(QWidget* parent, const SaveFileRequest& request) = 0;
+    virtual QString openFileName(QWidget* parent, const OpenFileRequest& request) = 0;
     virtual void beep() = 0;
 };
 
@@ -92,9 +103,12 @@ public:
     void queueAnswer(int answer);
     // File names for the next save dialogs; "" cancels. With the queue empty the dialog cancels.
     void queueSaveFileName(const QString& path);
+    // File names for the next open dialogs; "" cancels. With the queue empty the dialog cancels.
+    void queueOpenFileName(const QString& path);
 
     const std::vector<Message>& messages() const { return m_messages; }
     const std::vector<SaveFileRequest>& saveRequests() const { return m_saveRequests; }
+    const std::vector<OpenFileRequest>& openRequests() const { return m_openRequests; }
     int beepCount() const { return m_beeps; }
     // The last box's text, or "" when none was shown.
     QString lastText() const;
@@ -103,14 +117,17 @@ public:
     int messageBox(QWidget* parent, const QString& text, const QString& caption,
                    unsigned style) override;
     QString saveFileName(QWidget* parent, const SaveFileRequest& request) override;
+    QString openFileName(QWidget* parent, const OpenFileRequest& request) override;
     void beep() override;
 
 private:
     UserPrompter* m_previous = nullptr;
     std::deque<int> m_answers;
     std::deque<QString> m_fileNames;
+    std::deque<QString> m_openFileNames;
     std::vector<Message> m_messages;
     std::vector<SaveFileRequest> m_saveRequests;
+    std::vector<OpenFileRequest> m_openRequests;
     int m_beeps = 0;
 };
 

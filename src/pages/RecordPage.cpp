@@ -39,7 +39,8 @@ CRecordPage::CRecordPage(int templateId, const QString& title, const RecordPageL
 
 CRecordPage::~CRecordPage() = default;
 
-void CRecordPage::BuildPage(QWidget* form, std::initializer_list<QWidget*> fields) {
+void CRecordPage::BuildPage(QWidget* form, std::initializer_list<QWidget*> fields,
+                            std::initializer_list<QWidget*> rowExtras) {
     auto makeButton = [this](const QString& caption, int id) {
         auto* button = new CHoverButton(caption, this);
         kestrel::SetControlId(button, id);
@@ -53,6 +54,8 @@ void CRecordPage::BuildPage(QWidget* form, std::initializer_list<QWidget*> field
     buttons->addStretch(1);
     for (CHoverButton* button : {m_btnReset, m_btnDelete, m_btnUpdate, m_btnSaveAsNew})
         buttons->addWidget(button);
+    for (QWidget* extra : rowExtras)
+        buttons->addWidget(extra);
 
     m_list = new CRecordListCtrl(this);
     kestrel::SetControlId(m_list, m_layout.listId);
@@ -64,7 +67,9 @@ void CRecordPage::BuildPage(QWidget* form, std::initializer_list<QWidget*> field
     page->addWidget(m_list, 1);
 
     std::vector<QWidget*> order(fields);
-    order.insert(order.end(), {m_btnReset, m_btnDelete, m_btnUpdate, m_btnSaveAsNew, m_list});
+    order.insert(order.end(), {m_btnReset, m_btnDelete, m_btnUpdate, m_btnSaveAsNew});
+    order.insert(order.end(), rowExtras);
+    order.push_back(m_list);
     for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }

@@ -63,8 +63,11 @@ protected:
                 CToolTipHost* host, QWidget* parent);
 
     // Lays the page out: the form frame, the row of buttons, the list. `fields` are the form's
-    // controls in their tab order; the buttons and the list follow them.
-    void BuildPage(QWidget* form, std::initializer_list<QWidget*> fields);
+    // controls in their tab order; the buttons and the list follow them. `rowExtras` are the
+    // page's own controls for the button row (the member page's contacts control): they stand
+    // after "Save as New", in the tab order too.
+    void BuildPage(QWidget* form, std::initializer_list<QWidget*> fields,
+                   std::initializer_list<QWidget*> rowExtras = {});
 
     // The page's own set-up of its fields, run by OnInitDialog after the list and the buttons
     // are set up and before the form is first emptied.

@@ -1,8 +1,11 @@
 // Renders the project page and its nested lots, addresses and site description tabs, and the member
 // page with its general, address and contact tabs, filled with a sample record, to PNG files for
-// the documentation: page_screenshots <output folder>. Offscreen is enough.
+// the documentation: page_screenshots <output folder>. Offscreen is enough. The contact picker is
+// shown on the sample address book of the tests, as it opens, searched, and on a book with broken
+// cards.
 
 #include "app/QuietAppServices.h"
+#include "contacts/ContactPickerDlg.h"
 #include "controls/ToolTipDialog.h"
 #include "controls/ToolTipPropertySheet.h"
 #include "framework/DialogUnits.h"
@@ -19,6 +22,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QTest>
 #include <QVBoxLayout>
@@ -108,6 +112,22 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     clickRecord(members, 1);
     ok = members->grab().save(out.filePath(QStringLiteral("member-address-unformatted.png"))) && ok;
+
+    kestrel::CContactPickerDlg picker(
+        kestrel::LoadAddressBook(QStringLiteral(KESTREL_SAMPLE_CONTACTS)));
+    picker.show();
+    ok = QTest::qWaitForWindowExposed(&picker) && ok;
+    QApplication::processEvents();
+    ok = picker.grab().save(out.filePath(QStringLiteral("contact-picker.png"))) && ok;
+    QTest::keyClicks(picker.SearchField(), QStringLiteral("lim"));
+    QTest::keyClick(picker.SearchField(), Qt::Key_Down);
+    QApplication::processEvents();
+    ok = picker.grab().save(out.filePath(QStringLiteral("contact-picker-search.png"))) && ok;
+    picker.SearchField()->clear();
+    picker.SetBook(kestrel::LoadAddressBook(QStringLiteral(KESTREL_BROKEN_CONTACTS)));
+    QApplication::processEvents();
+    ok = picker.grab().save(out.filePath(QStringLiteral("contact-picker-problems.png"))) && ok;
+
     std::printf("%s: %dx%d\n", ok ? "saved" : "FAILED", dialog.width(), dialog.height());
     return ok ? 0 : 1;
 }

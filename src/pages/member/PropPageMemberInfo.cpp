@@ -1,8 +1,10 @@
 #include "pages/member/PropPageMemberInfo.h"
 
+#include "contacts/KRProContacts.h"
 #include "controls/EditableListCtrl.h"
 #include "controls/RecordListCtrl.h"
 #include "controls/ToolTipPropertySheet.h"
+#include "framework/AppServices.h"
 #include "framework/ControlId.h"
 #include "framework/DataExchange.h"
 #include "pages/member/PropPageMemberAddress.h"
@@ -69,7 +71,17 @@ CPropPageMemberInfo::CPropPageMemberInfo(CToolTipHost* host, QWidget* parent)
     m_pSheet->AddPage(m_pContactPage);
     m_pSheet->setFocusPolicy(Qt::TabFocus);
     m_pGeneralPage->SetCoordinatorLookup([this] { return MarkCoordinator(false); });
-    BuildPage(m_pSheet, {m_pSheet});
+    m_pContacts = new CKRProContacts(this);
+    SetControlId(m_pContacts, IDC_CONTACTS);
+    connect(m_pContacts, &CKRProContacts::contactReady, this, [this] { OnContactsImport(); });
+    BuildPage(m_pSheet, {m_pSheet}, {m_pContacts});
+}
+
+bool CPropPageMemberInfo::OnInitDialog() {
+    const bool result = CRecordPage::OnInitDialog();
+    // One member at a time: the picker closes once it has handed a contact over.
+    m_pContacts->SetFlag(false);
+    return result;
 }
 
 CPropPageMemberInfo::~CPropPageMemberInfo() = default;
@@ -153,6 +165,74 @@ void CPropPageMemberInfo::DoDataExchange(CDataExchange* pDX) {
     CRecordPage::DoDataExchange(pDX);
     if (newRows)
         markCoordinatorRow();
+}
+
+// --- a contact from the contacts control ---
+
+bool CPropPageMemberInfo::OnContactsImport() {
+    XmlDocPtr doc = m_pContacts->GetContactDocument();
+    if (!doc)
+        return false;
+    m_pContacts->BeginTransfer();
+    setFocus(Qt::OtherFocusReason);
+
+    bool imported = false;
+    if (!IsViewOnly() && ResetMemberForm(true, true)) {
+        // The form as the reset left it: what the contact does not carry (roles, the coordinator
+        // box, the address type) stays so.
+        MemberValues values = formValues();
+        auto read = [&doc](const char* element) {
+            return GetNodeTextXPath(
+                *doc, *doc, QStringLiteral("/krroot/members/member/") + QLatin1String(element),
+                QString());
+        };
+        values.name = read("member_name");
+        values.country = read("country");
+        values.designation = read("designation");
+        values.firmName = read("firm_name");
+        const QString identityType = read("ic_flag");
+        const QString identityNo = read("ic_passport_no");
+        values.roadName = read("road_name");
+        values.buildingName = read("building_name");
+        values.houseBlockNo = read("house_block_no");
+        values.levelNo = read("level_no");
+        values.unitNo = read("unit_no");
+        values.postalCode = read("postal_code");
+        values.addressLines[0] = read("address1");
+        values.addressLines[1] = read("address2");
+        values.addressLines[2] = read("address3");
+        values.addressLines[3] = read("address4");
+        values.email = read("email_address1");
+        values.email2 = read("email_address2");
+        values.telExt = read("tel_ext_no");
+        values.faxNo = read("fax_no");
+        values.mobileNo = read("mobile_no");
+        values.pagerNo = read("pager_no");
+        values.telNo = read("tel_no");
+
+        // The identity number goes where its type says; any type but NRIC or passport is shown
+        // (and so kept) as another identification.
+        if (identityType == kIdentityNric) {
+            values.identityType = kIdentityNric;
+            values.nricPrefix = identityNo.left(1);
+            values.nricNo = identityNo.mid(1);
+        } else if (identityType == kIdentityPassport) {
+            values.identityType = kIdentityPassport;
+            values.passportNo = identityNo;
+        } else {
+            values.identityType = kIdentityOther;
+            values.otherId = identityNo;
+        }
+
+        m_pGeneralPage->SetValues(values);
+        m_pAddressPage->SetValues(values);
+        m_pContactPage->SetValues(values);
+        imported = true;
+    }
+
+    SaveXMLAndReleaseDoc(doc, QString(), 1);
+    m_pContacts->CompleteTransfer();
+    return imported;
 }
 
 // --- the form and the list ---

@@ -13,6 +13,7 @@
 #include <memory>
 #include <unordered_map>
 
+class CKRProContacts;
 class CPropPageMemberAddress;
 class CPropPageMemberContact;
 class CPropPageMemberGeneral;
@@ -25,6 +26,7 @@ public:
     enum { IDD = 130 };
     static constexpr int IDC_MEMBER_LIST = 1061;
     static constexpr int IDC_SHEET_FRAME = 1043;
+    static constexpr int IDC_CONTACTS = 1066;
 
     explicit CPropPageMemberInfo(CToolTipHost* host, QWidget* parent = nullptr);
     ~CPropPageMemberInfo() override;
@@ -46,6 +48,14 @@ public:
     CPropPageMemberGeneral* GeneralPage() const { return m_pGeneralPage; }
     CPropPageMemberAddress* AddressPage() const { return m_pAddressPage; }
     CPropPageMemberContact* ContactPage() const { return m_pContactPage; }
+    CKRProContacts* ContactsControl() const { return m_pContacts; }
+
+    // The contacts control's contact is ready: the form is cleared (asking first when it holds
+    // edits) and filled from the contact's document. Roles, the coordinator box and the address
+    // type are not the contact's. Nothing is imported in a view-only run, or when the user keeps
+    // the edits; the document is released and the transfer completed either way. True when the
+    // form was filled.
+    bool OnContactsImport();
 
     // One member element per stored member under member_group.
     QString WriteXml(pugi::xml_document& doc, pugi::xml_node group) override;
@@ -54,6 +64,7 @@ public:
 
 protected:
     void InitRecordFields() override {}
+    bool OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
 
 private:
@@ -89,6 +100,7 @@ private:
     CPropPageMemberAddress* m_pAddressPage = nullptr;
     CPropPageMemberContact* m_pContactPage = nullptr;
     CPropPageProjectInfo* m_pProjectPage = nullptr;
+    CKRProContacts* m_pContacts = nullptr;
     // The member checked last, stored by MoveFormIntoRow.
     kestrel::MemberValues m_checked;
 };
