@@ -172,6 +172,10 @@ private slots:
         QCOMPARE(m_list->InsertItem(rows + 5, QStringLiteral("last")), rows);
         QCOMPARE(m_list->GetItemText(rows, 0), QStringLiteral("last"));
         QCOMPARE(m_list->InsertItem(-1, QString()), -1);
+        QVERIFY(!m_list->SetColumnWidth(m_list->GetColumnCount(), 10));
+        QVERIFY(!m_list->SetColumnWidth(0, -1));
+        QVERIFY(m_list->DeleteAllItems());
+        QCOMPARE(m_list->GetItemCount(), 0);
     }
 
     void selectedRowIsFoundAfterAGivenRow() {
