@@ -180,6 +180,18 @@ TEST_F(XmlHelpers, SaveKeepsPermissionsAndSymbolicLinks) {
     EXPECT_TRUE(readFile(path).contains("<krroot"));
     EXPECT_EQ(modeOf(path), 0640u);
 
+    // Root saving another user's file leaves it theirs.
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+        doc = CreateXMLDoc();
+        GetNode(*doc, *doc, QStringLiteral("krroot"), 1, QString());
+        ASSERT_EQ(SaveXMLAndReleaseDoc(doc, path, 1), 0);
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(st.st_gid, 65534u);
+    }
+
     // A new file gets what the user's file-creation mask allows, as any program's new file.
     for (const auto& [mask, mode] : {std::pair{0077u, 0600u}, {0027u, 0640u}, {0002u, 0664u}}) {
         const QString fresh = box.filePath(QStringLiteral("new-%1.xml").arg(mask, 0, 8));
