@@ -268,11 +268,21 @@ void CharFilterEditTest::multiLineTakesEnterButReportsLineBreak() {
     QCOMPARE(m_text->toPlainText(), QStringLiteral("ab\nc"));
     QCOMPARE(m_answerer->beepCount(), 1);
 
-    // The line break is not admitted: leaving the field reports it.
-    QTest::mouseClick(m_other, Qt::LeftButton);
+    // The line break is not admitted: leaving the field (Shift+Tab moves on, as Tab does,
+    // instead of typing) reports it.
+    reactivate();
+    QTest::keyClick(m_text, Qt::Key_Backtab, Qt::ShiftModifier);
     QTRY_COMPARE(fieldFocus(), m_text);
     QTRY_COMPARE(InfoWindow()->text(), QStringLiteral(" Invalid Input "));
     QCOMPARE(m_text->textCursor().selectedText().size(), 4);
+
+    // A format check that rewrites the text shows the rewritten text here too.
+    m_validator->rewriteTo = QStringLiteral("abc");
+    reactivate();
+    QTest::keyClick(m_text, Qt::Key_Backtab, Qt::ShiftModifier);
+    QTRY_COMPARE(fieldFocus(), m_other);
+    QCOMPARE(m_text->text(), QStringLiteral("abc"));
+    QVERIFY(!InfoWindow()->isVisible());
 }
 
 void CharFilterEditTest::multiLineLengthLimitCountsEveryCharacter() {
@@ -296,6 +306,11 @@ void CharFilterEditTest::multiLineLengthLimitCountsEveryCharacter() {
     QTest::keyClick(m_text, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(m_text->text(), QStringLiteral("xyz"));
     QCOMPARE(m_answerer->beepCount(), 0);
+    // Tab moves on to the next field instead of being typed.
+    reactivate();
+    QTest::keyClick(m_text, Qt::Key_Tab);
+    QTRY_COMPARE(fieldFocus(), m_quit);
+    QCOMPARE(m_text->text(), QStringLiteral("xyz"));
 }
 
 QTEST_MAIN(CharFilterEditTest)
