@@ -71,7 +71,9 @@ TEST_F(XmlHelpers, LoadRefusesWhatIsNotAWellFormedFileOfSaneSize) {
     for (const QByteArray& bytes :
          {QByteArray(), QByteArray("not xml at all"), QByteArray("<krroot><project></krroot>"),
           QByteArray("<?xml version=\"1.0\"?>"), QByteArray("\x00\x01\x02<krroot/>", 12),
-          nested(kXmlMaxDepth + 1)}) {
+          nested(kXmlMaxDepth + 1),
+          // Too deep only after the walk has climbed out of a first, shallow subtree.
+          "<r><s><b/></s>" + nested(kXmlMaxDepth) + "</r>"}) {
         ASSERT_TRUE(writeFile(path, bytes));
         EXPECT_FALSE(LoadXMLDoc(path)) << bytes.left(40).toStdString();
     }
