@@ -32,6 +32,7 @@ TEST(ListSourceFind, FindsWrapAroundSortedOrNot) {
         {true, 3, "ab", 2},      {true, 2, "ab", 1},  // highest below the start
         {true, 9, "ab", 2},      {true, 0, "ab", 0},  // none below: lowest from the start on
         {true, 1, "bak", 4},     {true, 6, "bak", 5},
+        {true, 1, "abb", 0}, // row 0 is below the start too
         {true, 0, "q", -1},      {true, 100, "zep", 9},
     };
     for (bool sorted : {true, false}) {
