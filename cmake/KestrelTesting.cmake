@@ -46,11 +46,13 @@ function(kestrel_add_gtest name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()
 
-# kestrel_add_qtest(NAME SOURCES ... LIBS ...): widget tests (QtTest), run offscreen.
+# kestrel_add_qtest(NAME SOURCES ... LIBS ...): widget tests (QtTest), run offscreen. A message
+# box or save dialog that no test of the program expects fails that test at once
+# (tests/support/UnexpectedBoxFails.cpp) instead of waiting for a click.
 function(kestrel_add_qtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test Qt6::Widgets)
+  add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/UnexpectedBoxFails.cpp)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} kestrel_framework Qt6::Test Qt6::Widgets)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   add_dependencies(${name} kestrel_lookup_db TernSdkDef)
   target_compile_definitions(${name} PRIVATE

@@ -65,17 +65,11 @@ public:
 
     int GetCount() const override { return static_cast<int>(m_items.size()); }
     QString GetText(int index) const override {
-        ++m_textReads;
         return index >= 0 && index < m_items.size() ? m_items.at(index) : QString();
     }
     bool IsSorted() const override { return m_bSorted; }
 
-    // How many times GetText was asked, to show that finds bisect instead of scanning.
-    int TextReads() const { return m_textReads; }
-    void ResetTextReads() { m_textReads = 0; }
-
 protected:
     QStringList m_items;
     bool m_bSorted = false;
-    mutable int m_textReads = 0;
 };

@@ -5,37 +5,39 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include <unistd.h>
 
 namespace {
 
-// Stands in for a page: notes every call, remembers what it was given, writes one marker element.
+// Stands in for a page: remembers what it was given, writes one marker element.
 class FakeGroup : public CXmlRecordGroup {
 public:
-    FakeGroup(QString name, QStringList* journal) : m_name(std::move(name)), m_journal(journal) {}
+    explicit FakeGroup(QString name) : m_name(std::move(name)) {}
 
     QString WriteXml(pugi::xml_document& doc, pugi::xml_node node) override {
-        m_journal->append(QStringLiteral("write ") + QString::fromUtf8(node.name()));
         AddXMLLeafNode(doc, node, QStringLiteral("written"), m_name);
+        if (onWrite)
+            onWrite();
         return QString();
     }
     QString ReadXml(pugi::xml_document&, pugi::xml_node node) override {
-        m_journal->append(QStringLiteral("read ") + QString::fromUtf8(node.name()));
         readText = GetNodeText(node);
         return QString();
     }
     QString readText;
+    std::function<void()> onWrite;
 
 private:
     QString m_name;
-    QStringList* m_journal;
 };
 
 class ProjectDocumentTest : public ::testing::Test {
@@ -44,14 +46,8 @@ protected:
         ProjectParts parts;
         parts.profile = &profile;
         parts.memberGroup = &members;
-        parts.setLoadedReference = [this](const QString& text) {
-            journal.append(QStringLiteral("loaded reference"));
-            loadedReference = text;
-        };
-        parts.composedReference = [this] {
-            journal.append(QStringLiteral("compose"));
-            return composed;
-        };
+        parts.setLoadedReference = [this](const QString& text) { loadedReference = text; };
+        parts.composedReference = [this] { return composed; };
         document.SetParts(std::move(parts));
     }
     void SetUp() override { ASSERT_TRUE(m_box.isValid()); }
@@ -74,9 +70,8 @@ protected:
     }
 
     QTemporaryDir m_box;
-    QStringList journal;
-    FakeGroup profile{QStringLiteral("profile data"), &journal};
-    FakeGroup members{QStringLiteral("member data"), &journal};
+    FakeGroup profile{QStringLiteral("profile data")};
+    FakeGroup members{QStringLiteral("member data")};
     QString loadedReference = QStringLiteral("<never set>");
     QString composed = QStringLiteral("A123-00042-2002");
     CProjectDocument document;
@@ -87,10 +82,11 @@ TEST_F(ProjectDocumentTest, NewDocumentIsWrittenWithItsInstructionsAndSkeletonIn
     document.LoadDocument(path);
     EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::NewMissingFile);
     EXPECT_EQ(loadedReference, QString());
-    // The reference is asked for only after the pages have written (the profile composes it).
+    // The reference is asked for once the pages have written: the file carries the one the
+    // project page composed while it wrote.
+    composed = QStringLiteral("stale");
+    profile.onWrite = [this] { composed = QStringLiteral("A123-00042-2002"); };
     ASSERT_EQ(save(0), 0);
-    EXPECT_EQ(journal, (QStringList{"loaded reference", "read profile", "read member_group",
-                                    "write profile", "write member_group", "compose"}));
     EXPECT_TRUE(document.HasDocument());
     EXPECT_EQ(readFile(path),
               QByteArray("<?xml version=\"1.0\"?>\n"
@@ -147,6 +143,19 @@ TEST_F(ProjectDocumentTest, MissingAuthorityIsAddedAndEverySaveLeavesExactlyOneP
     EXPECT_TRUE(text.contains("<authority>\n    <id>ZQAV</id>\n  </authority>"));
     EXPECT_FALSE(text.contains("xml-stylesheet")); // a loaded file keeps its own instructions
 
+    // A hand-edited file with three project elements: the first save leaves exactly one.
+    const QString three = pathIn(QStringLiteral("three.xml"));
+    ASSERT_TRUE(writeFile(three, "<krroot><project><reference_no>P1</reference_no></project>"
+                                 "<project/><project><reference_no>P3</reference_no></project>"
+                                 "</krroot>"));
+    document.LoadDocument(three);
+    EXPECT_EQ(loadedReference, QStringLiteral("P1"));
+    ASSERT_EQ(save(0), 0);
+    text = readFile(three);
+    EXPECT_EQ(text.count("<project>"), 1);
+    EXPECT_EQ(text.count("<reference_no>"), 1);
+    EXPECT_TRUE(text.contains("<reference_no>A123-00042-2002</reference_no>"));
+
     const QString path = copyOfSample("two-projects.xml");
     document.LoadDocument(path);
     EXPECT_EQ(loadedReference, QStringLiteral("FIRST-00001-2001"));
@@ -194,7 +203,8 @@ std::map<QString, QByteArray> folderContent(const QString& folder) {
 TEST_F(ProjectDocumentTest, UnusableFileIsLeftAloneOnOpenAndCopiedAsideOnceBySaving) {
     for (auto [sample, origin] :
          {std::pair{"truncated.xml", CProjectDocument::Origin::ReplacedUnparsable},
-          std::pair{"foreign-root.xml", CProjectDocument::Origin::ReplacedForeign}}) {
+          std::pair{"foreign-root.xml", CProjectDocument::Origin::ReplacedForeign},
+          std::pair{"two-roots.xml", CProjectDocument::Origin::ReplacedForeign}}) {
         const QString path = copyOfSample(sample);
         const QByteArray original = readFile(path);
         const auto untouched = folderContent(m_box.path());
@@ -224,6 +234,41 @@ TEST_F(ProjectDocumentTest, UnusableFileIsLeftAloneOnOpenAndCopiedAsideOnceBySav
         EXPECT_EQ(document.BackupPath(), path + QStringLiteral(".bak"));
         EXPECT_EQ(folderContent(m_box.path()).size(), untouched.size() + 1) << sample;
     }
+}
+
+TEST_F(ProjectDocumentTest, DanglingLinkNamedLikeTheCopyIsLeftAlone) {
+    const QString path = copyOfSample("truncated.xml");
+    const QString nowhere = pathIn(QStringLiteral("nowhere"));
+    ASSERT_TRUE(QFile::link(nowhere, path + QStringLiteral(".bak")));
+    document.LoadDocument(path);
+    ASSERT_EQ(save(0), 0);
+    EXPECT_EQ(document.BackupPath(), path + QStringLiteral(".bak.1"));
+    EXPECT_EQ(QFileInfo(path + QStringLiteral(".bak")).symLinkTarget(), nowhere);
+    EXPECT_FALSE(QFileInfo::exists(nowhere));
+}
+
+TEST_F(ProjectDocumentTest, SaveWithoutAPathIsRefusedAndAReleasedDocumentHasNoOrigin) {
+    EXPECT_FALSE(document.RebuildProjectNode());
+    EXPECT_EQ(document.SaveToFile(1), kXmlSaveNoDocument);
+
+    document.LoadDocument(QString());
+    EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::NewNoPath);
+    EXPECT_EQ(save(1), kXmlSaveNoPath);
+    EXPECT_TRUE(document.HasDocument());
+    EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::NewNoPath);
+
+    document.SetFilePath(pathIn(QStringLiteral("named.xml")));
+    ASSERT_EQ(save(1), 0);
+    EXPECT_FALSE(document.HasDocument());
+    EXPECT_FALSE(document.ProjectNode());
+    EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::None);
+
+    document.LoadDocument(pathIn(QStringLiteral("named.xml")));
+    EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::Loaded);
+    document.DropDocument();
+    EXPECT_FALSE(document.HasDocument());
+    EXPECT_FALSE(document.ProjectNode());
+    EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::None);
 }
 
 TEST_F(ProjectDocumentTest, HostileFilesNeitherExpandNorCrash) {

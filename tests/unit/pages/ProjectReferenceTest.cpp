@@ -44,6 +44,24 @@ TEST(ProjectReference, ComposeThenSplitGivesThePartsBackWithTheSerialFormatted) 
     }
 }
 
+TEST(ProjectReference, SerialIsTheIntegerACConversionReadsWithTheSignBeforeFiveDigits) {
+    const std::pair<QString, QString> cases[] = {
+        {"-7", "-00007"},
+        {"-0", "00000"},
+        {" \t\n\v\f\r+12", "00012"},
+        {"- 5", "00000"}, // nothing may come between the sign and the digits
+        {"1/2", "00001"},
+        {"90:1", "00090"},
+        {"2147483647", "2147483647"},
+        {"2147483648", "2147483647"},
+        {"-2147483648", "-2147483648"},
+        // Out of range either way the value stops at the int's limit instead of wrapping.
+        {"-99999999999999999999", "-2147483648"},
+    };
+    for (const auto& [serial, formatted] : cases)
+        EXPECT_EQ(FormatReferenceSerial(serial), formatted) << serial.toStdString();
+}
+
 TEST(ProjectReference, SplitCutsAtTheFirstTwoDashesOnly) {
     const std::pair<QString, ProjectReferenceParts> cases[] = {
         {"A1-007-20-02", {"A1", "007", "20-02"}},

@@ -11,7 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,6 +34,36 @@ QByteArray nested(int depth) {
     return QByteArray("<a>").repeated(depth) + "x" + QByteArray("</a>").repeated(depth);
 }
 
+// The document as it would be written, without indentation.
+std::string printed(const pugi::xml_document& doc) {
+    std::ostringstream out;
+    doc.save(out, "", pugi::format_raw | pugi::format_no_declaration);
+    return out.str();
+}
+
+// A well-formed file of exactly `size` bytes: an empty root and blank lines after it.
+bool writeRecordOfSize(const QString& path, qint64 size) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const QByteArray root("<krroot/>");
+    const QByteArray blanks(1 << 20, '\n');
+    bool ok = file.write(root) == root.size();
+    for (qint64 left = size - root.size(); ok && left > 0; left -= blanks.size())
+        ok = file.write(blanks.constData(), qMin<qint64>(left, blanks.size())) > 0;
+    return ok && file.size() == size;
+}
+
+// Sets the process's file-creation mask for the life of the object.
+class ScopedUmask {
+public:
+    explicit ScopedUmask(mode_t mask) : m_old(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(m_old); }
+
+private:
+    mode_t m_old;
+};
+
 TEST_F(XmlHelpers, LoadRefusesWhatIsNotAWellFormedFileOfSaneSize) {
     EXPECT_FALSE(LoadXMLDoc(QString()));
     EXPECT_FALSE(LoadXMLDoc(box.filePath(QStringLiteral("missing.xml"))));
@@ -44,9 +77,12 @@ TEST_F(XmlHelpers, LoadRefusesWhatIsNotAWellFormedFileOfSaneSize) {
     }
     ASSERT_TRUE(writeFile(path, nested(kXmlMaxDepth - 1)));
     EXPECT_TRUE(LoadXMLDoc(path));
-    // Oversized: refused from its size alone (the sparse file costs no disk).
-    QFile huge(path);
-    ASSERT_TRUE(huge.resize(kXmlMaxFileBytes + 1));
+}
+
+TEST_F(XmlHelpers, LoadTakesAFileOfExactlyTheSizeLimitAndNotAByteMore) {
+    ASSERT_TRUE(writeRecordOfSize(path, kXmlMaxFileBytes));
+    EXPECT_TRUE(LoadXMLDoc(path));
+    ASSERT_TRUE(writeRecordOfSize(path, kXmlMaxFileBytes + 1));
     EXPECT_FALSE(LoadXMLDoc(path));
 }
 
@@ -80,6 +116,8 @@ TEST_F(XmlHelpers, DepthLimitCountsElementsWhateverLiesBetweenThem) {
              QByteArray("<a>").repeated(kXmlMaxDepth - 1) +
              QByteArray("</a>").repeated(kXmlMaxDepth - 1) + "</r>",
          true},
+        {"past the limit only after climbing out of a shallow subtree",
+         "<r><s><b/></s>" + deep(kXmlMaxDepth, "<e/>") + "</r>", false},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(writeFile(path, c.bytes));
@@ -138,6 +176,112 @@ TEST_F(XmlHelpers, SaveKeepsPermissionsAndSymbolicLinks) {
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_TRUE(readFile(path).contains("<krroot"));
     EXPECT_EQ(modeOf(path), 0640u);
+
+    // Root saving another user's file leaves it theirs.
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+        doc = CreateXMLDoc();
+        GetNode(*doc, *doc, QStringLiteral("krroot"), 1, QString());
+        ASSERT_EQ(SaveXMLAndReleaseDoc(doc, path, 1), 0);
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(st.st_gid, 65534u);
+    }
+
+    // A new file gets what the user's file-creation mask allows, as any program's new file.
+    for (const auto& [mask, mode] : {std::pair{0077u, 0600u}, {0027u, 0640u}, {0002u, 0664u}}) {
+        const QString fresh = box.filePath(QStringLiteral("new-%1.xml").arg(mask, 0, 8));
+        const ScopedUmask scoped(mask);
+        doc = CreateXMLDoc();
+        GetNode(*doc, *doc, QStringLiteral("krroot"), 1, QString());
+        ASSERT_EQ(SaveXMLAndReleaseDoc(doc, fresh, 1), 0);
+        EXPECT_EQ(modeOf(fresh), mode) << std::oct << mask;
+    }
+}
+
+TEST_F(XmlHelpers, SaveAnswersWhyNothingWasWrittenAndKeepsTheDocument) {
+    const QString folderless = box.filePath(QStringLiteral("no-such-folder/p.xml"));
+    ASSERT_TRUE(writeFile(path, "old"));
+    const QString readOnly = box.filePath(QStringLiteral("read-only.xml"));
+    ASSERT_TRUE(writeFile(readOnly, "old"));
+    ASSERT_TRUE(QFile::setPermissions(readOnly, QFile::ReadOwner));
+    const bool permissionsBind = ::geteuid() != 0;
+    const struct {
+        bool document;
+        QString path;
+        int release;
+        int result;
+        bool keptAfter;
+    } cases[] = {
+        {true, QString(), 0, kXmlSaveNoPath, true},
+        {false, QString(), 0, kXmlSaveNoDocument, false},
+        {true, QString(), 1, kXmlSaveOk, false}, // releasing without a path only drops it
+        {false, QString(), 1, kXmlSaveOk, false},
+        {false, path, 1, kXmlSaveNoDocument, false},
+        {true, box.path(), 1, kXmlSaveBadTarget, true},
+        {true, readOnly, 1, permissionsBind ? kXmlSaveBadTarget : kXmlSaveOk, permissionsBind},
+        {true, folderless, 1, kXmlSaveWriteFailed, true},
+        {true, path, 0, kXmlSaveOk, true},
+        {true, path, 1, kXmlSaveOk, false},
+    };
+    for (const auto& c : cases) {
+        XmlDocPtr doc = c.document ? CreateXMLDoc() : nullptr;
+        if (doc)
+            GetNode(*doc, *doc, QStringLiteral("krroot"), 1, QString());
+        EXPECT_EQ(SaveXMLAndReleaseDoc(doc, c.path, c.release), c.result)
+            << c.path.toStdString() << " release " << c.release;
+        EXPECT_EQ(doc != nullptr, c.keptAfter) << c.path.toStdString() << " release " << c.release;
+    }
+    EXPECT_EQ(readFile(readOnly), permissionsBind ? QByteArray("old") : readFile(path));
+    EXPECT_EQ(readFile(path), QByteArray("<krroot />\n"));
+}
+
+TEST_F(XmlHelpers, DeclarationAndInstructionsAreMadeAsAskedAndNeverEndedEarly) {
+    const struct {
+        const char* target;
+        const char* data;
+        const char* written;
+    } cases[] = {
+        {"xml", "version=\"1.0\" ", "<?xml version=\"1.0\"?><?a b?><krroot/>"},
+        {"xml", "version='1.1' standalone = \"yes\"",
+         "<?xml version=\"1.1\" standalone=\"yes\"?><?a b?><krroot/>"},
+        {"filetype", "type=\"MasterProfile\"",
+         "<?a b?><krroot/><?filetype type=\"MasterProfile\"?>"},
+        // Data that would close the instruction early, or no target, adds nothing.
+        {"filetype", "a?>b", "<?a b?><krroot/>"},
+        {"xml", "version=\"1.0\"?>", "<?a b?><krroot/>"},
+        {"", "a", "<?a b?><krroot/>"},
+    };
+    for (const auto& c : cases) {
+        pugi::xml_document doc;
+        ASSERT_TRUE(doc.load_string("<?a b?><krroot/>", pugi::parse_full));
+        AddProcessingInstruction(doc, QString::fromUtf8(c.target), QString::fromUtf8(c.data));
+        EXPECT_EQ(printed(doc), c.written) << c.target << ' ' << c.data;
+    }
+    // An existing declaration is replaced in place, not added twice.
+    pugi::xml_document doc;
+    AddProcessingInstruction(doc, QStringLiteral("xml"), QStringLiteral("version=\"1.0\""));
+    AddProcessingInstruction(doc, QStringLiteral("xml"), QStringLiteral("version=\"1.1\""));
+    EXPECT_EQ(printed(doc), "<?xml version=\"1.1\"?>");
+}
+
+TEST_F(XmlHelpers, OnlyADeclaredEncodingOtherThanUtf8IsCorrected) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"<?xml version=\"1.0\"?>", "<?xml version=\"1.0\"?>"},
+        {"<?xml version=\"1.0\" encoding=\"utf-8\"?>",
+         "<?xml version=\"1.0\" encoding=\"utf-8\"?>"},
+        {"<?xml version=\"1.0\" encoding=\"utf8\"?>", "<?xml version=\"1.0\" encoding=\"utf8\"?>"},
+        {"<?xml version=\"1.0\" encoding=\"latin1\"?>",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"},
+    };
+    for (const auto& [declaration, written] : cases) {
+        XmlDocPtr doc = CreateXMLDoc();
+        ASSERT_TRUE(
+            doc->load_string((std::string(declaration) + "<krroot/>").c_str(), pugi::parse_full));
+        ASSERT_EQ(SaveXMLAndReleaseDoc(doc, path, 1), 0);
+        EXPECT_EQ(readFile(path), QByteArray(written) + "\n<krroot />\n");
+    }
 }
 
 TEST_F(XmlHelpers, NodesAreFoundOrMadeAndTheirTextReadBack) {
@@ -157,8 +301,41 @@ TEST_F(XmlHelpers, NodesAreFoundOrMadeAndTheirTextReadBack) {
     AddXMLLeafNode(*doc, root, QStringLiteral("member"), QStringLiteral("BOB"));
     EXPECT_EQ(GetNodeTextXPath(*doc, root, QStringLiteral("member[2]"), QString()),
               QStringLiteral("BOB"));
+    EXPECT_EQ(GetNodeTextXPath(*doc, root, QStringLiteral("count(member)"), QString()),
+              QStringLiteral("2"));
     for (const QString& xpath : {QStringLiteral("absent"), QStringLiteral("member[["), QString()})
         EXPECT_EQ(GetNodeTextXPath(*doc, root, xpath, QStringLiteral("d")), QStringLiteral("d"));
+
+    // Null parents and empty names make nothing; an empty text makes an empty element.
+    EXPECT_FALSE(GetNode(*doc, pugi::xml_node(), QStringLiteral("x"), 1, QString()));
+    EXPECT_FALSE(GetNode(*doc, root, QString(), 1, QString()));
+    EXPECT_FALSE(AddXMLLeafNode(*doc, pugi::xml_node(), QStringLiteral("x"), QString()));
+    EXPECT_FALSE(AddXMLLeafNode(*doc, root, QString(), QStringLiteral("t")));
+    SetNodeText(GetNode(*doc, root, QStringLiteral("id"), 0, QString()), QString());
+    AddXMLLeafNode(*doc, root, QStringLiteral("leaf"), QString());
+    GetNode(*doc, root, QStringLiteral("made"), 1, QString());
+    EXPECT_EQ(printed(*doc), "<krroot><id/><member>ANN</member><member>BOB</member><leaf/>"
+                             "<made/></krroot>");
+}
+
+TEST_F(XmlHelpers, NodeTextGathersEveryTextAndCdataBelowTheNode) {
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_string("<r><t><![CDATA[a<b]]></t><m>1<i>2<j>3</j></i><!--x--><k/>"
+                                "<![CDATA[4]]></m><n>5</n></r>"));
+    const pugi::xml_node r = doc.child("r");
+    EXPECT_EQ(GetNodeText(r.child("t")), QStringLiteral("a<b"));
+    EXPECT_EQ(GetNodeText(r.child("m")), QStringLiteral("1234"));
+    EXPECT_EQ(GetNodeText(r), QStringLiteral("a<b12345"));
+    EXPECT_EQ(GetNodeTextXPath(doc, pugi::xml_node(), QStringLiteral("//i/text()"), QString()),
+              QStringLiteral("2"));
+    // On a text node SetNodeText sets its value; on an instruction it does nothing.
+    SetNodeText(r.child("n").first_child(), QStringLiteral("6"));
+    EXPECT_EQ(GetNodeText(r.child("n")), QStringLiteral("6"));
+    pugi::xml_node pi = doc.append_child(pugi::node_pi);
+    pi.set_name("p");
+    pi.set_value("v");
+    SetNodeText(pi, QStringLiteral("w"));
+    EXPECT_STREQ(pi.value(), "v");
 }
 
 } // namespace

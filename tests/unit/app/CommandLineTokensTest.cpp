@@ -38,6 +38,10 @@ TEST(CommandLineTokens, SplittingRules) {
         // A quoted argument ends only at a quote before whitespace or the end.
         {"\"ab\"cd ef\" g", {"ab\"cd ef", "g"}},
         {"x \"open to the end  ", {"x", "open to the end  "}},
+        // The closing quote takes one blank with it; the blanks after that still separate.
+        {"\"a\" b", {"a", "b"}},
+        {"\"a b\" \"c\" d", {"a b", "c", "d"}},
+        {"\"a\" ", {"a"}},
         {"\"a\"  b", {"a", "b"}},
         {"\"a\"  ", {"a", ""}},
         // A quote inside an unquoted argument is an ordinary character.

@@ -1,14 +1,17 @@
 // The character-filter edits: what typing admits, and what leaving the field checks.
 
-#include "TestForm.h"
 #include "controls/CharFilterEdit.h"
+#include "TestForm.h"
 #include "controls/InfoWindow.h"
 #include "framework/ControlId.h"
 #include "framework/MessageBox.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -40,10 +43,14 @@ private slots:
     void cleanup();
 
     void refusedCharacterBeepsAndUpperCaseStylePasses();
+    void defaultCharacterCheck_data();
+    void defaultCharacterCheck();
     void pasteIsNotFilteredButReportedOnLeaving();
     void formatMessageWinsAndRewritesText();
     void leavingForQuitButtonNeverValidates();
+    void contextMenuAndReadOnlyFieldsAreNoLeaving();
     void multiLineTakesEnterButReportsLineBreak();
+    void multiLineLengthLimitCountsEveryCharacter();
 
 private:
     // The form's focused control. (The offscreen platform activates every window it shows, the
@@ -112,6 +119,51 @@ void CharFilterEditTest::refusedCharacterBeepsAndUpperCaseStylePasses() {
     QTest::keyClicks(m_edit, QStringLiteral("aB"));
     QCOMPARE(m_edit->text(), QStringLiteral("B"));
     QCOMPARE(m_answerer->beepCount(), 2);
+
+    // No set, no filtering.
+    m_edit->clear();
+    m_edit->SetAllowedChars(static_cast<const char*>(nullptr));
+    QTest::keyClicks(m_edit, QStringLiteral("a!"));
+    QCOMPARE(m_edit->text(), QStringLiteral("a!"));
+    QCOMPARE(m_answerer->beepCount(), 2);
+}
+
+void CharFilterEditTest::defaultCharacterCheck_data() {
+    QTest::addColumn<QString>("allowed");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("empty set accepts everything") << ""
+                                                  << "x! 9"
+                                                  << "";
+    QTest::newRow("every character in the set") << "abc"
+                                                << "cab"
+                                                << "";
+    QTest::newRow("case counts") << "abc"
+                                 << "abC"
+                                 << "Invalid Input";
+    QTest::newRow("and the other way") << "ABC"
+                                       << "a"
+                                       << "Invalid Input";
+}
+
+void CharFilterEditTest::defaultCharacterCheck() {
+    QFETCH(QString, allowed);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    QCOMPARE(CFieldValidator().CheckChars(1015, allowed, text), message);
+
+    // The same answer when the field is left with that text (pasted, so not filtered).
+    m_edit->SetAllowedChars(allowed);
+    QApplication::clipboard()->setText(text);
+    QTest::keyClick(m_edit, Qt::Key_V, Qt::ControlModifier);
+    leaveField();
+    if (message.isEmpty()) {
+        QTRY_COMPARE(fieldFocus(), m_other);
+        QVERIFY(!InfoWindow()->isVisible());
+    } else {
+        QTRY_COMPARE(InfoWindow()->text(), " " + message + " ");
+        QCOMPARE(fieldFocus(), m_edit);
+    }
 }
 
 void CharFilterEditTest::pasteIsNotFilteredButReportedOnLeaving() {
@@ -176,6 +228,36 @@ void CharFilterEditTest::leavingForQuitButtonNeverValidates() {
     QCOMPARE(m_validator->formatCalls, checks);
 }
 
+void CharFilterEditTest::contextMenuAndReadOnlyFieldsAreNoLeaving() {
+    m_edit->SetAllowedChars(kDigits);
+    m_edit->setText(QStringLiteral("9z"));
+    // The field's own context menu takes the focus while it is open; closing it gives it back.
+    QTimer::singleShot(0, m_edit, [] {
+        if (QWidget* menu = QApplication::activePopupWidget())
+            menu->close();
+    });
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                m_edit->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(m_edit, &menuEvent);
+    QCOMPARE(m_validator->formatCalls, 0);
+    QVERIFY(!InfoWindow()->isVisible());
+
+    // A field the user cannot correct never holds them, one line or several.
+    m_text->SetAllowedChars(kDigits);
+    m_text->setText(QStringLiteral("9z"));
+    for (QWidget* field : {static_cast<QWidget*>(m_edit), static_cast<QWidget*>(m_text)}) {
+        field->setProperty("readOnly", true);
+        field->setFocus();
+        QTRY_COMPARE(fieldFocus(), field);
+        leaveField();
+        QTRY_VERIFY(fieldFocus() != field);
+        QTest::qWait(20);
+        QVERIFY(fieldFocus() != field);
+    }
+    QCOMPARE(m_validator->formatCalls, 0);
+    QVERIFY(!InfoWindow()->isVisible());
+}
+
 void CharFilterEditTest::multiLineTakesEnterButReportsLineBreak() {
     m_text->SetAllowedChars("abcdefghijklmnopqrstuvwxyz ");
     m_text->setFocus();
@@ -186,12 +268,50 @@ void CharFilterEditTest::multiLineTakesEnterButReportsLineBreak() {
     QCOMPARE(m_text->toPlainText(), QStringLiteral("ab\nc"));
     QCOMPARE(m_answerer->beepCount(), 1);
 
-    // The line break is not admitted: leaving the field reports it.
-    QTest::mouseClick(m_other, Qt::LeftButton);
+    // The line break is not admitted: leaving the field (Shift+Tab moves on, as Tab does,
+    // instead of typing) reports it.
+    reactivate();
+    QTest::keyClick(m_text, Qt::Key_Backtab, Qt::ShiftModifier);
     QTRY_COMPARE(fieldFocus(), m_text);
     QTRY_COMPARE(InfoWindow()->text(), QStringLiteral(" Invalid Input "));
     QCOMPARE(m_text->textCursor().selectedText().size(), 4);
+
+    // A format check that rewrites the text shows the rewritten text here too.
+    m_validator->rewriteTo = QStringLiteral("abc");
+    reactivate();
+    QTest::keyClick(m_text, Qt::Key_Backtab, Qt::ShiftModifier);
+    QTRY_COMPARE(fieldFocus(), m_other);
+    QCOMPARE(m_text->text(), QStringLiteral("abc"));
+    QVERIFY(!InfoWindow()->isVisible());
+}
+
+void CharFilterEditTest::multiLineLengthLimitCountsEveryCharacter() {
+    m_text->LimitText(3);
+    m_text->setFocus();
+    QTRY_COMPARE(fieldFocus(), m_text);
+    QTest::keyClicks(m_text, QStringLiteral("abcd"));
+    QCOMPARE(m_text->text(), QStringLiteral("abc"));
+    // Editing keys still work at the limit; a line break counts as a character.
+    QTest::keyClick(m_text, Qt::Key_Backspace);
+    QTest::keyClick(m_text, Qt::Key_Backspace);
+    QTest::keyClick(m_text, Qt::Key_Return);
+    QTest::keyClicks(m_text, QStringLiteral("cd"));
+    QCOMPARE(m_text->text(), QStringLiteral("a\nc"));
+    // Pasted text is cut to what still fits, in place of the selection.
+    QTest::keyClick(m_text, Qt::Key_Backspace);
+    QApplication::clipboard()->setText(QStringLiteral("xyz"));
+    QTest::keyClick(m_text, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(m_text->text(), QStringLiteral("a\nx"));
+    m_text->selectAll();
+    QTest::keyClick(m_text, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(m_text->text(), QStringLiteral("xyz"));
+    QCOMPARE(m_answerer->beepCount(), 0);
+    // Tab moves on to the next field instead of being typed.
+    reactivate();
+    QTest::keyClick(m_text, Qt::Key_Tab);
+    QTRY_COMPARE(fieldFocus(), m_quit);
+    QCOMPARE(m_text->text(), QStringLiteral("xyz"));
 }
 
 QTEST_MAIN(CharFilterEditTest)
-#include "tst_char_filter_edit.moc"
+#include "CharFilterEditTest.moc"

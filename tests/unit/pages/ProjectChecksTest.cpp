@@ -1,0 +1,31 @@
+// The project checks of Save & Quit over plain values: where they draw the line. Which control
+// each failure focuses is tested through the project page.
+
+#include "pages/project/ProjectChecks.h"
+
+#include <gtest/gtest.h>
+
+using namespace kestrel;
+
+TEST(ProjectChecks, CompletionMayFallOnTheCommencementButNotBeforeIt) {
+    const QDateTime commencement(QDate(2002, 3, 4), QTime(9, 30));
+    const struct {
+        QDateTime completion;
+        bool fails;
+    } cases[] = {
+        {commencement, false},
+        {commencement.addSecs(1), false},
+        {commencement.addSecs(-1), true},
+    };
+    for (const auto& c : cases) {
+        ProjectCheckValues values{"A123",       "42",         "2002", " Block of flats ",
+                                  commencement, c.completion, "AA",   "RN",
+                                  "LH",         true};
+        const QList<ProjectCheckFailure> failures = RunProjectChecks(values);
+        EXPECT_EQ(failures.size(), c.fails ? 1 : 0) << c.completion.toString().toStdString();
+        if (c.fails) {
+            EXPECT_EQ(failures.front().controlId, IDC_PROJECT_COMPLETE_DATE);
+        }
+        EXPECT_EQ(values.title, "Block of flats");
+    }
+}
