@@ -17,6 +17,13 @@
 namespace kestrel {
 namespace {
 
+// The lines of the picker carry a fixed name on the bus ("Search result"); what they say is their
+// description, so a screen reader reads it too.
+void showLine(QLabel* line, const QString& text) {
+    line->setText(text);
+    line->setAccessibleDescription(text);
+}
+
 QStringList wordsOf(const QString& text) {
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
     return text.toCaseFolded().split(blanks, Qt::SkipEmptyParts);
@@ -230,9 +237,9 @@ void CContactPickerDlg::showBook() {
                               ? QStringLiteral("the folder %1 (%2)")
                                     .arg(m_book.path, count(m_book.fileCount, "file", "files"))
                               : m_book.path;
-    m_source->setText(QStringLiteral("Contacts from %1: %2.")
-                          .arg(where, count(m_book.contacts.size(), "contact", "contacts")));
-    m_problem->setText(m_book.problem);
+    showLine(m_source, QStringLiteral("Contacts from %1: %2.")
+                           .arg(where, count(m_book.contacts.size(), "contact", "contacts")));
+    showLine(m_problem, m_book.problem);
     m_problem->setVisible(!m_book.problem.isEmpty());
 }
 
@@ -245,15 +252,16 @@ void CContactPickerDlg::applyFilter() {
     }
     m_import->setEnabled(shown > 0);
     if (m_search->text().trimmed().isEmpty())
-        m_status->setText(m_model->TotalCount() == 0 ? QStringLiteral("No contacts to show.")
-                                                     : QString());
+        showLine(m_status,
+                 m_model->TotalCount() == 0 ? QStringLiteral("No contacts to show.") : QString());
     else if (shown == 0)
-        m_status->setText(
+        showLine(
+            m_status,
             QStringLiteral("No contact matches \u201c%1\u201d.").arg(m_search->text().trimmed()));
     else
-        m_status->setText(QStringLiteral("%1 of %2 match.")
-                              .arg(count(shown, "contact", "contacts"))
-                              .arg(m_model->TotalCount()));
+        showLine(m_status, QStringLiteral("%1 of %2 match.")
+                               .arg(count(shown, "contact", "contacts"))
+                               .arg(m_model->TotalCount()));
 }
 
 QString CContactPickerDlg::SourceText() const {

@@ -130,6 +130,10 @@ private slots:
         QTest::keyClick(search(), Qt::Key_Backspace);
         QCOMPARE(shownNames(*m_picker), QStringList({"Lim Boon Huat", "Tan Mei Ling"}));
         QCOMPARE(m_picker->StatusText(), QStringLiteral("2 contacts of 4 match."));
+        // A screen reader reads the line's words from its description (its name stays fixed).
+        for (const QLabel* label : m_picker->findChildren<QLabel*>())
+            if (label->accessibleName() == QLatin1String("Search result"))
+                QCOMPARE(label->accessibleDescription(), QStringLiteral("2 contacts of 4 match."));
         search()->clear();
         QCOMPARE(shownNames(*m_picker).size(), 4);
         QVERIFY(m_picker->StatusText().isEmpty());
