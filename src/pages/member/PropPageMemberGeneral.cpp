@@ -18,6 +18,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 using namespace kestrel;
@@ -85,7 +86,12 @@ void CPropPageMemberGeneral::buildLayout() {
     auto* identity = new QButtonGroup(this);
     for (QRadioButton* radio : {m_radioNric, m_radioPassport, m_radioOthers})
         identity->addButton(radio, GetControlId(radio));
-    connect(identity, &QButtonGroup::idClicked, this, [this](int id) { onIdentityClicked(id); });
+    // Toggled rather than clicked: a screen reader's "toggle" action ticks a radio without a
+    // click, and the fields must follow it all the same.
+    connect(identity, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked)
+            onIdentityClicked(id);
+    });
 
     m_comboPrefix = new QComboBox(this);
     SetControlId(m_comboPrefix, IDC_NRIC_PREFIX);
@@ -242,9 +248,13 @@ void CPropPageMemberGeneral::SetIdentityType(int radioId) {
                   : m_strIdentityType == kIdentityPassport ? IDC_PASSPORT_RADIO
                                                            : IDC_OTHERS_RADIO;
     }
-    m_radioNric->setChecked(radioId == IDC_NRIC_RADIO);
-    m_radioPassport->setChecked(radioId == IDC_PASSPORT_RADIO);
-    m_radioOthers->setChecked(radioId == IDC_OTHERS_RADIO);
+    {
+        // Ticking the radio here is the page's own doing, not the user's choice.
+        const QSignalBlocker nric(m_radioNric), passport(m_radioPassport), others(m_radioOthers);
+        m_radioNric->setChecked(radioId == IDC_NRIC_RADIO);
+        m_radioPassport->setChecked(radioId == IDC_PASSPORT_RADIO);
+        m_radioOthers->setChecked(radioId == IDC_OTHERS_RADIO);
+    }
     // A view-only run shows the record as it is: which type it has, nothing switched or emptied.
     if (IsViewOnly())
         return;

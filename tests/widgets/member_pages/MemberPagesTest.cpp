@@ -237,6 +237,20 @@ private slots:
         QVERIFY(m_members->ResetMemberForm(true, false));
     }
 
+    // A radio ticked without a click (a screen reader's toggle action) switches the fields too.
+    void identityFieldsFollowTheTickedRadio() {
+        auto* passport = Control<QRadioButton>(general(), General::IDC_PASSPORT_RADIO);
+        passport->setChecked(true);
+        QVERIFY(generalEdit(General::IDC_PASSPORT_NO)->isEnabled());
+        QVERIFY(!generalEdit(General::IDC_NRIC_NO)->isEnabled());
+        QVERIFY(Control<QComboBox>(general(), General::IDC_COUNTRY)->currentText().isEmpty());
+        Control<QRadioButton>(general(), General::IDC_OTHERS_RADIO)->setChecked(true);
+        QVERIFY(generalEdit(General::IDC_OTHER_ID)->isEnabled());
+        QCOMPARE(Control<QComboBox>(general(), General::IDC_COUNTRY)->currentText(),
+                 QStringLiteral("Singapore"));
+        QVERIFY(!m_members->ResetMemberForm(true, false)); // another identity type is an edit
+    }
+
     // A view-only run shows a clicked member in fields nobody can change.
     void viewOnlyRunShowsClickedMembersReadOnly() {
         m_members.reset();
