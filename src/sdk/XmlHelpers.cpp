@@ -632,9 +632,12 @@ void FindChildElements(pugi::xml_node parent, const char* const* names, pugi::xm
         if (expected < count && std::strcmp(names[expected], name) == 0) {
             match = expected;
         } else {
-            for (int i = 0; i < count && match < 0; ++i)
+            // A missing field: the next ones are further on, so look there first.
+            for (int step = 1; step <= count && match < 0; ++step) {
+                const int i = (expected + step) % count;
                 if (std::strcmp(names[i], name) == 0)
                     match = i;
+            }
         }
         if (match < 0)
             continue;

@@ -4,6 +4,7 @@
 #include "sdk/StringTable.h"
 #include "sdk/XmlHelpers.h"
 
+#include <iterator>
 #include <span>
 
 namespace kestrel {
@@ -187,6 +188,14 @@ RecordItemData RolesData(RecordTable* roles) {
 }
 
 QString RoleSummary(const RecordTable& roles) {
+    if (roles.GetRowCount() == 1) {
+        const QString& only = roles.GetCell(0, ROLE_DESCRIPTION);
+        const bool plain = !only.startsWith(QLatin1Char(',')) &&
+                           !only.startsWith(QLatin1Char(' ')) && !only.endsWith(QLatin1Char(',')) &&
+                           !only.endsWith(QLatin1Char(' '));
+        if (plain)
+            return only;
+    }
     QString summary;
     for (int row = 0; row < roles.GetRowCount(); ++row)
         summary += roles.GetCell(row, ROLE_DESCRIPTION) + QStringLiteral(", ");
@@ -400,36 +409,61 @@ void WriteMemberGroup(pugi::xml_document& doc, pugi::xml_node group, const Recor
 
 RecordTable ReadMemberGroup(pugi::xml_node group, const std::function<RecordTable*()>& makeRoles) {
     CAppDB* db = XKR_GetAppDB();
-    // Every child a member may have, looked for in one pass per member.
-    enum Extra { ROLE_GROUP = kMemberColumnCount, ADDRESS_TYPE, ROAD_CODE, kNames };
-    const char* names[kNames] = {};
-    for (std::span<const CellElement> part :
-         {std::span<const CellElement>(kLeadingCells), std::span<const CellElement>(kAddressCells),
-          std::span<const CellElement>(kTrailingCells)})
-        for (const CellElement& leaf : part)
-            names[leaf.column] = leaf.name;
-    // The cells that are not read from an element of their own still need a name to skip.
-    names[COL_ROLES] = "\x01";
-    names[COL_FORMATTED] = "\x01";
-    names[COL_ROAD_NAME] = "\x01";
-    names[ROLE_GROUP] = "member_role_group";
-    names[ADDRESS_TYPE] = "address_type_flag";
-    names[ROAD_CODE] = "road_code";
+    // Every child a member may have, in the order files give them, looked for in one pass per
+    // member; the description of the road is matched only to be passed over.
+    enum Field { ROLE_GROUP = kMemberColumnCount, ADDRESS_TYPE, ROAD_CODE, ROAD_DESC, kFields };
+    static constexpr struct {
+        const char* name;
+        int field;
+    } kOrder[] = {{"member_name", COL_MEMBER_NAME},
+                  {"ic_flag", COL_IC_FLAG},
+                  {"ic_passport_no", COL_IC_PASSPORT_NO},
+                  {"country", COL_COUNTRY},
+                  {"project_coordinator_flag", COL_COORDINATOR},
+                  {"firm_name", COL_FIRM_NAME},
+                  {"designation", COL_DESIGNATION},
+                  {"member_role_group", ROLE_GROUP},
+                  {"address_type_flag", ADDRESS_TYPE},
+                  {"building_name", COL_BUILDING_NAME},
+                  {"house_block_no", COL_HOUSE_BLOCK_NO},
+                  {"level_no", COL_LEVEL_NO},
+                  {"unit_no", COL_UNIT_NO},
+                  {"road_code_desc", ROAD_DESC},
+                  {"road_code", ROAD_CODE},
+                  {"postal_code", COL_POSTAL_CODE},
+                  {"address1", COL_ADDRESS1},
+                  {"address2", COL_ADDRESS2},
+                  {"address3", COL_ADDRESS3},
+                  {"address4", COL_ADDRESS4},
+                  {"tel_no", COL_TEL_NO},
+                  {"tel_ext_no", COL_TEL_EXT},
+                  {"mobile_no", COL_MOBILE_NO},
+                  {"pager_no", COL_PAGER_NO},
+                  {"fax_no", COL_FAX_NO},
+                  {"email_address1", COL_EMAIL},
+                  {"email_address2", COL_EMAIL2}};
+    constexpr int kCount = static_cast<int>(std::size(kOrder));
+    const char* names[kCount];
+    for (int i = 0; i < kCount; ++i)
+        names[i] = kOrder[i].name;
 
     RecordTable members(kMemberColumnCount);
-    pugi::xml_node found[kNames];
+    pugi::xml_node found[kCount];
+    pugi::xml_node field[kFields];
     for (pugi::xml_node member : group.children("member")) {
-        FindChildElements(member, names, found, kNames);
+        FindChildElements(member, names, found, kCount);
+        for (int i = 0; i < kCount; ++i)
+            field[kOrder[i].field] = found[i];
         RecordRow& row = members.AppendRow();
         for (int column = 0; column < kMemberColumnCount; ++column)
-            if (found[column])
-                row.SetCell(column, GetNodeText(found[column]));
+            if (field[column])
+                row.SetCell(column, GetNodeText(field[column]));
         row.SetCell(COL_FORMATTED,
-                    GetNodeText(found[ADDRESS_TYPE]) == QLatin1String("F") ? kYes : kNo);
+                    GetNodeText(field[ADDRESS_TYPE]) == QLatin1String("F") ? kYes : kNo);
         // Descriptions are looked up again from the codes: the file's own may be out of date.
-        row.SetCell(COL_ROAD_NAME, db->GetRoadDescription(GetNodeText(found[ROAD_CODE])));
+        row.SetCell(COL_ROAD_NAME, db->GetRoadDescription(GetNodeText(field[ROAD_CODE])));
         RecordTable* roles = makeRoles();
-        for (pugi::xml_node role : found[ROLE_GROUP].children("member_role")) {
+        for (pugi::xml_node role : field[ROLE_GROUP].children("member_role")) {
             if (role.type() != pugi::node_element)
                 continue;
             RecordRow& roleRow = roles->AppendRow();
