@@ -7,6 +7,7 @@
 
 #include <QLayout>
 #include <QWidget>
+#include <QtGlobal>
 
 #include <utility>
 
@@ -23,4 +24,13 @@ template <class W, class... Args> W* addControl(QWidget* form, int id, Args&&...
     W* widget = addToForm<W>(form, std::forward<Args>(args)...);
     kestrel::SetControlId(widget, id);
     return widget;
+}
+
+// The page's own control with this id and kind; a test that names a missing control stops at
+// once rather than crashing later.
+template <class T> T* Control(QWidget* page, int id) {
+    auto* control = qobject_cast<T*>(GetDlgItem(page, id));
+    if (!control)
+        qFatal("control %d missing", id);
+    return control;
 }

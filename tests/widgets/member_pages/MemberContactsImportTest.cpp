@@ -5,6 +5,7 @@
 
 #include "TestAppServices.h"
 #include "TestFiles.h"
+#include "TestForm.h"
 #include "TestToolTipHost.h"
 #include "contacts/AddressBook.h"
 #include "contacts/ContactPickerDlg.h"
@@ -37,13 +38,6 @@ using Address = CPropPageMemberAddress;
 using ContactPage = CPropPageMemberContact;
 
 namespace {
-
-template <class T> T* Control(QWidget* page, int id) {
-    auto* control = qobject_cast<T*>(GetDlgItem(page, id));
-    if (!control)
-        qFatal("control %d missing", id);
-    return control;
-}
 
 // A contact document with the given member elements.
 XmlDocPtr contactDocument(std::initializer_list<std::pair<const char*, const char*>> elements) {

@@ -2,6 +2,7 @@
 // added, rows clicked, the record buttons pressed, the boxes answered (scripted).
 
 #include "TestAppServices.h"
+#include "TestForm.h"
 #include "TestToolTipHost.h"
 #include "controls/EditableListCtrl.h"
 #include "controls/HoverButton.h"
@@ -31,13 +32,6 @@ using Members = CPropPageMemberInfo;
 using General = CPropPageMemberGeneral;
 
 namespace {
-
-template <class T> T* Control(QWidget* page, int id) {
-    auto* control = qobject_cast<T*>(GetDlgItem(page, id));
-    if (!control)
-        qFatal("control %d missing", id);
-    return control;
-}
 
 void Type(QWidget* field, const QString& text) {
     field->setFocus(Qt::MouseFocusReason);

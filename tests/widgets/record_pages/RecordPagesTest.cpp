@@ -3,6 +3,7 @@
 // pattern: store checks, duplicates, the loaded row, delete, and the unsaved-edits question.
 
 #include "TestAppServices.h"
+#include "TestForm.h"
 #include "TestToolTipHost.h"
 #include "controls/DropListCombo.h"
 #include "controls/HoverButton.h"
@@ -31,13 +32,6 @@ namespace {
 
 const QString kDuplicate = QStringLiteral("Duplicate record detected. Please verify data\n");
 const QString kEdited = QStringLiteral("Data has been edited.\nDo you want to discard changes?");
-
-template <class T> T* Control(QWidget* page, int id) {
-    auto* control = qobject_cast<T*>(GetDlgItem(page, id));
-    if (!control)
-        qFatal("control %d missing", id);
-    return control;
-}
 
 void Click(QWidget* widget) {
     QTest::mouseClick(widget, Qt::LeftButton);
