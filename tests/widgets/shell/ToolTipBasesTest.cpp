@@ -133,4 +133,4 @@ private slots:
 };
 
 QTEST_MAIN(TestToolTipBases)
-#include "tst_tooltip_bases.moc"
+#include "ToolTipBasesTest.moc"

@@ -116,4 +116,4 @@ private:
 };
 
 QTEST_MAIN(HoverButtonTest)
-#include "tst_hover_button.moc"
+#include "HoverButtonTest.moc"

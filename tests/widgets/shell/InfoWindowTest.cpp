@@ -89,4 +89,4 @@ private slots:
 };
 
 QTEST_MAIN(TestInfoWindow)
-#include "tst_info_window.moc"
+#include "InfoWindowTest.moc"

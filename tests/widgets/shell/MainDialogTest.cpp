@@ -235,4 +235,4 @@ private:
 };
 
 QTEST_MAIN(TestMainDialog)
-#include "tst_main_dialog.moc"
+#include "MainDialogTest.moc"

@@ -424,4 +424,4 @@ void TestProjectPage::viewOnlyRunMakesEveryFieldReadOnly() {
 }
 
 QTEST_MAIN(TestProjectPage)
-#include "tst_project_page.moc"
+#include "ProjectPageTest.moc"
