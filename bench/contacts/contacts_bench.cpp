@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTreeView>
 
+#include "../common/QuietOffscreen.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -158,19 +160,8 @@ BENCHMARK(BM_AddressBook_Read10k)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Picker_Ready10k)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Picker_Key10k)->Unit(benchmark::kMillisecond);
 
-// The offscreen platform's notes on what it cannot do would bury the table.
-void quietOffscreen(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (message.startsWith(QLatin1String("This plugin does not support")))
-        return;
-    std::fprintf(stderr, "%s\n", qPrintable(message));
-    if (type == QtFatalMsg)
-        std::abort();
-}
-
 int main(int argc, char** argv) {
-    qInstallMessageHandler(quietOffscreen);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    PrepareOffscreenBenchmark();
     benchmark::Initialize(&argc, argv);
     QApplication app(argc, argv);
     benchmark::RunSpecifiedBenchmarks();

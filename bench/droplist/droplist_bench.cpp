@@ -15,6 +15,8 @@
 #include "sdk/AppDB.h"
 #include "sdk/VariantTable.h"
 
+#include "../common/QuietOffscreen.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -384,20 +386,8 @@ BENCHMARK(BM_DropList_KeyOpen)->Apply(RoadCounts);
 BENCHMARK(BM_RoadTable_Load1M)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RoadTable_Key1M)->Unit(benchmark::kMillisecond);
 
-// The offscreen platform says at every popup that it cannot grab or raise; that is expected
-// here and would bury the table.
-void quietOffscreen(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (message.startsWith(QLatin1String("This plugin does not support")))
-        return;
-    std::fprintf(stderr, "%s\n", qPrintable(message));
-    if (type == QtFatalMsg)
-        std::abort();
-}
-
 int main(int argc, char** argv) {
-    qInstallMessageHandler(quietOffscreen);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    PrepareOffscreenBenchmark();
     benchmark::Initialize(&argc, argv);
     QApplication app(argc, argv);
     CComboDropList::SetSlideEnabled(false); // time the popup's final placement, not the slide
