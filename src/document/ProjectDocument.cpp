@@ -63,6 +63,41 @@ void CProjectDocument::LoadDocument(const QString& path) {
     GetNode(doc, authority, QStringLiteral("id"), 1, QStringLiteral("ZQAV"));
     pugi::xml_node project = GetNode(doc, root, kProject, 1, QString());
     ReadXml(doc, project);
+    shedProjectContent();
+}
+
+// Once the pages have read the project, its elements are never read again: a save rebuilds the
+// project element from the pages' tables. Keeping them would hold a large record twice, once
+// in the file's text and nodes and once in the tables, so the document is copied without them;
+// the project elements themselves stay, empty, where they were.
+void CProjectDocument::shedProjectContent() {
+    pugi::xml_node root = m_pProjectNode.parent();
+    if (!root || !m_pProjectNode.first_child())
+        return;
+    XmlDocPtr lean = CreateXMLDoc();
+    pugi::xml_node leanProject;
+    for (pugi::xml_node child : m_pDoc->children()) {
+        if (child != root) {
+            lean->append_copy(child);
+            continue;
+        }
+        pugi::xml_node leanRoot = lean->append_child(root.name());
+        for (pugi::xml_attribute attribute : root.attributes())
+            leanRoot.append_copy(attribute);
+        for (pugi::xml_node part : root.children()) {
+            if (part.type() != pugi::node_element || kProject != QString::fromUtf8(part.name())) {
+                leanRoot.append_copy(part);
+                continue;
+            }
+            pugi::xml_node emptied = leanRoot.append_child(part.name());
+            for (pugi::xml_attribute attribute : part.attributes())
+                emptied.append_copy(attribute);
+            if (part == m_pProjectNode)
+                leanProject = emptied;
+        }
+    }
+    m_pDoc = std::move(lean);
+    m_pProjectNode = leanProject;
 }
 
 void CProjectDocument::startNewDocument() {

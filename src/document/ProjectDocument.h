@@ -77,6 +77,7 @@ public:
 
 private:
     void startNewDocument();
+    void shedProjectContent();
     // Copies the unusable file at the path aside unless that is done already; false when it
     // exists and could not be copied.
     bool backUpUnusableFile();

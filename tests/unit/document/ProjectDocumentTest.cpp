@@ -145,7 +145,8 @@ TEST_F(ProjectDocumentTest, MissingAuthorityIsAddedAndEverySaveLeavesExactlyOneP
 
     // A hand-edited file with three project elements: the first save leaves exactly one.
     const QString three = pathIn(QStringLiteral("three.xml"));
-    ASSERT_TRUE(writeFile(three, "<krroot><project><reference_no>P1</reference_no></project>"
+    ASSERT_TRUE(writeFile(three, "<krroot lang=\"en\"><project><reference_no>P1</reference_no>"
+                                 "</project>"
                                  "<project/><project><reference_no>P3</reference_no></project>"
                                  "</krroot>"));
     document.LoadDocument(three);
@@ -154,6 +155,7 @@ TEST_F(ProjectDocumentTest, MissingAuthorityIsAddedAndEverySaveLeavesExactlyOneP
     text = readFile(three);
     EXPECT_EQ(text.count("<project>"), 1);
     EXPECT_EQ(text.count("<reference_no>"), 1);
+    EXPECT_TRUE(text.contains("<krroot lang=\"en\">"));
     EXPECT_TRUE(text.contains("<reference_no>A123-00042-2002</reference_no>"));
 
     const QString path = copyOfSample("two-projects.xml");
