@@ -8,20 +8,64 @@ namespace {
 }
 } // namespace
 
-RecordRow::RecordRow(int columnCount) {
-    m_cells.resize(qMax(columnCount, 0));
+// Each cell's end offset takes two QChars at the front of the buffer (offsets may pass 65,535:
+// a loaded cell is never cut to fit).
+constexpr qsizetype kOffsetChars = 2;
+
+RecordRow::RecordRow(int columnCount) : m_columnCount(qMax(columnCount, 0)) {}
+
+qsizetype RecordRow::cellEnd(int column) const {
+    const QChar* at = m_buffer.constData() + column * kOffsetChars;
+    return (qsizetype(at[0].unicode()) << 16) | at[1].unicode();
 }
 
-const QString& RecordRow::GetCell(int column) const {
-    if (column < 0 || column >= GetColumnCount())
-        outOfBound();
-    return m_cells.at(column);
+qsizetype RecordRow::cellStart(int column) const {
+    return column == 0 ? m_columnCount * kOffsetChars : cellEnd(column - 1);
 }
 
-void RecordRow::SetCell(int column, const QString& text) {
-    if (column < 0 || column >= GetColumnCount())
+void RecordRow::setCellEnd(int column, qsizetype end) {
+    QChar* at = m_buffer.data() + column * kOffsetChars;
+    at[0] = QChar(static_cast<char16_t>(end >> 16));
+    at[1] = QChar(static_cast<char16_t>(end & 0xFFFF));
+}
+
+QStringView RecordRow::CellView(int column) const {
+    if (column < 0 || column >= m_columnCount)
         outOfBound();
-    m_cells[column] = text;
+    if (m_buffer.isEmpty())
+        return {};
+    const qsizetype start = cellStart(column);
+    return QStringView(m_buffer).sliced(start, cellEnd(column) - start);
+}
+
+void RecordRow::SetCell(int column, QStringView text) {
+    if (column < 0 || column >= m_columnCount)
+        outOfBound();
+    if (m_buffer.isEmpty()) {
+        if (text.isEmpty())
+            return;
+        const qsizetype header = m_columnCount * kOffsetChars;
+        m_buffer.resize(header);
+        for (int c = 0; c < m_columnCount; ++c)
+            setCellEnd(c, header);
+    }
+    const qsizetype start = cellStart(column);
+    const qsizetype oldLength = cellEnd(column) - start;
+    if (oldLength == text.size() && CellView(column) == text)
+        return;
+    m_buffer.replace(start, oldLength, text.data(), text.size());
+    const qsizetype shift = text.size() - oldLength;
+    for (int c = column; c < m_columnCount; ++c)
+        setCellEnd(c, cellEnd(c) + shift);
+}
+
+bool RecordRow::operator==(const RecordRow& other) const {
+    if (m_columnCount != other.m_columnCount || m_itemData != other.m_itemData)
+        return false;
+    for (int column = 0; column < m_columnCount; ++column)
+        if (CellView(column) != other.CellView(column))
+            return false;
+    return true;
 }
 
 RecordTable::RecordTable(int columnCount) : m_columnCount(qMax(columnCount, 0)) {}
@@ -38,11 +82,15 @@ RecordRow& RecordTable::GetRow(int row) {
     return m_rows[row];
 }
 
-const QString& RecordTable::GetCell(int row, int column) const {
+QString RecordTable::GetCell(int row, int column) const {
     return GetRow(row).GetCell(column);
 }
 
-void RecordTable::SetCell(int row, int column, const QString& text) {
+QStringView RecordTable::CellView(int row, int column) const {
+    return GetRow(row).CellView(column);
+}
+
+void RecordTable::SetCell(int row, int column, QStringView text) {
     if (row < 0 || row >= GetRowCount() || column < 0 || column >= m_columnCount)
         outOfBound();
     m_rows[row].SetCell(column, text);

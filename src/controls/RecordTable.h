@@ -9,30 +9,41 @@
 
 #include <QList>
 #include <QString>
-#include <QStringList>
+#include <QStringView>
 #include <QtGlobal>
 
 // The per-row value. Wide enough for a pointer: the member page keeps each member's roles table
 // there.
 using RecordItemData = quintptr;
 
+// One record: its cells' text and its item data. The cells live in one buffer per row (their
+// end offsets first, then their text one after the other), so a record of 26 fields is one
+// allocation rather than 26: at tens of thousands of records that is most of what a table costs.
 class RecordRow {
 public:
     explicit RecordRow(int columnCount = 0);
 
-    int GetColumnCount() const { return static_cast<int>(m_cells.size()); }
+    int GetColumnCount() const { return m_columnCount; }
     // Both throw std::out_of_range("Array out of bound") for a column outside the row.
-    const QString& GetCell(int column) const;
-    void SetCell(int column, const QString& text);
+    QString GetCell(int column) const { return CellView(column).toString(); }
+    void SetCell(int column, QStringView text);
+    // The cell's text in place, without a copy; valid until the row next changes.
+    QStringView CellView(int column) const;
 
     RecordItemData GetItemData() const { return m_itemData; }
     void SetItemData(RecordItemData data) { m_itemData = data; }
 
-    bool operator==(const RecordRow& other) const = default;
+    bool operator==(const RecordRow& other) const;
 
 private:
-    QStringList m_cells;
+    qsizetype cellStart(int column) const;
+    qsizetype cellEnd(int column) const;
+    void setCellEnd(int column, qsizetype end);
+
+    // Empty until a cell is set: a row of empty cells costs no allocation.
+    QString m_buffer;
     RecordItemData m_itemData = 0;
+    int m_columnCount = 0;
 };
 
 class RecordTable {
@@ -44,8 +55,9 @@ public:
     bool IsEmpty() const { return m_rows.isEmpty(); }
 
     // Throw std::out_of_range("Array out of bound") when row or column is outside the table.
-    const QString& GetCell(int row, int column) const;
-    void SetCell(int row, int column, const QString& text);
+    QString GetCell(int row, int column) const;
+    QStringView CellView(int row, int column) const;
+    void SetCell(int row, int column, QStringView text);
     RecordItemData GetItemData(int row) const;
     void SetItemData(int row, RecordItemData data);
     const RecordRow& GetRow(int row) const;

@@ -24,7 +24,7 @@
 namespace {
 
 std::string utf8(const QString& text) {
-    return text.toStdString();
+    return XmlTextUtf8(text);
 }
 
 QString fromUtf8(const char* text) {
@@ -187,17 +187,27 @@ bool singleByteMarkup(const char* text, size_t size) {
     return ::memchr(text, '\0', qMin<size_t>(size, 4)) == nullptr;
 }
 
-// Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing past
-// U+10FFFF). A file whose bytes are UTF-8 is read as UTF-8 whatever its declaration claims: an
-// editor that saved UTF-8 under an old "ISO-8859-1" declaration would otherwise be read as
-// Latin-1, and every save would encode the same letters once more.
-bool isUtf8(const char* text, size_t size) {
+// What one pass over a file's bytes tells about its text.
+struct ByteScan {
+    // Well-formed UTF-8 (no overlong forms, no surrogates, nothing past U+10FFFF). A file whose
+    // bytes are UTF-8 is read as UTF-8 whatever its declaration claims: an editor that saved
+    // UTF-8 under an old "ISO-8859-1" declaration would otherwise be read as Latin-1, and every
+    // save would encode the same letters once more.
+    bool utf8 = true;
+    // Whether it holds a raw character XML 1.0 forbids (a control character, U+FFFE, U+FFFF);
+    // only then must the parsed tree be cleaned. Meaningful when utf8 is true.
+    bool forbidden = false;
+};
+
+ByteScan scanBytes(const char* text, size_t size) {
+    ByteScan scan;
     const auto* p = reinterpret_cast<const unsigned char*>(text);
     const auto* end = p + size;
     while (p < end) {
         // Runs of ASCII are by far the most of a record.
-        while (p < end && *p < 0x80)
-            ++p;
+        for (; p < end && *p < 0x80; ++p)
+            if (*p < 0x20 && *p != 0x9 && *p != 0xA && *p != 0xD)
+                scan.forbidden = true;
         if (p == end)
             break;
         const unsigned char c = *p;
@@ -213,21 +223,30 @@ bool isUtf8(const char* text, size_t size) {
             more = 3;
             min = 0x10000;
         } else {
-            return false;
+            scan.utf8 = false;
+            return scan;
         }
-        if (end - p <= more)
-            return false;
+        if (end - p <= more) {
+            scan.utf8 = false;
+            return scan;
+        }
         unsigned code = c & (0x3F >> more);
         for (int i = 1; i <= more; ++i) {
-            if ((p[i] & 0xC0) != 0x80)
-                return false;
+            if ((p[i] & 0xC0) != 0x80) {
+                scan.utf8 = false;
+                return scan;
+            }
             code = (code << 6) | (p[i] & 0x3F);
         }
-        if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
+        if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            scan.utf8 = false;
+            return scan;
+        }
+        if (code == 0xFFFE || code == 0xFFFF)
+            scan.forbidden = true;
         p += more + 1;
     }
-    return true;
+    return scan;
 }
 
 // Characters XML 1.0 does not admit in a document, even as a character reference.
@@ -486,6 +505,33 @@ int writeAtomically(const QString& path, const std::function<bool(int fd)>& writ
 
 } // namespace
 
+std::string XmlTextUtf8(QStringView text) {
+    auto forbiddenAt = [&text](qsizetype i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x20)
+            return c != 0x9 && c != 0xA && c != 0xD;
+        if (c == 0xFFFE || c == 0xFFFF)
+            return true;
+        if (QChar::isHighSurrogate(c))
+            return i + 1 >= text.size() || !QChar::isLowSurrogate(text[i + 1].unicode());
+        return QChar::isLowSurrogate(c) &&
+               (i == 0 || !QChar::isHighSurrogate(text[i - 1].unicode()));
+    };
+    qsizetype first = 0;
+    while (first < text.size() && !forbiddenAt(first))
+        ++first;
+    if (first == text.size()) {
+        const QByteArray bytes = text.toUtf8();
+        return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+    }
+    QString clean = text.toString();
+    for (qsizetype i = first; i < text.size(); ++i)
+        if (forbiddenAt(i))
+            clean[i] = QChar::ReplacementCharacter;
+    const QByteArray bytes = clean.toUtf8();
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
 XmlDocPtr CreateXMLDoc() {
     return std::make_unique<pugi::xml_document>();
 }
@@ -525,9 +571,10 @@ XmlDocPtr LoadXMLDoc(const QString& path) {
         // declaration notwithstanding); other 8-bit text is Latin-1, the only 8-bit encoding
         // the parser knows, whatever it declares. Only UTF-16 and UTF-32 are left to it.
         pugi::xml_encoding encoding = pugi::encoding_auto;
+        ByteScan bytes;
         if (scanned) {
-            encoding = isUtf8(buffer, static_cast<size_t>(size)) ? pugi::encoding_utf8
-                                                                 : pugi::encoding_latin1;
+            bytes = scanBytes(buffer, static_cast<size_t>(size));
+            encoding = bytes.utf8 ? pugi::encoding_utf8 : pugi::encoding_latin1;
             if (encoding == pugi::encoding_latin1 && size >= 3 &&
                 std::string_view(buffer, 3) == "\xEF\xBB\xBF")
                 encoding = pugi::encoding_utf8; // a byte-order mark over broken UTF-8
@@ -545,8 +592,10 @@ XmlDocPtr LoadXMLDoc(const QString& path) {
         }
         if (!result || !doc->document_element() || (!scanned && treeTooDeep(*doc)))
             return nullptr;
-        // Raw control characters and the like: shown and written as U+FFFD.
-        sanitizeTree(*doc);
+        // Raw control characters and the like: shown and written as U+FFFD. Clean UTF-8 (nearly
+        // every file) needs no walk over the tree; references were dealt with before parsing.
+        if (!scanned || !bytes.utf8 || bytes.forbidden)
+            sanitizeTree(*doc);
         return doc;
     } catch (const std::exception&) {
         return nullptr;
@@ -712,9 +761,6 @@ int SaveXMLAndReleaseDoc(XmlDocPtr& doc, const QString& path, int release) {
         if (encoding && declared != QStringLiteral("utf-8") && declared != QStringLiteral("utf8"))
             encoding.set_value("UTF-8");
     }
-
-    // Whatever a page stored (a pasted control character) must not make the file unreadable.
-    sanitizeTree(*doc);
 
     pugi::xml_document& document = *doc;
     const int result = writeAtomically(path, [&document](int fd) {

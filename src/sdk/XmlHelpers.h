@@ -8,6 +8,7 @@
 #include <pugixml.hpp>
 
 #include <memory>
+#include <string>
 
 using XmlDocPtr = std::unique_ptr<pugi::xml_document>;
 
@@ -28,6 +29,12 @@ inline constexpr qint64 kXmlMaxFileBytes = 256LL * 1024 * 1024;
 // Elements nested deeper than this make LoadXMLDoc refuse the file; a project record is a few
 // levels deep, and nothing that walks the tree later has to fear a hostile depth.
 inline constexpr int kXmlMaxDepth = 256;
+
+// `text` as UTF-8 for a document, with every character XML 1.0 forbids (control characters but
+// tab and line ends, U+FFFE, U+FFFF, a surrogate without its pair) replaced by U+FFFD. Every text
+// this module puts into a document goes through it, so whatever a page stored (a pasted control
+// character) can never make a written file unreadable.
+std::string XmlTextUtf8(QStringView text);
 
 // A new, empty document.
 XmlDocPtr CreateXMLDoc();

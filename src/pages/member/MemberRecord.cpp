@@ -73,8 +73,8 @@ void checkRoles(const RecordTable& roles, QList<MemberCheckFailure>& failures) {
     }
     const QString recordNumber = QStringLiteral("Record number: ");
     for (int row = 0; row < roles.GetRowCount(); ++row) {
-        const QString& role = roles.GetCell(row, ROLE_DESCRIPTION);
-        const QString& number = roles.GetCell(row, ROLE_PROFESSIONAL_NO);
+        const QString role = roles.GetCell(row, ROLE_DESCRIPTION);
+        const QString number = roles.GetCell(row, ROLE_PROFESSIONAL_NO);
         if (role.isEmpty()) {
             add(recordNumber + QString::number(row + 1) + QStringLiteral(". ") +
                     GetRCString(IDS_ROLE_REQUIRED),
@@ -145,7 +145,7 @@ MemberValues MemberValues::FromRow(const RecordRow& row, const RecordTable* role
     MemberValues values;
     values.name = row.GetCell(COL_MEMBER_NAME);
     values.identityType = row.GetCell(COL_IC_FLAG);
-    const QString& identity = row.GetCell(COL_IC_PASSPORT_NO);
+    const QString identity = row.GetCell(COL_IC_PASSPORT_NO);
     if (values.identityType == kIdentityNric) {
         values.nricPrefix = identity.left(1);
         values.nricNo = identity.mid(1);
@@ -189,7 +189,7 @@ RecordItemData RolesData(RecordTable* roles) {
 
 QString RoleSummary(const RecordTable& roles) {
     if (roles.GetRowCount() == 1) {
-        const QString& only = roles.GetCell(0, ROLE_DESCRIPTION);
+        const QString only = roles.GetCell(0, ROLE_DESCRIPTION);
         const bool plain = !only.startsWith(QLatin1Char(',')) &&
                            !only.startsWith(QLatin1Char(' ')) && !only.endsWith(QLatin1Char(',')) &&
                            !only.endsWith(QLatin1Char(' '));
@@ -370,10 +370,10 @@ constexpr CellElement kTrailingCells[] = {
     {"email_address1", COL_EMAIL},    {"email_address2", COL_EMAIL2}};
 
 // AddXMLLeafNode with a name that needs no conversion: a member has 30 elements.
-void addLeaf(pugi::xml_document&, pugi::xml_node parent, const char* name, const QString& text) {
+void addLeaf(pugi::xml_document&, pugi::xml_node parent, const char* name, QStringView text) {
     pugi::xml_node leaf = parent.append_child(name);
     if (!text.isEmpty())
-        leaf.append_child(pugi::node_pcdata).set_value(text.toUtf8().constData());
+        leaf.append_child(pugi::node_pcdata).set_value(XmlTextUtf8(text).c_str());
 }
 
 } // namespace
@@ -384,26 +384,26 @@ void WriteMemberGroup(pugi::xml_document& doc, pugi::xml_node group, const Recor
         const RecordRow& cells = members.GetRow(row);
         pugi::xml_node member = group.append_child("member");
         for (const CellElement& leaf : kLeadingCells)
-            addLeaf(doc, member, leaf.name, cells.GetCell(leaf.column));
+            addLeaf(doc, member, leaf.name, cells.CellView(leaf.column));
         pugi::xml_node roleGroup = member.append_child("member_role_group");
         if (const RecordTable* roles = RolesOf(cells.GetItemData())) {
             for (int r = 0; r < roles->GetRowCount(); ++r) {
-                const QString& description = roles->GetCell(r, ROLE_DESCRIPTION);
+                const QString description = roles->GetCell(r, ROLE_DESCRIPTION);
                 pugi::xml_node role = roleGroup.append_child("member_role");
                 addLeaf(doc, role, "member_role_code_desc", description);
                 addLeaf(doc, role, "member_role_code", db->GetRoleCode(description));
-                addLeaf(doc, role, "professional_no", roles->GetCell(r, ROLE_PROFESSIONAL_NO));
+                addLeaf(doc, role, "professional_no", roles->CellView(r, ROLE_PROFESSIONAL_NO));
             }
         }
         addLeaf(doc, member, "address_type_flag",
-                cells.GetCell(COL_FORMATTED) == kYes ? QStringLiteral("F") : kNo);
+                cells.CellView(COL_FORMATTED) == kYes ? QStringLiteral("F") : kNo);
         for (const CellElement& leaf : kAddressCells)
-            addLeaf(doc, member, leaf.name, cells.GetCell(leaf.column));
-        const QString& road = cells.GetCell(COL_ROAD_NAME);
+            addLeaf(doc, member, leaf.name, cells.CellView(leaf.column));
+        const QString road = cells.GetCell(COL_ROAD_NAME);
         addLeaf(doc, member, "road_code_desc", road);
         addLeaf(doc, member, "road_code", db->GetRoadCode(road));
         for (const CellElement& leaf : kTrailingCells)
-            addLeaf(doc, member, leaf.name, cells.GetCell(leaf.column));
+            addLeaf(doc, member, leaf.name, cells.CellView(leaf.column));
     }
 }
 

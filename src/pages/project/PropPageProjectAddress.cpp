@@ -182,12 +182,12 @@ QString CPropPageProjectAddress::WriteXml(pugi::xml_document& doc, pugi::xml_nod
     CAppDB* db = XKR_GetAppDB();
     QString summary;
     for (int row = 0; row < m_table.GetRowCount(); ++row) {
-        const QString& building = m_table.GetCell(row, COL_BUILDING_NAME);
-        const QString& houseBlock = m_table.GetCell(row, COL_HOUSE_BLOCK_NO);
-        const QString& level = m_table.GetCell(row, COL_LEVEL_NO);
-        const QString& unit = m_table.GetCell(row, COL_UNIT_NO);
-        const QString& road = m_table.GetCell(row, COL_ROAD_NAME);
-        const QString& postalCode = m_table.GetCell(row, COL_POSTAL_CODE);
+        const QString building = m_table.GetCell(row, COL_BUILDING_NAME);
+        const QString houseBlock = m_table.GetCell(row, COL_HOUSE_BLOCK_NO);
+        const QString level = m_table.GetCell(row, COL_LEVEL_NO);
+        const QString unit = m_table.GetCell(row, COL_UNIT_NO);
+        const QString road = m_table.GetCell(row, COL_ROAD_NAME);
+        const QString postalCode = m_table.GetCell(row, COL_POSTAL_CODE);
 
         pugi::xml_node address = AddXMLLeafNode(doc, group, QStringLiteral("address"), QString());
         AddXMLLeafNode(doc, address, QStringLiteral("building_name"), building);

@@ -137,10 +137,10 @@ QString CPropPageProjectMukimTS::WriteXml(pugi::xml_document& doc, pugi::xml_nod
     CAppDB* db = XKR_GetAppDB();
     QString summary;
     for (int row = 0; row < m_table.GetRowCount(); ++row) {
-        const QString& description = m_table.GetCell(row, COL_MUKIM_TS);
-        const QString& plotNo = m_table.GetCell(row, COL_PLOT_NO);
-        const QString& lotNo = m_table.GetCell(row, COL_LOT_NO);
-        const QString& partial = m_table.GetCell(row, COL_PARTIAL);
+        const QString description = m_table.GetCell(row, COL_MUKIM_TS);
+        const QString plotNo = m_table.GetCell(row, COL_PLOT_NO);
+        const QString lotNo = m_table.GetCell(row, COL_LOT_NO);
+        const QString partial = m_table.GetCell(row, COL_PARTIAL);
         const QString code = db->GetMukimTSCode(description);
 
         pugi::xml_node lot = AddXMLLeafNode(doc, group, QStringLiteral("lotmkts"), QString());

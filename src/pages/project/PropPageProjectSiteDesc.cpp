@@ -184,7 +184,7 @@ QString CPropPageProjectSiteDesc::WriteXml(pugi::xml_document& doc, pugi::xml_no
     QString summary;
     pugi::xml_node group = GetNode(doc, profile, QStringLiteral("road_group"), 1, QString());
     for (int row = 0; row < m_roadTable.GetRowCount(); ++row) {
-        const QString& name = m_roadTable.GetCell(row, 0);
+        const QString name = m_roadTable.GetCell(row, 0);
         // The file keeps the road's code; its name is looked up again when the file is read.
         AddXMLLeafNode(doc, group, QStringLiteral("road"), db->GetRoadCode(name));
         summary += name + QStringLiteral(", ");

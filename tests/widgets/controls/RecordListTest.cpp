@@ -146,6 +146,46 @@ private slots:
         QVERIFY(table.IsEmpty());
     }
 
+    // A row keeps every cell exactly, whatever order the cells are set in and whatever their
+    // length: growing, shrinking and emptying one cell leaves its neighbours as they were.
+    void rowCellsKeepTheirTextThroughEveryChange() {
+        const QString huge(70000, QLatin1Char('x')); // a loaded cell is never cut
+        const QString astral = QStringLiteral("\U0001F600 e\u0301 \u05E9\u05DC\u05D5\u05DD");
+        RecordRow row(4);
+        QCOMPARE(row.GetCell(3), QString());
+        row.SetCell(2, QStringLiteral("two"));
+        row.SetCell(0, huge);
+        row.SetCell(3, astral);
+        row.SetCell(1, QStringLiteral("one"));
+        row.SetCell(2, QStringLiteral("a longer two"));
+        QCOMPARE(row.GetCell(0), huge);
+        QCOMPARE(row.GetCell(1), QStringLiteral("one"));
+        QCOMPARE(row.GetCell(2), QStringLiteral("a longer two"));
+        QCOMPARE(row.GetCell(3), astral);
+        row.SetCell(0, QString());
+        row.SetCell(2, row.CellView(3)); // from its own text
+        QCOMPARE(row.GetCell(0), QString());
+        QCOMPARE(row.GetCell(1), QStringLiteral("one"));
+        QCOMPARE(row.GetCell(2), astral);
+        QCOMPARE(row.GetCell(3), astral);
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, row.CellView(4));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, row.SetCell(-1, QString()));
+
+        // Rows with the same cells are equal however they were built; a copy changes alone.
+        RecordRow same(4);
+        same.SetCell(3, astral);
+        same.SetCell(2, astral);
+        same.SetCell(1, QStringLiteral("one"));
+        QVERIFY(row == same);
+        RecordRow copy = row;
+        copy.SetCell(1, QStringLiteral("changed"));
+        QCOMPARE(row.GetCell(1), QStringLiteral("one"));
+        QVERIFY(!(copy == row));
+        copy.SetCell(1, QStringLiteral("one"));
+        copy.SetItemData(1);
+        QVERIFY(!(copy == row));
+    }
+
     // Outside its rows and columns the list answers empty and changes nothing; it never throws.
     void readsAndWritesOutsideTheListAreHarmless() {
         const int rows = m_list->GetItemCount();
