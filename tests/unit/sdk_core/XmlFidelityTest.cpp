@@ -113,6 +113,13 @@ TEST_F(XmlFidelityTest, ForbiddenCharactersAreNeverWrittenAndCutNothing) {
          "B\x1F"
          "C",
          "A" + r + "B" + r + "C"},
+        {"raw non-characters",
+         "A\xEF\xBF\xBF"
+         "B\xEF\xBF\xBE"
+         "C",
+         "A" + r + "B" + r + "C"},
+        {"raw control byte deep in a long run", "ABCDEFGHIJKLMNOPQRSTUVW\x02XYZ",
+         "ABCDEFGHIJKLMNOPQRSTUVW" + r + "XYZ"},
         {"allowed references stay", "A&#x9;B&#233;C", QStringLiteral("A\tB\u00E9C")},
         {"in CDATA a reference is text", "<![CDATA[A&#x0;B]]>", QStringLiteral("A&#x0;B")},
     };
