@@ -59,6 +59,28 @@ void RecordRow::SetCell(int column, QStringView text) {
         setCellEnd(c, cellEnd(c) + shift);
 }
 
+void RecordRow::AssignCells(const QStringView* cells, int count) {
+    count = qBound(0, count, m_columnCount);
+    const qsizetype header = m_columnCount * kOffsetChars;
+    qsizetype length = header;
+    for (int c = 0; c < count; ++c)
+        length += cells[c].size();
+    if (length == header) {
+        m_buffer.clear();
+        return;
+    }
+    QString buffer(length, Qt::Uninitialized);
+    std::swap(m_buffer, buffer);
+    qsizetype end = header;
+    for (int c = 0; c < m_columnCount; ++c) {
+        if (c < count) {
+            std::copy_n(cells[c].data(), cells[c].size(), m_buffer.data() + end);
+            end += cells[c].size();
+        }
+        setCellEnd(c, end);
+    }
+}
+
 bool RecordRow::operator==(const RecordRow& other) const {
     if (m_columnCount != other.m_columnCount || m_itemData != other.m_itemData)
         return false;

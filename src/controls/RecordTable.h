@@ -27,6 +27,9 @@ public:
     // Both throw std::out_of_range("Array out of bound") for a column outside the row.
     QString GetCell(int column) const { return CellView(column).toString(); }
     void SetCell(int column, QStringView text);
+    // Every cell at once, in one allocation: the way to fill a row read from a file. Takes the
+    // first GetColumnCount() texts; cells beyond those given are emptied.
+    void AssignCells(const QStringView* cells, int count);
     // The cell's text in place, without a copy; valid until the row next changes.
     QStringView CellView(int column) const;
 

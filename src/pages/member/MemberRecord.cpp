@@ -450,18 +450,17 @@ RecordTable ReadMemberGroup(pugi::xml_node group, const std::function<RecordTabl
     RecordTable members(kMemberColumnCount);
     pugi::xml_node found[kCount];
     pugi::xml_node field[kFields];
+    QString texts[kMemberColumnCount];
+    QStringView cells[kMemberColumnCount];
     for (pugi::xml_node member : group.children("member")) {
         FindChildElements(member, names, found, kCount);
         for (int i = 0; i < kCount; ++i)
             field[kOrder[i].field] = found[i];
-        RecordRow& row = members.AppendRow();
         for (int column = 0; column < kMemberColumnCount; ++column)
-            if (field[column])
-                row.SetCell(column, GetNodeText(field[column]));
-        row.SetCell(COL_FORMATTED,
-                    GetNodeText(field[ADDRESS_TYPE]) == QLatin1String("F") ? kYes : kNo);
+            texts[column] = GetNodeText(field[column]);
+        texts[COL_FORMATTED] = GetNodeText(field[ADDRESS_TYPE]) == QLatin1String("F") ? kYes : kNo;
         // Descriptions are looked up again from the codes: the file's own may be out of date.
-        row.SetCell(COL_ROAD_NAME, db->GetRoadDescription(GetNodeText(field[ROAD_CODE])));
+        texts[COL_ROAD_NAME] = db->GetRoadDescription(GetNodeText(field[ROAD_CODE]));
         RecordTable* roles = makeRoles();
         for (pugi::xml_node role : field[ROLE_GROUP].children("member_role")) {
             if (role.type() != pugi::node_element)
@@ -471,7 +470,10 @@ RecordTable ReadMemberGroup(pugi::xml_node group, const std::function<RecordTabl
                             db->GetRoleDescription(GetChildText(role, "member_role_code")));
             roleRow.SetCell(ROLE_PROFESSIONAL_NO, GetChildText(role, "professional_no"));
         }
-        row.SetCell(COL_ROLES, RoleSummary(*roles));
+        texts[COL_ROLES] = RoleSummary(*roles);
+        std::copy(std::begin(texts), std::end(texts), cells);
+        RecordRow& row = members.AppendRow();
+        row.AssignCells(cells, kMemberColumnCount);
         row.SetItemData(RolesData(roles));
     }
     return members;

@@ -210,15 +210,18 @@ QString CPropPageProjectAddress::ReadXml(pugi::xml_document&, pugi::xml_node gro
     CAppDB* db = XKR_GetAppDB();
     m_table.RemoveAll();
     for (pugi::xml_node address : group.children("address")) {
-        RecordRow& row = m_table.AppendRow();
         auto text = [&](const char* name) { return GetChildText(address, name); };
-        row.SetCell(COL_BUILDING_NAME, text("building_name"));
-        row.SetCell(COL_HOUSE_BLOCK_NO, text("house_block_no"));
-        row.SetCell(COL_LEVEL_NO, text("level_no"));
-        row.SetCell(COL_UNIT_NO, text("unit_no"));
+        QString cells[kColumnCount];
+        cells[COL_BUILDING_NAME] = text("building_name");
+        cells[COL_HOUSE_BLOCK_NO] = text("house_block_no");
+        cells[COL_LEVEL_NO] = text("level_no");
+        cells[COL_UNIT_NO] = text("unit_no");
         // The road's name comes from the lookup table by its code, not from the file.
-        row.SetCell(COL_ROAD_NAME, db->GetRoadDescription(text("road_code")));
-        row.SetCell(COL_POSTAL_CODE, text("postal_code"));
+        cells[COL_ROAD_NAME] = db->GetRoadDescription(text("road_code"));
+        cells[COL_POSTAL_CODE] = text("postal_code");
+        QStringView views[kColumnCount];
+        std::copy(std::begin(cells), std::end(cells), views);
+        m_table.AppendRow().AssignCells(views, kColumnCount);
     }
     return QString();
 }

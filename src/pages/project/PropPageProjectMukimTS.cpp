@@ -164,14 +164,17 @@ QString CPropPageProjectMukimTS::ReadXml(pugi::xml_document&, pugi::xml_node gro
     CAppDB* db = XKR_GetAppDB();
     m_table.RemoveAll();
     for (pugi::xml_node lot : group.children("lotmkts")) {
-        RecordRow& row = m_table.AppendRow();
         auto text = [&](const char* name) { return GetChildText(lot, name); };
         // The description is looked up again from the code: the file's own description may be
         // out of date.
-        row.SetCell(COL_MUKIM_TS, db->GetMukimTSDescription(text("mk_ts_code")));
-        row.SetCell(COL_PLOT_NO, text("plot_no"));
-        row.SetCell(COL_LOT_NO, text("lot_no"));
-        row.SetCell(COL_PARTIAL, text("part_lot_flag"));
+        QString cells[kColumnCount];
+        cells[COL_MUKIM_TS] = db->GetMukimTSDescription(text("mk_ts_code"));
+        cells[COL_PLOT_NO] = text("plot_no");
+        cells[COL_LOT_NO] = text("lot_no");
+        cells[COL_PARTIAL] = text("part_lot_flag");
+        QStringView views[kColumnCount];
+        std::copy(std::begin(cells), std::end(cells), views);
+        m_table.AppendRow().AssignCells(views, kColumnCount);
     }
     return QString();
 }

@@ -171,6 +171,19 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, row.CellView(4));
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, row.SetCell(-1, QString()));
 
+        // A row filled at once takes the texts given and empties the cells after them.
+        RecordRow filled(4);
+        filled.SetCell(3, QStringLiteral("before"));
+        const QString given[] = {QStringLiteral("a"), QString(), astral, huge, huge};
+        const QStringView views[] = {given[0], given[1], given[2], given[3], given[4]};
+        filled.AssignCells(views, 3);
+        QCOMPARE(filled.GetCell(0) + filled.GetCell(1) + filled.GetCell(2) + filled.GetCell(3),
+                 QStringLiteral("a") + astral);
+        filled.AssignCells(views, 5); // beyond the row's columns: ignored
+        QCOMPARE(filled.GetCell(3), huge);
+        filled.AssignCells(views, 0);
+        QVERIFY(filled == RecordRow(4));
+
         // Rows with the same cells are equal however they were built; a copy changes alone.
         RecordRow same(4);
         same.SetCell(3, astral);
