@@ -65,8 +65,16 @@ pugi::xml_node nextInWalk(pugi::xml_node node, pugi::xml_node root) {
 
 // The first `what` at or after `from`, or `end`.
 const char* findText(const char* from, const char* end, std::string_view what) {
-    const void* found = ::memmem(from, static_cast<size_t>(end - from), what.data(), what.size());
-    return found ? static_cast<const char*>(found) : end;
+    // The first character is rare in a record ('&', '?', '-', ']'): memchr finds each candidate
+    // far faster than a general substring search walks the whole text.
+    for (const char* p = from; end - p >= static_cast<std::ptrdiff_t>(what.size()); ++p) {
+        p = static_cast<const char*>(::memchr(p, what[0], static_cast<size_t>(end - p)));
+        if (!p || end - p < static_cast<std::ptrdiff_t>(what.size()))
+            return end;
+        if (std::memcmp(p, what.data(), what.size()) == 0)
+            return p;
+    }
+    return end;
 }
 
 const char* pastText(const char* from, const char* end, std::string_view what) {
@@ -75,20 +83,26 @@ const char* pastText(const char* from, const char* end, std::string_view what) {
 }
 
 // Past the '>' that ends a tag whose name starts at `from` (just after its '<'); quoted
-// attribute values may hold '>'. Tags are short: a plain loop beats a search call per tag.
+// attribute values may hold '>'. The '>' is found by memchr, and only the bytes before it are
+// looked at for a quote, which most tags of a record do not have.
 const char* pastTag(const char* from, const char* end, bool* selfClosing) {
-    for (const char* p = from; p < end; ++p) {
-        const char c = *p;
-        if (c == '>') {
-            *selfClosing = p[-1] == '/';
-            return p + 1;
+    const char* p = from;
+    while (p < end) {
+        const char* close =
+            static_cast<const char*>(::memchr(p, '>', static_cast<size_t>(end - p)));
+        if (!close)
+            return end;
+        const char* quote = p;
+        while (quote < close && *quote != '"' && *quote != '\'')
+            ++quote;
+        if (quote == close) {
+            *selfClosing = close[-1] == '/';
+            return close + 1;
         }
-        if (c == '"' || c == '\'') {
-            const void* close = ::memchr(p + 1, c, static_cast<size_t>(end - p - 1));
-            if (!close)
-                return end;
-            p = static_cast<const char*>(close);
-        }
+        const void* closing = ::memchr(quote + 1, *quote, static_cast<size_t>(end - quote - 1));
+        if (!closing)
+            return end;
+        p = static_cast<const char*>(closing) + 1;
     }
     return end;
 }
@@ -280,7 +294,7 @@ constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
 // are left as they are. Returns false when there is no such reference (the usual case).
 bool replaceForbiddenReferences(const char* text, size_t size, std::string* out) {
     const char* end = text + size;
-    if (!::memmem(text, size, "&#", 2))
+    if (findText(text, end, "&#") == end)
         return false;
     bool changed = false;
     const char* copied = text;
