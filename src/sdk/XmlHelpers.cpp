@@ -82,27 +82,39 @@ const char* pastText(const char* from, const char* end, std::string_view what) {
     return found == end ? end : found + what.size();
 }
 
+// The first '>', '"' or '\'' at or after `p`, or `end`; eight bytes at a time, since this runs
+// over every tag of the file.
+const char* nextTagStop(const char* p, const char* end) {
+    constexpr quint64 kOnes = 0x0101010101010101ULL;
+    constexpr quint64 kHigh = 0x8080808080808080ULL;
+    auto hasByte = [](quint64 word, unsigned char c) {
+        const quint64 x = word ^ (kOnes * c);
+        return ((x - kOnes) & ~x & kHigh) != 0;
+    };
+    for (; end - p >= 8; p += 8) {
+        quint64 word;
+        std::memcpy(&word, p, sizeof word);
+        if (hasByte(word, '>') || hasByte(word, '"') || hasByte(word, '\''))
+            break;
+    }
+    while (p < end && *p != '>' && *p != '"' && *p != '\'')
+        ++p;
+    return p;
+}
+
 // Past the '>' that ends a tag whose name starts at `from` (just after its '<'); quoted
-// attribute values may hold '>'. The '>' is found by memchr, and only the bytes before it are
-// looked at for a quote, which most tags of a record do not have.
+// attribute values may hold '>'.
 const char* pastTag(const char* from, const char* end, bool* selfClosing) {
     const char* p = from;
-    while (p < end) {
-        const char* close =
-            static_cast<const char*>(::memchr(p, '>', static_cast<size_t>(end - p)));
+    while ((p = nextTagStop(p, end)) < end) {
+        if (*p == '>') {
+            *selfClosing = p[-1] == '/';
+            return p + 1;
+        }
+        const void* close = ::memchr(p + 1, *p, static_cast<size_t>(end - p - 1));
         if (!close)
             return end;
-        const char* quote = p;
-        while (quote < close && *quote != '"' && *quote != '\'')
-            ++quote;
-        if (quote == close) {
-            *selfClosing = close[-1] == '/';
-            return close + 1;
-        }
-        const void* closing = ::memchr(quote + 1, *quote, static_cast<size_t>(end - quote - 1));
-        if (!closing)
-            return end;
-        p = static_cast<const char*>(closing) + 1;
+        p = static_cast<const char*>(close) + 1;
     }
     return end;
 }
