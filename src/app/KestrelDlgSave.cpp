@@ -54,8 +54,9 @@ private:
 
 } // namespace
 
+// The save's own failures come in a plain box: the program's name, an OK button, no icon.
 void CKestrelDlg::showError(const QString& text) {
-    kestrel::MessageBox(this, text, appName(), kestrel::MB_OK | kestrel::MB_ICONWARNING);
+    kestrel::MessageBox(this, text, appName(), kestrel::MB_OK);
 }
 
 void CKestrelDlg::showSaveError(const QString& path) {

@@ -153,7 +153,11 @@ private slots:
         QVERIFY(openAndShow(dialog, path("second.xml"), QStringLiteral("new_proj")));
         dialog.OnSaveAndQuit();
         QCOMPARE(services.log.last(), QStringLiteral("TernSdkDef::CreateProject ret: -1"));
-        QCOMPARE(answers.lastText(), GetRCString(ids::IDS_DUPLICATE_REFERENCE));
+        QCOMPARE(answers.messages().size(), size_t(1));
+        const ScriptedAnswerer::Message& refusal = answers.messages().front();
+        QCOMPARE(refusal.text, GetRCString(ids::IDS_DUPLICATE_REFERENCE));
+        QCOMPARE(refusal.caption, QStringLiteral("Kestrel"));
+        QCOMPARE(refusal.buttons | refusal.icon, unsigned(MB_OK)); // no icon
         QVERIFY(!QFile::exists(path("second.xml")));
         QVERIFY(dialog.isVisible() && dialog.Document().HasDocument());
 
