@@ -52,6 +52,16 @@ private:
     std::optional<QByteArray> m_content;
 };
 
+// A path the save can use as it is: nothing there yet, or a file it may read and write. A folder
+// (or anything else that is no plain file) is no place for the record.
+bool isUsablePath(const QString& path) {
+    if (path.isEmpty()) {
+        return false;
+    }
+    const QFileInfo info(path);
+    return !info.exists() || (info.isFile() && info.isReadable() && info.isWritable());
+}
+
 } // namespace
 
 // The save's own failures come in a plain box: the program's name, an OK button, no icon.
@@ -71,9 +81,7 @@ QString CKestrelDlg::composedReference() const {
 
 bool CKestrelDlg::chooseFileName() {
     const QString path = m_doc.FilePath();
-    const QFileInfo info(path);
-    const bool ask = path.isEmpty() || (info.exists() && !(info.isReadable() && info.isWritable()));
-    if (!ask) {
+    if (isUsablePath(path)) {
         return true;
     }
     kestrel::SaveFileRequest request;

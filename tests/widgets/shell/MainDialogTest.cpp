@@ -11,6 +11,7 @@
 #include "sdk/AppDB.h"
 #include "sdk/StringTable.h"
 
+#include <QDir>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -119,6 +120,16 @@ private slots:
             QVERIFY(QFile::exists(path("chosen.xml")));
             QCOMPARE(dialog.result(), int(IDOK));
         }
+        // A folder is no file to write to, whatever its permissions.
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.xml")));
+        {
+            CKestrelDlg dialog;
+            QVERIFY(openAndShow(dialog, path("folder.xml"), QStringLiteral("LOCAL_PROJ")));
+            dialog.OnSaveAndQuit(); // cancelled
+            QCOMPARE(answers.saveRequests().size(), size_t(3));
+            QVERIFY(answers.messages().empty() && dialog.isVisible());
+            QVERIFY(QFileInfo(path("folder.xml")).isDir());
+        }
         // The file just written, made read-only.
         QVERIFY(QFile::setPermissions(path("chosen.xml"), QFile::ReadOwner));
         if (QFileInfo(path("chosen.xml")).isWritable()) {
@@ -127,7 +138,7 @@ private slots:
         CKestrelDlg dialog;
         QVERIFY(openAndShow(dialog, path("chosen.xml"), QStringLiteral("LOCAL_PROJ")));
         dialog.OnSaveAndQuit();
-        QCOMPARE(answers.saveRequests().size(), size_t(3));
+        QCOMPARE(answers.saveRequests().size(), size_t(4));
         QVERIFY(dialog.isVisible());
     }
 
