@@ -88,6 +88,7 @@ private:
     void renameThenSave(const QString& path, const QString& composed);
     void saveOnly(const QString& path);
     QString composedReference() const;
+    void showStoreRefusal(int result);
     void showSaveError(const QString& path);
     void showError(const QString& text);
 

@@ -13,6 +13,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QSaveFile>
 
 #include <optional>
@@ -62,11 +63,73 @@ bool isUsablePath(const QString& path) {
     return !info.exists() || (info.isFile() && info.isReadable() && info.isWritable());
 }
 
+// The wait cursor for as long as the host's store works: a call may wait up to ten seconds for
+// another editor that holds the store.
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+// The host library's export `name`, logged as every store call is: a library that is not loaded
+// on its own, otherwise the call line and then a missing export. Null when it cannot be called.
+void* storeFunction(const char* name, const QString& callLine) {
+    void* library = XKR_GetAppDB()->m_hSdkDef;
+    if (!library) {
+        kestrel::WriteLog(QStringLiteral("TernSdkDef LoadLibary fail: "));
+        return nullptr;
+    }
+    void* function = GetRunTimeFunction(library, name);
+    const QString prefix = QStringLiteral("TernSdkDef::") + QLatin1String(name);
+    kestrel::WriteLog(prefix + QStringLiteral(" call: ") + callLine);
+    if (!function) {
+        kestrel::WriteLog(prefix + QStringLiteral(": Fucntion not found: "));
+    }
+    return function;
+}
+
+// Calls the export `name` with the references, under the wait cursor, and logs its result.
+// Nothing when the library or the export is missing.
+template <typename Proc, typename... References>
+std::optional<int> callStore(const char* name, const QString& callLine,
+                             const References&... references) {
+    const auto function = reinterpret_cast<Proc>(storeFunction(name, callLine));
+    if (!function) {
+        return std::nullopt;
+    }
+    int result = 0;
+    {
+        const BusyCursor busy;
+        result = function(references.toLocal8Bit().constData()...);
+    }
+    kestrel::WriteLog(QStringLiteral("TernSdkDef::") + QLatin1String(name) +
+                      QStringLiteral(" ret: ") + QString::number(result));
+    return result;
+}
+
+std::optional<int> createProject(const QString& reference) {
+    return callStore<CreateProjectProc>("CreateProject", reference, reference);
+}
+
+std::optional<int> renameProject(const QString& newReference, const QString& oldReference) {
+    return callStore<RenameProjectProc>("RenameProject",
+                                        newReference + QStringLiteral(" -> ") + oldReference,
+                                        newReference, oldReference);
+}
+
 } // namespace
 
 // The save's own failures come in a plain box: the program's name, an OK button, no icon.
 void CKestrelDlg::showError(const QString& text) {
     kestrel::MessageBox(this, text, appName(), kestrel::MB_OK);
+}
+
+// -1 is a reference taken already; anything else a store that could not do it.
+void CKestrelDlg::showStoreRefusal(int result) {
+    showError(GetRCString(result == -1 ? kestrel::ids::IDS_DUPLICATE_REFERENCE
+                                       : kestrel::ids::IDS_CREATE_FAILED));
 }
 
 void CKestrelDlg::showSaveError(const QString& path) {
@@ -138,57 +201,27 @@ void CKestrelDlg::saveAndRegisterNew(const QString& path) {
     }
     // References longer than the store takes are passed whole; the store refuses them and the
     // user sees the creation error rather than a project registered under a cut reference.
-    const QString composed = composedReference();
-    const QByteArray reference = composed.toLocal8Bit();
-    void* library = XKR_GetAppDB()->m_hSdkDef;
-    if (!library) {
-        kestrel::WriteLog(QStringLiteral("TernSdkDef LoadLibary fail: "));
-        return;
+    const std::optional<int> result = createProject(composedReference());
+    if (!result) {
+        return; // logged; the written file stays
     }
-    auto createProject =
-        reinterpret_cast<CreateProjectProc>(GetRunTimeFunction(library, "CreateProject"));
-    kestrel::WriteLog(QStringLiteral("TernSdkDef::CreateProject call: ") + composed);
-    if (!createProject) {
-        kestrel::WriteLog(QStringLiteral("TernSdkDef::CreateProject: Fucntion not found: "));
-        return;
-    }
-    const int result = createProject(reference.constData());
-    kestrel::WriteLog(QStringLiteral("TernSdkDef::CreateProject ret: ") + QString::number(result));
-    if (result == 0) {
+    if (*result == 0) {
         m_doc.DropDocument();
         EndDialog(kestrel::IDOK);
         return;
     }
-    showError(GetRCString(result == -1 ? kestrel::ids::IDS_DUPLICATE_REFERENCE
-                                       : kestrel::ids::IDS_CREATE_FAILED));
+    showStoreRefusal(*result);
     // The project is not in the store, so its file must not look saved.
     previous.Restore();
 }
 
 void CKestrelDlg::renameThenSave(const QString& path, const QString& composed) {
-    const QByteArray newReference = composed.toLocal8Bit();
-    const QByteArray oldReference = m_strLoadedReference.toLocal8Bit();
-    void* library = XKR_GetAppDB()->m_hSdkDef;
-    if (!library) {
-        kestrel::WriteLog(QStringLiteral("TernSdkDef LoadLibary fail: "));
+    const std::optional<int> result = renameProject(composed, m_strLoadedReference);
+    if (!result) {
         return;
     }
-    auto renameProject =
-        reinterpret_cast<RenameProjectProc>(GetRunTimeFunction(library, "RenameProject"));
-    kestrel::WriteLog(QStringLiteral("TernSdkDef::RenameProject call: ") + composed +
-                      QStringLiteral(" -> ") + m_strLoadedReference);
-    if (!renameProject) {
-        kestrel::WriteLog(QStringLiteral("TernSdkDef::RenameProject: Fucntion not found: "));
-        return;
-    }
-    const int result = renameProject(newReference.constData(), oldReference.constData());
-    kestrel::WriteLog(QStringLiteral("TernSdkDef::RenameProject ret: ") + QString::number(result));
-    if (result == -1) {
-        showError(GetRCString(kestrel::ids::IDS_DUPLICATE_REFERENCE));
-        return;
-    }
-    if (result != 0) {
-        showError(GetRCString(kestrel::ids::IDS_CREATE_FAILED));
+    if (*result != 0) {
+        showStoreRefusal(*result);
         return;
     }
     kestrel::WriteLog(QStringLiteral("Saving file to: ") + path);

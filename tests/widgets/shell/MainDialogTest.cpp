@@ -11,13 +11,19 @@
 #include "sdk/AppDB.h"
 #include "sdk/StringTable.h"
 
+#include <QCursor>
 #include <QDir>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QUuid>
 #include <QtTest>
+
+#include <dlfcn.h>
+#include <functional>
+#include <utility>
 
 using namespace kestrel;
 
@@ -37,6 +43,45 @@ QString uniqueReference() {
         .arg(QUuid::createUuid().toString(QUuid::Id128).left(12));
 }
 
+// Stands in for the host's library while it lives: the dialog then finds CreateProject and
+// RenameProject among this test program's own exports (below). Every call is answered with
+// `answer`, after `during` ran.
+class FakeStore {
+public:
+    FakeStore() : m_real(std::exchange(XKR_GetAppDB()->m_hSdkDef, dlopen(nullptr, RTLD_NOW))) {
+        s_current = this;
+    }
+    ~FakeStore() {
+        s_current = nullptr;
+        dlclose(std::exchange(XKR_GetAppDB()->m_hSdkDef, m_real));
+    }
+    FakeStore(const FakeStore&) = delete;
+    FakeStore& operator=(const FakeStore&) = delete;
+
+    static int Call() {
+        if (!s_current) {
+            return -4;
+        }
+        FakeStore& store = *s_current;
+        ++store.calls;
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        store.waitCursorInEveryCall &= cursor && cursor->shape() == Qt::WaitCursor;
+        if (store.during) {
+            store.during();
+        }
+        return store.answer;
+    }
+
+    int answer = 0;
+    std::function<void()> during;
+    int calls = 0;
+    bool waitCursorInEveryCall = true;
+
+private:
+    static inline FakeStore* s_current = nullptr;
+    void* m_real;
+};
+
 QPushButton* button(CKestrelDlg& dialog, int id) {
     return qobject_cast<QPushButton*>(GetDlgItem(&dialog, id));
 }
@@ -51,6 +96,14 @@ bool openAndShow(CKestrelDlg& dialog, const QString& path, const QString& editin
 }
 
 } // namespace
+
+extern "C" Q_DECL_EXPORT int CreateProject(const char*) {
+    return FakeStore::Call();
+}
+
+extern "C" Q_DECL_EXPORT int RenameProject(const char*, const char*) {
+    return FakeStore::Call();
+}
 
 class TestMainDialog : public QObject {
     Q_OBJECT
@@ -185,22 +238,64 @@ private slots:
     void editedReferenceIsRenamedOnlyWhenChanged() {
         const QString oldReference = uniqueReference();
         const QString newReference = uniqueReference();
-        const auto save = [&](const QString* reference, const QString& type) {
-            TestAppServices services;
-            CKestrelDlg dialog(pagesComposing(reference));
-            dialog.LoadDocument(path("edit.xml"));
-            dialog.SetEditingType(type);
-            dialog.OnSaveAndQuit();
-            return services.log;
+        const auto save = [&](const QString& reference, const char* type) {
+            return saveRecord(path("edit.xml"), reference, type);
         };
-        save(&oldReference, QStringLiteral("LOCAL_PROJ"));
-        QCOMPARE(save(&oldReference, QStringLiteral("EDIT_PROJ")).last(),
+        save(oldReference, "LOCAL_PROJ");
+        QCOMPARE(save(oldReference, "EDIT_PROJ").last(),
                  QStringLiteral("Skiping TernSdkDef call due to editing type: EDIT_PROJ"));
-        QCOMPARE(save(&newReference, QStringLiteral("Edit_Proj")).mid(1),
+        QCOMPARE(save(newReference, "Edit_Proj").mid(1),
                  (QStringList{QStringLiteral("TernSdkDef::RenameProject call: ") + newReference +
                                   QStringLiteral(" -> ") + oldReference,
                               QStringLiteral("TernSdkDef::RenameProject ret: 0"),
                               QStringLiteral("Saving file to: ") + path("edit.xml")}));
+    }
+
+    void theStoreWorksUnderTheWaitCursorAndARefusalComesInAPlainBox_data() {
+        QTest::addColumn<QString>("editingType");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("refusal"); // string id, 0 for none
+        QTest::newRow("created") << QStringLiteral("NEW_PROJ") << 0 << 0;
+        QTest::newRow("create: duplicate")
+            << QStringLiteral("NEW_PROJ") << -1 << ids::IDS_DUPLICATE_REFERENCE;
+        QTest::newRow("create: store error")
+            << QStringLiteral("NEW_PROJ") << -4 << ids::IDS_CREATE_FAILED;
+        QTest::newRow("renamed") << QStringLiteral("EDIT_PROJ") << 0 << 0;
+        QTest::newRow("rename: duplicate")
+            << QStringLiteral("EDIT_PROJ") << -1 << ids::IDS_DUPLICATE_REFERENCE;
+        QTest::newRow("rename: no store")
+            << QStringLiteral("EDIT_PROJ") << -3 << ids::IDS_CREATE_FAILED;
+    }
+
+    void theStoreWorksUnderTheWaitCursorAndARefusalComesInAPlainBox() {
+        QFETCH(QString, editingType);
+        QFETCH(int, answer);
+        QFETCH(int, refusal);
+        const QString reference = QStringLiteral("A1-00002-2026");
+        saveRecord(path("record.xml"), QStringLiteral("A1-00001-2026"), "LOCAL_PROJ");
+        FakeStore store;
+        store.answer = answer;
+        TestAppServices services;
+        ScriptedAnswerer answers;
+        CKestrelDlg dialog(pagesComposing(&reference));
+        QVERIFY(openAndShow(dialog, path("record.xml"), editingType));
+
+        dialog.OnSaveAndQuit();
+        QCOMPARE(store.calls, 1);
+        QVERIFY(store.waitCursorInEveryCall);
+        QVERIFY(!QGuiApplication::overrideCursor());
+        if (refusal == 0) {
+            QVERIFY(answers.messages().empty());
+            QCOMPARE(dialog.result(), int(IDOK));
+            return;
+        }
+        QCOMPARE(answers.messages().size(), size_t(1));
+        const ScriptedAnswerer::Message& box = answers.messages().front();
+        QCOMPARE(box.text, GetRCString(refusal));
+        QCOMPARE(box.caption, QStringLiteral("Kestrel"));
+        QCOMPARE(box.buttons | box.icon, unsigned(MB_OK));
+        QVERIFY(!box.cursorOverriddenWhenShown);
+        QVERIFY(dialog.isVisible());
     }
 
     void firstDroppedXmlFileOpensInANewDialog() {
@@ -222,6 +317,18 @@ private slots:
 
 private:
     QString path(const char* name) const { return m_dir->filePath(QString::fromLatin1(name)); }
+
+    // One Save & Quit of the record at file, composing reference, without showing the dialog;
+    // the activity log it wrote.
+    static QStringList saveRecord(const QString& file, const QString& reference,
+                                  const char* editingType) {
+        TestAppServices services;
+        CKestrelDlg dialog(pagesComposing(&reference));
+        dialog.LoadDocument(file);
+        dialog.SetEditingType(QString::fromLatin1(editingType));
+        dialog.OnSaveAndQuit();
+        return services.log;
+    }
 
     // Drops two files on the dialog; the path of the dialog that opened for them, if any, which
     // is then quit.
