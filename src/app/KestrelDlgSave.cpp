@@ -14,11 +14,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QSaveFile>
 
 #include <optional>
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcSave, "kestrel.app")
 
 const QString& appName() {
     static const QString name = QStringLiteral("Kestrel");
@@ -226,10 +229,20 @@ void CKestrelDlg::renameThenSave(const QString& path, const QString& composed) {
     }
     kestrel::WriteLog(QStringLiteral("Saving file to: ") + path);
     if (m_doc.SaveToFile(1) != 0) {
+        undoRename(composed);
         showSaveError(path);
         return;
     }
     EndDialog(kestrel::IDOK);
+}
+
+// The store took the new reference but the file still holds the old one: give the project its
+// old reference back, or the next attempt would find its own new reference taken.
+void CKestrelDlg::undoRename(const QString& composed) {
+    if (renameProject(m_strLoadedReference, composed) != 0) {
+        qCWarning(lcSave).noquote() << "The store keeps the project as" << composed
+                                    << "although its file still says" << m_strLoadedReference;
+    }
 }
 
 void CKestrelDlg::saveOnly(const QString& path) {

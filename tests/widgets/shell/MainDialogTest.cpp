@@ -251,6 +251,38 @@ private slots:
                               QStringLiteral("Saving file to: ") + path("edit.xml")}));
     }
 
+    void aRenameIsTakenBackWhenTheFileCannotBeWritten() {
+        const QString oldReference = uniqueReference();
+        const QString newReference = uniqueReference();
+        QCOMPARE(saveRecord(path("edit.xml"), oldReference, "NEW_PROJ").last(),
+                 QStringLiteral("TernSdkDef::CreateProject ret: 0"));
+        TestAppServices services;
+        ScriptedAnswerer answers;
+        CKestrelDlg dialog(pagesComposing(&newReference));
+        dialog.LoadDocument(path("edit.xml"));
+        dialog.SetEditingType(QStringLiteral("EDIT_PROJ"));
+        dialog.Document().SetFilePath(path("gone/edit.xml")); // no such folder
+
+        dialog.OnSaveAndQuit();
+        const QString rename = QStringLiteral("TernSdkDef::RenameProject call: ");
+        QCOMPARE(services.log.mid(1),
+                 (QStringList{rename + newReference + QStringLiteral(" -> ") + oldReference,
+                              QStringLiteral("TernSdkDef::RenameProject ret: 0"),
+                              QStringLiteral("Saving file to: ") + path("gone/edit.xml"),
+                              rename + oldReference + QStringLiteral(" -> ") + newReference,
+                              QStringLiteral("TernSdkDef::RenameProject ret: 0")}));
+        QCOMPARE(answers.lastText(), QStringLiteral("Error encountered while saving to file: \n") +
+                                         path("gone/edit.xml") +
+                                         QStringLiteral("\nPlease try again."));
+
+        // The next attempt finds the old reference in the store again, not the new one taken.
+        dialog.Document().SetFilePath(path("edit.xml"));
+        services.log.clear();
+        dialog.OnSaveAndQuit();
+        QCOMPARE(services.log.at(1), QStringLiteral("TernSdkDef::RenameProject ret: 0"));
+        QCOMPARE(dialog.result(), int(IDOK));
+    }
+
     void theStoreWorksUnderTheWaitCursorAndARefusalComesInAPlainBox_data() {
         QTest::addColumn<QString>("editingType");
         QTest::addColumn<int>("answer");
