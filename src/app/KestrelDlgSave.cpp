@@ -186,9 +186,13 @@ void CKestrelDlg::OnSaveAndQuit() {
     // 8. Write, and tell the host's store as the editing type asks.
     const QString path = m_doc.FilePath();
     const QString composed = composedReference();
-    if (isEditingType("NEW_PROJ") || isEditingType("NEW_PROJ_REF")) {
+    const bool isNew = isEditingType("NEW_PROJ") || isEditingType("NEW_PROJ_REF");
+    const bool isRenamed = isEditingType("EDIT_PROJ") && composed != m_strLoadedReference;
+    // A record whose file holds no reference was never registered: there is nothing to rename,
+    // so it is registered as a new one, and its previous file is put back if the store says no.
+    if (isNew || (isRenamed && m_strLoadedReference.trimmed().isEmpty())) {
         saveAndRegisterNew(path);
-    } else if (isEditingType("EDIT_PROJ") && composed != m_strLoadedReference) {
+    } else if (isRenamed) {
         renameThenSave(path, composed);
     } else {
         saveOnly(path);

@@ -2,6 +2,7 @@
 // window menu's LOG window entry, Save & Quit with the host library, and dropped files.
 
 #include "TestAppServices.h"
+#include "TestFiles.h"
 #include "app/KestrelApp.h"
 #include "app/KestrelDlg.h"
 #include "app/LogDlg.h"
@@ -281,6 +282,34 @@ private slots:
         dialog.OnSaveAndQuit();
         QCOMPARE(services.log.at(1), QStringLiteral("TernSdkDef::RenameProject ret: 0"));
         QCOMPARE(dialog.result(), int(IDOK));
+    }
+
+    void aRecordWithoutReferenceIsRegisteredWhenEdited_data() {
+        QTest::addColumn<QString>("loaded");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("blanks") << QStringLiteral("   ");
+    }
+
+    void aRecordWithoutReferenceIsRegisteredWhenEdited() {
+        QFETCH(QString, loaded);
+        saveRecord(path("edit.xml"), loaded, "LOCAL_PROJ");
+        const QByteArray before = readFile(path("edit.xml"));
+        const QString taken = uniqueReference();
+        saveRecord(path("other.xml"), taken, "NEW_PROJ");
+        const QString create = QStringLiteral("TernSdkDef::CreateProject ");
+
+        // Taken by another project: refused, and the file is as it was.
+        ScriptedAnswerer answers;
+        QCOMPARE(saveRecord(path("edit.xml"), taken, "EDIT_PROJ").mid(1),
+                 (QStringList{QStringLiteral("Saving file to: ") + path("edit.xml"),
+                              create + QStringLiteral("call: ") + taken,
+                              create + QStringLiteral("ret: -1")}));
+        QCOMPARE(answers.lastText(), GetRCString(ids::IDS_DUPLICATE_REFERENCE));
+        QCOMPARE(readFile(path("edit.xml")), before);
+
+        QCOMPARE(saveRecord(path("edit.xml"), uniqueReference(), "EDIT_PROJ").last(),
+                 create + QStringLiteral("ret: 0"));
+        QCOMPARE(answers.messages().size(), size_t(1));
     }
 
     void theStoreWorksUnderTheWaitCursorAndARefusalComesInAPlainBox_data() {
