@@ -32,28 +32,34 @@ const QString& appName() {
 // what the user had there.
 class PreviousFile {
 public:
-    explicit PreviousFile(const QString& path) : m_path(path) {
+    explicit PreviousFile(const QString& path) : m_path(path), m_existed(QFileInfo::exists(path)) {
         QFile file(path);
-        if (file.exists() && file.open(QIODevice::ReadOnly)) {
-            m_content = file.readAll();
+        if (m_existed && file.open(QIODevice::ReadOnly)) {
+            QByteArray content = file.readAll();
+            if (file.error() == QFileDevice::NoError) {
+                m_content = std::move(content);
+            }
         }
     }
-    // Puts the previous file back, or removes the written one when there was none.
-    void Restore() const {
+    // Puts the previous file back, or removes the written one when there was none. False when
+    // the path no longer holds what it held before; the written file then stays, for a previous
+    // file that could not be read cannot be put back, and the written one is all there is.
+    bool Restore() const {
+        if (!m_existed) {
+            return QFile::remove(m_path) || !QFileInfo::exists(m_path);
+        }
         if (!m_content) {
-            QFile::remove(m_path);
-            return;
+            return false;
         }
         QSaveFile file(m_path);
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(*m_content);
-            file.commit();
-        }
+        return file.open(QIODevice::WriteOnly) && file.write(*m_content) == m_content->size() &&
+               file.commit();
     }
 
 private:
     QString m_path;
-    std::optional<QByteArray> m_content;
+    bool m_existed;
+    std::optional<QByteArray> m_content; // nothing when there was no file or it could not be read
 };
 
 // A path the save can use as it is: nothing there yet, or a file it may read and write. A folder
@@ -219,7 +225,10 @@ void CKestrelDlg::saveAndRegisterNew(const QString& path) {
     }
     showStoreRefusal(*result);
     // The project is not in the store, so its file must not look saved.
-    previous.Restore();
+    if (!previous.Restore()) {
+        showError(QStringLiteral("Error encountered while restoring the previous file: \n") + path +
+                  QStringLiteral("\nThe file now holds this record, which is not registered."));
+    }
 }
 
 void CKestrelDlg::renameThenSave(const QString& path, const QString& composed) {

@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QUuid>
 #include <QtTest>
@@ -310,6 +311,76 @@ private slots:
         QCOMPARE(saveRecord(path("edit.xml"), uniqueReference(), "EDIT_PROJ").last(),
                  create + QStringLiteral("ret: 0"));
         QCOMPARE(answers.messages().size(), size_t(1));
+    }
+
+    void aRefusedProjectPutsThePreviousFileBackOrSaysItCannot_data() {
+        QTest::addColumn<bool>("fileBefore");
+        QTest::addColumn<bool>("unreadable");
+        QTest::addColumn<bool>("folderLocked"); // while the store is at work
+        QTest::addColumn<bool>("putBack");
+        QTest::newRow("no file") << false << false << false << true;
+        QTest::newRow("a file") << true << false << false << true;
+        QTest::newRow("an unreadable file") << true << true << false << false;
+        QTest::newRow("no file, folder locked") << false << false << true << false;
+        QTest::newRow("a file, folder locked") << true << false << true << false;
+    }
+
+    void aRefusedProjectPutsThePreviousFileBackOrSaysItCannot() {
+        QFETCH(bool, fileBefore);
+        QFETCH(bool, unreadable);
+        QFETCH(bool, folderLocked);
+        QFETCH(bool, putBack);
+        const QString folder = path("box");
+        const QString file = path("box/record.xml");
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("box")));
+        const auto unlock = [&] {
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+        };
+        const auto unlockAtTheEnd = qScopeGuard(unlock);
+        if (fileBefore) {
+            saveRecord(file, QStringLiteral("A1-00001-2026"), "LOCAL_PROJ");
+        }
+        const QByteArray before = readFile(file);
+        if (unreadable) {
+            QVERIFY(QFile::setPermissions(file, QFile::WriteOwner));
+        }
+        FakeStore store;
+        store.answer = -1;
+        if (folderLocked) {
+            store.during = [&] {
+                QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+            };
+        }
+        const QString reference = QStringLiteral("A1-00002-2026");
+        TestAppServices services;
+        ScriptedAnswerer answers;
+        answers.queueSaveFileName(file);
+        CKestrelDlg dialog(pagesComposing(&reference));
+        QVERIFY(openAndShow(dialog, QString(), QStringLiteral("NEW_PROJ")));
+        {
+            const FilePermissionsBind permissionsBind;
+            dialog.OnSaveAndQuit();
+        }
+        unlock(); // to look at what the save left
+
+        QCOMPARE(store.calls, 1);
+        QCOMPARE(answers.messages().front().text, GetRCString(ids::IDS_DUPLICATE_REFERENCE));
+        if (putBack) {
+            QCOMPARE(answers.messages().size(), size_t(1));
+            QCOMPARE(QFile::exists(file), fileBefore);
+            QCOMPARE(readFile(file), before);
+            return;
+        }
+        // Nothing is removed that cannot be put back: the file keeps the record just written.
+        QVERIFY(readFile(file).contains(reference.toUtf8()));
+        QCOMPARE(answers.messages().size(), size_t(2));
+        const ScriptedAnswerer::Message& box = answers.messages().back();
+        QCOMPARE(box.text,
+                 QStringLiteral("Error encountered while restoring the previous file: \n") + file +
+                     QStringLiteral("\nThe file now holds this record, which is not registered."));
+        QCOMPARE(box.caption, QStringLiteral("Kestrel"));
+        QCOMPARE(box.buttons | box.icon, unsigned(MB_OK));
     }
 
     void theStoreWorksUnderTheWaitCursorAndARefusalComesInAPlainBox_data() {
