@@ -86,8 +86,10 @@ private:
     bool isEditingType(const char* type) const;
     void saveAndRegisterNew(const QString& path);
     void renameThenSave(const QString& path, const QString& composed);
+    void undoRename(const QString& composed);
     void saveOnly(const QString& path);
     QString composedReference() const;
+    void showStoreRefusal(int result);
     void showSaveError(const QString& path);
     void showError(const QString& text);
 

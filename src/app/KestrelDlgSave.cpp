@@ -13,11 +13,15 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QSaveFile>
 
 #include <optional>
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcSave, "kestrel.app")
 
 const QString& appName() {
     static const QString name = QStringLiteral("Kestrel");
@@ -28,34 +32,113 @@ const QString& appName() {
 // what the user had there.
 class PreviousFile {
 public:
-    explicit PreviousFile(const QString& path) : m_path(path) {
+    explicit PreviousFile(const QString& path) : m_path(path), m_existed(QFileInfo::exists(path)) {
         QFile file(path);
-        if (file.exists() && file.open(QIODevice::ReadOnly)) {
-            m_content = file.readAll();
+        if (m_existed && file.open(QIODevice::ReadOnly)) {
+            QByteArray content = file.readAll();
+            if (file.error() == QFileDevice::NoError) {
+                m_content = std::move(content);
+            }
         }
     }
-    // Puts the previous file back, or removes the written one when there was none.
-    void Restore() const {
+    // Puts the previous file back, or removes the written one when there was none. False when
+    // the path no longer holds what it held before; the written file then stays, for a previous
+    // file that could not be read cannot be put back, and the written one is all there is.
+    bool Restore() const {
+        if (!m_existed) {
+            return QFile::remove(m_path) || !QFileInfo::exists(m_path);
+        }
         if (!m_content) {
-            QFile::remove(m_path);
-            return;
+            return false;
         }
         QSaveFile file(m_path);
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(*m_content);
-            file.commit();
-        }
+        return file.open(QIODevice::WriteOnly) && file.write(*m_content) == m_content->size() &&
+               file.commit();
     }
 
 private:
     QString m_path;
-    std::optional<QByteArray> m_content;
+    bool m_existed;
+    std::optional<QByteArray> m_content; // nothing when there was no file or it could not be read
 };
+
+// A path the save can use as it is: nothing there yet, or a file it may read and write. A folder
+// (or anything else that is no plain file) is no place for the record.
+bool isUsablePath(const QString& path) {
+    if (path.isEmpty()) {
+        return false;
+    }
+    const QFileInfo info(path);
+    return !info.exists() || (info.isFile() && info.isReadable() && info.isWritable());
+}
+
+// The wait cursor for as long as the host's store works: a call may wait up to ten seconds for
+// another editor that holds the store.
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+// The host library's export `name`, logged as every store call is: a library that is not loaded
+// on its own, otherwise the call line and then a missing export. Null when it cannot be called.
+void* storeFunction(const char* name, const QString& callLine) {
+    void* library = XKR_GetAppDB()->m_hSdkDef;
+    if (!library) {
+        kestrel::WriteLog(QStringLiteral("TernSdkDef LoadLibary fail: "));
+        return nullptr;
+    }
+    void* function = GetRunTimeFunction(library, name);
+    const QString prefix = QStringLiteral("TernSdkDef::") + QLatin1String(name);
+    kestrel::WriteLog(prefix + QStringLiteral(" call: ") + callLine);
+    if (!function) {
+        kestrel::WriteLog(prefix + QStringLiteral(": Fucntion not found: "));
+    }
+    return function;
+}
+
+// Calls the export `name` with the references, under the wait cursor, and logs its result.
+// Nothing when the library or the export is missing.
+template <typename Proc, typename... References>
+std::optional<int> callStore(const char* name, const QString& callLine,
+                             const References&... references) {
+    const auto function = reinterpret_cast<Proc>(storeFunction(name, callLine));
+    if (!function) {
+        return std::nullopt;
+    }
+    int result = 0;
+    {
+        const BusyCursor busy;
+        result = function(references.toLocal8Bit().constData()...);
+    }
+    kestrel::WriteLog(QStringLiteral("TernSdkDef::") + QLatin1String(name) +
+                      QStringLiteral(" ret: ") + QString::number(result));
+    return result;
+}
+
+std::optional<int> createProject(const QString& reference) {
+    return callStore<CreateProjectProc>("CreateProject", reference, reference);
+}
+
+std::optional<int> renameProject(const QString& newReference, const QString& oldReference) {
+    return callStore<RenameProjectProc>("RenameProject",
+                                        newReference + QStringLiteral(" -> ") + oldReference,
+                                        newReference, oldReference);
+}
 
 } // namespace
 
+// The save's own failures come in a plain box: the program's name, an OK button, no icon.
 void CKestrelDlg::showError(const QString& text) {
-    kestrel::MessageBox(this, text, appName(), kestrel::MB_OK | kestrel::MB_ICONWARNING);
+    kestrel::MessageBox(this, text, appName(), kestrel::MB_OK);
+}
+
+// -1 is a reference taken already; anything else a store that could not do it.
+void CKestrelDlg::showStoreRefusal(int result) {
+    showError(GetRCString(result == -1 ? kestrel::ids::IDS_DUPLICATE_REFERENCE
+                                       : kestrel::ids::IDS_CREATE_FAILED));
 }
 
 void CKestrelDlg::showSaveError(const QString& path) {
@@ -70,9 +153,7 @@ QString CKestrelDlg::composedReference() const {
 
 bool CKestrelDlg::chooseFileName() {
     const QString path = m_doc.FilePath();
-    const QFileInfo info(path);
-    const bool ask = path.isEmpty() || (info.exists() && !(info.isReadable() && info.isWritable()));
-    if (!ask) {
+    if (isUsablePath(path)) {
         return true;
     }
     kestrel::SaveFileRequest request;
@@ -111,9 +192,13 @@ void CKestrelDlg::OnSaveAndQuit() {
     // 8. Write, and tell the host's store as the editing type asks.
     const QString path = m_doc.FilePath();
     const QString composed = composedReference();
-    if (isEditingType("NEW_PROJ") || isEditingType("NEW_PROJ_REF")) {
+    const bool isNew = isEditingType("NEW_PROJ") || isEditingType("NEW_PROJ_REF");
+    const bool isRenamed = isEditingType("EDIT_PROJ") && composed != m_strLoadedReference;
+    // A record whose file holds no reference was never registered: there is nothing to rename,
+    // so it is registered as a new one, and its previous file is put back if the store says no.
+    if (isNew || (isRenamed && m_strLoadedReference.trimmed().isEmpty())) {
         saveAndRegisterNew(path);
-    } else if (isEditingType("EDIT_PROJ") && composed != m_strLoadedReference) {
+    } else if (isRenamed) {
         renameThenSave(path, composed);
     } else {
         saveOnly(path);
@@ -129,65 +214,48 @@ void CKestrelDlg::saveAndRegisterNew(const QString& path) {
     }
     // References longer than the store takes are passed whole; the store refuses them and the
     // user sees the creation error rather than a project registered under a cut reference.
-    const QString composed = composedReference();
-    const QByteArray reference = composed.toLocal8Bit();
-    void* library = XKR_GetAppDB()->m_hSdkDef;
-    if (!library) {
-        kestrel::WriteLog(QStringLiteral("TernSdkDef LoadLibary fail: "));
-        return;
+    const std::optional<int> result = createProject(composedReference());
+    if (!result) {
+        return; // logged; the written file stays
     }
-    auto createProject =
-        reinterpret_cast<CreateProjectProc>(GetRunTimeFunction(library, "CreateProject"));
-    kestrel::WriteLog(QStringLiteral("TernSdkDef::CreateProject call: ") + composed);
-    if (!createProject) {
-        kestrel::WriteLog(QStringLiteral("TernSdkDef::CreateProject: Fucntion not found: "));
-        return;
-    }
-    const int result = createProject(reference.constData());
-    kestrel::WriteLog(QStringLiteral("TernSdkDef::CreateProject ret: ") + QString::number(result));
-    if (result == 0) {
+    if (*result == 0) {
         m_doc.DropDocument();
         EndDialog(kestrel::IDOK);
         return;
     }
-    showError(GetRCString(result == -1 ? kestrel::ids::IDS_DUPLICATE_REFERENCE
-                                       : kestrel::ids::IDS_CREATE_FAILED));
+    showStoreRefusal(*result);
     // The project is not in the store, so its file must not look saved.
-    previous.Restore();
+    if (!previous.Restore()) {
+        showError(QStringLiteral("Error encountered while restoring the previous file: \n") + path +
+                  QStringLiteral("\nThe file now holds this record, which is not registered."));
+    }
 }
 
 void CKestrelDlg::renameThenSave(const QString& path, const QString& composed) {
-    const QByteArray newReference = composed.toLocal8Bit();
-    const QByteArray oldReference = m_strLoadedReference.toLocal8Bit();
-    void* library = XKR_GetAppDB()->m_hSdkDef;
-    if (!library) {
-        kestrel::WriteLog(QStringLiteral("TernSdkDef LoadLibary fail: "));
+    const std::optional<int> result = renameProject(composed, m_strLoadedReference);
+    if (!result) {
         return;
     }
-    auto renameProject =
-        reinterpret_cast<RenameProjectProc>(GetRunTimeFunction(library, "RenameProject"));
-    kestrel::WriteLog(QStringLiteral("TernSdkDef::RenameProject call: ") + composed +
-                      QStringLiteral(" -> ") + m_strLoadedReference);
-    if (!renameProject) {
-        kestrel::WriteLog(QStringLiteral("TernSdkDef::RenameProject: Fucntion not found: "));
-        return;
-    }
-    const int result = renameProject(newReference.constData(), oldReference.constData());
-    kestrel::WriteLog(QStringLiteral("TernSdkDef::RenameProject ret: ") + QString::number(result));
-    if (result == -1) {
-        showError(GetRCString(kestrel::ids::IDS_DUPLICATE_REFERENCE));
-        return;
-    }
-    if (result != 0) {
-        showError(GetRCString(kestrel::ids::IDS_CREATE_FAILED));
+    if (*result != 0) {
+        showStoreRefusal(*result);
         return;
     }
     kestrel::WriteLog(QStringLiteral("Saving file to: ") + path);
     if (m_doc.SaveToFile(1) != 0) {
+        undoRename(composed);
         showSaveError(path);
         return;
     }
     EndDialog(kestrel::IDOK);
+}
+
+// The store took the new reference but the file still holds the old one: give the project its
+// old reference back, or the next attempt would find its own new reference taken.
+void CKestrelDlg::undoRename(const QString& composed) {
+    if (renameProject(m_strLoadedReference, composed) != 0) {
+        qCWarning(lcSave).noquote() << "The store keeps the project as" << composed
+                                    << "although its file still says" << m_strLoadedReference;
+    }
 }
 
 void CKestrelDlg::saveOnly(const QString& path) {

@@ -186,6 +186,7 @@ int ScriptedAnswerer::messageBox(QWidget*, const QString& text, const QString& c
     const std::vector<Choice> choices = choicesFor(style);
     message.defaultAnswer = choices[defaultChoice(style, choices.size())].result;
     message.focusWhenShown = QApplication::focusWidget();
+    message.cursorOverriddenWhenShown = QApplication::overrideCursor() != nullptr;
     if (!m_answers.empty()) {
         message.answer = m_answers.front();
         m_answers.pop_front();

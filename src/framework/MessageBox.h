@@ -90,7 +90,8 @@ public:
         unsigned defaultButton = MB_DEFBUTTON1; // style & kDefButtonMask
         int defaultAnswer = IDOK;               // what Enter would have answered
         int answer = IDOK;
-        QWidget* focusWhenShown = nullptr; // the focused widget at the moment the box came up
+        QWidget* focusWhenShown = nullptr;      // the focused widget at the moment the box came up
+        bool cursorOverriddenWhenShown = false; // a wait (or other) cursor was set over the app
     };
 
     ScriptedAnswerer();

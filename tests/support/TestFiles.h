@@ -6,6 +6,10 @@
 #include <QFile>
 #include <QString>
 
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 // The file's bytes, or nothing when it cannot be read.
 inline QByteArray readFile(const QString& path) {
     QFile file(path);
@@ -18,3 +22,29 @@ inline QByteArray readFile(const QString& path) {
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(bytes) == bytes.size();
 }
+
+// While it lives, file permissions bind the calling thread even when the tests run as root, who
+// may otherwise read and write any file: the thread sets aside the two capabilities that allow
+// that, and takes them up again at the end. (access(2), and so QFileInfo::isReadable, still
+// answers for root as if they were there.)
+class FilePermissionsBind {
+public:
+    FilePermissionsBind() {
+        if (syscall(SYS_capget, &m_header, m_saved) != 0)
+            return;
+        __user_cap_data_struct lowered[2] = {m_saved[0], m_saved[1]};
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_lowered = syscall(SYS_capset, &m_header, lowered) == 0;
+    }
+    ~FilePermissionsBind() {
+        if (m_lowered)
+            syscall(SYS_capset, &m_header, m_saved);
+    }
+    FilePermissionsBind(const FilePermissionsBind&) = delete;
+    FilePermissionsBind& operator=(const FilePermissionsBind&) = delete;
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_lowered = false;
+};

@@ -2,6 +2,7 @@
 // window menu's LOG window entry, Save & Quit with the host library, and dropped files.
 
 #include "TestAppServices.h"
+#include "TestFiles.h"
 #include "app/KestrelApp.h"
 #include "app/KestrelDlg.h"
 #include "app/LogDlg.h"
@@ -11,12 +12,20 @@
 #include "sdk/AppDB.h"
 #include "sdk/StringTable.h"
 
+#include <QCursor>
+#include <QDir>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QUuid>
 #include <QtTest>
+
+#include <dlfcn.h>
+#include <functional>
+#include <utility>
 
 using namespace kestrel;
 
@@ -36,6 +45,45 @@ QString uniqueReference() {
         .arg(QUuid::createUuid().toString(QUuid::Id128).left(12));
 }
 
+// Stands in for the host's library while it lives: the dialog then finds CreateProject and
+// RenameProject among this test program's own exports (below). Every call is answered with
+// `answer`, after `during` ran.
+class FakeStore {
+public:
+    FakeStore() : m_real(std::exchange(XKR_GetAppDB()->m_hSdkDef, dlopen(nullptr, RTLD_NOW))) {
+        s_current = this;
+    }
+    ~FakeStore() {
+        s_current = nullptr;
+        dlclose(std::exchange(XKR_GetAppDB()->m_hSdkDef, m_real));
+    }
+    FakeStore(const FakeStore&) = delete;
+    FakeStore& operator=(const FakeStore&) = delete;
+
+    static int Call() {
+        if (!s_current) {
+            return -4;
+        }
+        FakeStore& store = *s_current;
+        ++store.calls;
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        store.waitCursorInEveryCall &= cursor && cursor->shape() == Qt::WaitCursor;
+        if (store.during) {
+            store.during();
+        }
+        return store.answer;
+    }
+
+    int answer = 0;
+    std::function<void()> during;
+    int calls = 0;
+    bool waitCursorInEveryCall = true;
+
+private:
+    static inline FakeStore* s_current = nullptr;
+    void* m_real;
+};
+
 QPushButton* button(CKestrelDlg& dialog, int id) {
     return qobject_cast<QPushButton*>(GetDlgItem(&dialog, id));
 }
@@ -50,6 +98,14 @@ bool openAndShow(CKestrelDlg& dialog, const QString& path, const QString& editin
 }
 
 } // namespace
+
+extern "C" Q_DECL_EXPORT int CreateProject(const char*) {
+    return FakeStore::Call();
+}
+
+extern "C" Q_DECL_EXPORT int RenameProject(const char*, const char*) {
+    return FakeStore::Call();
+}
 
 class TestMainDialog : public QObject {
     Q_OBJECT
@@ -119,6 +175,16 @@ private slots:
             QVERIFY(QFile::exists(path("chosen.xml")));
             QCOMPARE(dialog.result(), int(IDOK));
         }
+        // A folder is no file to write to, whatever its permissions.
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.xml")));
+        {
+            CKestrelDlg dialog;
+            QVERIFY(openAndShow(dialog, path("folder.xml"), QStringLiteral("LOCAL_PROJ")));
+            dialog.OnSaveAndQuit(); // cancelled
+            QCOMPARE(answers.saveRequests().size(), size_t(3));
+            QVERIFY(answers.messages().empty() && dialog.isVisible());
+            QVERIFY(QFileInfo(path("folder.xml")).isDir());
+        }
         // The file just written, made read-only.
         QVERIFY(QFile::setPermissions(path("chosen.xml"), QFile::ReadOwner));
         if (QFileInfo(path("chosen.xml")).isWritable()) {
@@ -127,7 +193,7 @@ private slots:
         CKestrelDlg dialog;
         QVERIFY(openAndShow(dialog, path("chosen.xml"), QStringLiteral("LOCAL_PROJ")));
         dialog.OnSaveAndQuit();
-        QCOMPARE(answers.saveRequests().size(), size_t(3));
+        QCOMPARE(answers.saveRequests().size(), size_t(4));
         QVERIFY(dialog.isVisible());
     }
 
@@ -153,7 +219,11 @@ private slots:
         QVERIFY(openAndShow(dialog, path("second.xml"), QStringLiteral("new_proj")));
         dialog.OnSaveAndQuit();
         QCOMPARE(services.log.last(), QStringLiteral("TernSdkDef::CreateProject ret: -1"));
-        QCOMPARE(answers.lastText(), GetRCString(ids::IDS_DUPLICATE_REFERENCE));
+        QCOMPARE(answers.messages().size(), size_t(1));
+        const ScriptedAnswerer::Message& refusal = answers.messages().front();
+        QCOMPARE(refusal.text, GetRCString(ids::IDS_DUPLICATE_REFERENCE));
+        QCOMPARE(refusal.caption, QStringLiteral("Kestrel"));
+        QCOMPARE(refusal.buttons | refusal.icon, unsigned(MB_OK)); // no icon
         QVERIFY(!QFile::exists(path("second.xml")));
         QVERIFY(dialog.isVisible() && dialog.Document().HasDocument());
 
@@ -170,22 +240,194 @@ private slots:
     void editedReferenceIsRenamedOnlyWhenChanged() {
         const QString oldReference = uniqueReference();
         const QString newReference = uniqueReference();
-        const auto save = [&](const QString* reference, const QString& type) {
-            TestAppServices services;
-            CKestrelDlg dialog(pagesComposing(reference));
-            dialog.LoadDocument(path("edit.xml"));
-            dialog.SetEditingType(type);
-            dialog.OnSaveAndQuit();
-            return services.log;
+        const auto save = [&](const QString& reference, const char* type) {
+            return saveRecord(path("edit.xml"), reference, type);
         };
-        save(&oldReference, QStringLiteral("LOCAL_PROJ"));
-        QCOMPARE(save(&oldReference, QStringLiteral("EDIT_PROJ")).last(),
+        save(oldReference, "LOCAL_PROJ");
+        QCOMPARE(save(oldReference, "EDIT_PROJ").last(),
                  QStringLiteral("Skiping TernSdkDef call due to editing type: EDIT_PROJ"));
-        QCOMPARE(save(&newReference, QStringLiteral("Edit_Proj")).mid(1),
+        QCOMPARE(save(newReference, "Edit_Proj").mid(1),
                  (QStringList{QStringLiteral("TernSdkDef::RenameProject call: ") + newReference +
                                   QStringLiteral(" -> ") + oldReference,
                               QStringLiteral("TernSdkDef::RenameProject ret: 0"),
                               QStringLiteral("Saving file to: ") + path("edit.xml")}));
+    }
+
+    void aRenameIsTakenBackWhenTheFileCannotBeWritten() {
+        const QString oldReference = uniqueReference();
+        const QString newReference = uniqueReference();
+        QCOMPARE(saveRecord(path("edit.xml"), oldReference, "NEW_PROJ").last(),
+                 QStringLiteral("TernSdkDef::CreateProject ret: 0"));
+        TestAppServices services;
+        ScriptedAnswerer answers;
+        CKestrelDlg dialog(pagesComposing(&newReference));
+        dialog.LoadDocument(path("edit.xml"));
+        dialog.SetEditingType(QStringLiteral("EDIT_PROJ"));
+        dialog.Document().SetFilePath(path("gone/edit.xml")); // no such folder
+
+        dialog.OnSaveAndQuit();
+        const QString rename = QStringLiteral("TernSdkDef::RenameProject call: ");
+        QCOMPARE(services.log.mid(1),
+                 (QStringList{rename + newReference + QStringLiteral(" -> ") + oldReference,
+                              QStringLiteral("TernSdkDef::RenameProject ret: 0"),
+                              QStringLiteral("Saving file to: ") + path("gone/edit.xml"),
+                              rename + oldReference + QStringLiteral(" -> ") + newReference,
+                              QStringLiteral("TernSdkDef::RenameProject ret: 0")}));
+        QCOMPARE(answers.lastText(), QStringLiteral("Error encountered while saving to file: \n") +
+                                         path("gone/edit.xml") +
+                                         QStringLiteral("\nPlease try again."));
+
+        // The next attempt finds the old reference in the store again, not the new one taken.
+        dialog.Document().SetFilePath(path("edit.xml"));
+        services.log.clear();
+        dialog.OnSaveAndQuit();
+        QCOMPARE(services.log.at(1), QStringLiteral("TernSdkDef::RenameProject ret: 0"));
+        QCOMPARE(dialog.result(), int(IDOK));
+    }
+
+    void aRecordWithoutReferenceIsRegisteredWhenEdited_data() {
+        QTest::addColumn<QString>("loaded");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("blanks") << QStringLiteral("   ");
+    }
+
+    void aRecordWithoutReferenceIsRegisteredWhenEdited() {
+        QFETCH(QString, loaded);
+        saveRecord(path("edit.xml"), loaded, "LOCAL_PROJ");
+        const QByteArray before = readFile(path("edit.xml"));
+        const QString taken = uniqueReference();
+        saveRecord(path("other.xml"), taken, "NEW_PROJ");
+        const QString create = QStringLiteral("TernSdkDef::CreateProject ");
+
+        // Taken by another project: refused, and the file is as it was.
+        ScriptedAnswerer answers;
+        QCOMPARE(saveRecord(path("edit.xml"), taken, "EDIT_PROJ").mid(1),
+                 (QStringList{QStringLiteral("Saving file to: ") + path("edit.xml"),
+                              create + QStringLiteral("call: ") + taken,
+                              create + QStringLiteral("ret: -1")}));
+        QCOMPARE(answers.lastText(), GetRCString(ids::IDS_DUPLICATE_REFERENCE));
+        QCOMPARE(readFile(path("edit.xml")), before);
+
+        QCOMPARE(saveRecord(path("edit.xml"), uniqueReference(), "EDIT_PROJ").last(),
+                 create + QStringLiteral("ret: 0"));
+        QCOMPARE(answers.messages().size(), size_t(1));
+    }
+
+    void aRefusedProjectPutsThePreviousFileBackOrSaysItCannot_data() {
+        QTest::addColumn<bool>("fileBefore");
+        QTest::addColumn<bool>("unreadable");
+        QTest::addColumn<bool>("folderLocked"); // while the store is at work
+        QTest::addColumn<bool>("putBack");
+        QTest::newRow("no file") << false << false << false << true;
+        QTest::newRow("a file") << true << false << false << true;
+        QTest::newRow("an unreadable file") << true << true << false << false;
+        QTest::newRow("no file, folder locked") << false << false << true << false;
+        QTest::newRow("a file, folder locked") << true << false << true << false;
+    }
+
+    void aRefusedProjectPutsThePreviousFileBackOrSaysItCannot() {
+        QFETCH(bool, fileBefore);
+        QFETCH(bool, unreadable);
+        QFETCH(bool, folderLocked);
+        QFETCH(bool, putBack);
+        const QString folder = path("box");
+        const QString file = path("box/record.xml");
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("box")));
+        const auto unlock = [&] {
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+        };
+        const auto unlockAtTheEnd = qScopeGuard(unlock);
+        if (fileBefore) {
+            saveRecord(file, QStringLiteral("A1-00001-2026"), "LOCAL_PROJ");
+        }
+        const QByteArray before = readFile(file);
+        if (unreadable) {
+            QVERIFY(QFile::setPermissions(file, QFile::WriteOwner));
+        }
+        FakeStore store;
+        store.answer = -1;
+        if (folderLocked) {
+            store.during = [&] {
+                QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+            };
+        }
+        const QString reference = QStringLiteral("A1-00002-2026");
+        TestAppServices services;
+        ScriptedAnswerer answers;
+        answers.queueSaveFileName(file);
+        CKestrelDlg dialog(pagesComposing(&reference));
+        QVERIFY(openAndShow(dialog, QString(), QStringLiteral("NEW_PROJ")));
+        {
+            const FilePermissionsBind permissionsBind;
+            dialog.OnSaveAndQuit();
+        }
+        unlock(); // to look at what the save left
+
+        QCOMPARE(store.calls, 1);
+        QCOMPARE(answers.messages().front().text, GetRCString(ids::IDS_DUPLICATE_REFERENCE));
+        if (putBack) {
+            QCOMPARE(answers.messages().size(), size_t(1));
+            QCOMPARE(QFile::exists(file), fileBefore);
+            QCOMPARE(readFile(file), before);
+            return;
+        }
+        // Nothing is removed that cannot be put back: the file keeps the record just written.
+        QVERIFY(readFile(file).contains(reference.toUtf8()));
+        QCOMPARE(answers.messages().size(), size_t(2));
+        const ScriptedAnswerer::Message& box = answers.messages().back();
+        QCOMPARE(box.text,
+                 QStringLiteral("Error encountered while restoring the previous file: \n") + file +
+                     QStringLiteral("\nThe file now holds this record, which is not registered."));
+        QCOMPARE(box.caption, QStringLiteral("Kestrel"));
+        QCOMPARE(box.buttons | box.icon, unsigned(MB_OK));
+    }
+
+    void theStoreWorksUnderTheWaitCursorAndARefusalComesInAPlainBox_data() {
+        QTest::addColumn<QString>("editingType");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("refusal"); // string id, 0 for none
+        QTest::newRow("created") << QStringLiteral("NEW_PROJ") << 0 << 0;
+        QTest::newRow("create: duplicate")
+            << QStringLiteral("NEW_PROJ") << -1 << ids::IDS_DUPLICATE_REFERENCE;
+        QTest::newRow("create: store error")
+            << QStringLiteral("NEW_PROJ") << -4 << ids::IDS_CREATE_FAILED;
+        QTest::newRow("renamed") << QStringLiteral("EDIT_PROJ") << 0 << 0;
+        QTest::newRow("rename: duplicate")
+            << QStringLiteral("EDIT_PROJ") << -1 << ids::IDS_DUPLICATE_REFERENCE;
+        QTest::newRow("rename: no store")
+            << QStringLiteral("EDIT_PROJ") << -3 << ids::IDS_CREATE_FAILED;
+    }
+
+    void theStoreWorksUnderTheWaitCursorAndARefusalComesInAPlainBox() {
+        QFETCH(QString, editingType);
+        QFETCH(int, answer);
+        QFETCH(int, refusal);
+        const QString reference = QStringLiteral("A1-00002-2026");
+        saveRecord(path("record.xml"), QStringLiteral("A1-00001-2026"), "LOCAL_PROJ");
+        FakeStore store;
+        store.answer = answer;
+        TestAppServices services;
+        ScriptedAnswerer answers;
+        CKestrelDlg dialog(pagesComposing(&reference));
+        QVERIFY(openAndShow(dialog, path("record.xml"), editingType));
+
+        dialog.OnSaveAndQuit();
+        QCOMPARE(store.calls, 1);
+        QVERIFY(store.waitCursorInEveryCall);
+        QVERIFY(!QGuiApplication::overrideCursor());
+        if (refusal == 0) {
+            QVERIFY(answers.messages().empty());
+            QCOMPARE(dialog.result(), int(IDOK));
+            return;
+        }
+        QCOMPARE(answers.messages().size(), size_t(1));
+        const ScriptedAnswerer::Message& box = answers.messages().front();
+        QCOMPARE(box.text, GetRCString(refusal));
+        QCOMPARE(box.caption, QStringLiteral("Kestrel"));
+        QCOMPARE(box.buttons | box.icon, unsigned(MB_OK));
+        QVERIFY(!box.cursorOverriddenWhenShown);
+        QVERIFY(dialog.isVisible());
     }
 
     void firstDroppedXmlFileOpensInANewDialog() {
@@ -207,6 +449,18 @@ private slots:
 
 private:
     QString path(const char* name) const { return m_dir->filePath(QString::fromLatin1(name)); }
+
+    // One Save & Quit of the record at file, composing reference, without showing the dialog;
+    // the activity log it wrote.
+    static QStringList saveRecord(const QString& file, const QString& reference,
+                                  const char* editingType) {
+        TestAppServices services;
+        CKestrelDlg dialog(pagesComposing(&reference));
+        dialog.LoadDocument(file);
+        dialog.SetEditingType(QString::fromLatin1(editingType));
+        dialog.OnSaveAndQuit();
+        return services.log;
+    }
 
     // Drops two files on the dialog; the path of the dialog that opened for them, if any, which
     // is then quit.
