@@ -13,23 +13,6 @@ CKestrelApp*& currentApp() {
     return app;
 }
 
-QtMessageHandler& previousMessageHandler() {
-    static QtMessageHandler handler = nullptr;
-    return handler;
-}
-
-// Warnings of the program's own parts (a missing lookup database, a host library that does not
-// load) also go to the activity log, where whoever supports the user looks first.
-void forwardWarningsToLog(QtMsgType type, const QMessageLogContext& context,
-                          const QString& message) {
-    const bool ours = context.category && qstrncmp(context.category, "kestrel.", 8) == 0;
-    if (ours && type >= QtWarningMsg && type != QtInfoMsg && currentApp()) {
-        currentApp()->WriteLog(QStringLiteral("WARNING: ") + message);
-    }
-    if (QtMessageHandler previous = previousMessageHandler()) {
-        previous(type, context, message);
-    }
-}
 } // namespace
 
 CKestrelApp::CKestrelApp() : m_pPreviousServices(kestrel::SetAppServices(this)) {
@@ -37,9 +20,6 @@ CKestrelApp::CKestrelApp() : m_pPreviousServices(kestrel::SetAppServices(this)) 
 }
 
 CKestrelApp::~CKestrelApp() {
-    if (m_bForwardingWarnings) {
-        qInstallMessageHandler(previousMessageHandler());
-    }
     kestrel::SetAppServices(m_pPreviousServices);
     if (currentApp() == this) {
         currentApp() = nullptr;
@@ -56,8 +36,6 @@ void CKestrelApp::StartUp(const QByteArray& commandLine) {
     m_log.SetWindow(m_logDlg.get());
     WriteLog(QStringLiteral("START: ----------------------------------"));
     WriteLog(QStringLiteral("Command Line: ") + QString::fromLocal8Bit(commandLine));
-    previousMessageHandler() = qInstallMessageHandler(forwardWarningsToLog);
-    m_bForwardingWarnings = true;
     // Loads the host's run-time library; the database itself waits for its first lookup.
     XKR_GetAppDB();
     m_pTokens = std::make_unique<CCommandLineTokens>(commandLine.constData());

@@ -53,5 +53,4 @@ private:
     std::unique_ptr<CCommandLineTokens> m_pTokens;
     std::unique_ptr<CRoadCache> m_pRoadCache; // made at the first request
     kestrel::AppServices* m_pPreviousServices = nullptr;
-    bool m_bForwardingWarnings = false;
 };

@@ -3,6 +3,7 @@
 
 #include "ScopedEnv.h"
 #include "TestAppServices.h"
+#include "TestFiles.h"
 #include "app/KestrelApp.h"
 #include "app/KestrelDlg.h"
 #include "app/KestrelPages.h"
@@ -17,7 +18,8 @@
 #include "pages/project/PropPageProjectInfo.h"
 #include "pages/project/PropPageProjectMukimTS.h"
 #include "pages/project/PropPageProjectSiteDesc.h"
-#include "sdk/SdkLog.h"
+#include "sdk/AppDB.h"
+#include "sdk/RunTimeLibrary.h"
 #include "sdk/StringTable.h"
 #include "sdk/XmlHelpers.h"
 
@@ -255,20 +257,53 @@ private slots:
         QVERIFY(h.dialog.isVisible());
     }
 
-    void theSdkWarningsAlsoReachTheActivityLog() {
+    // Started without a lookup database, then Cancel and Yes: the activity log holds the run's
+    // own lines and nothing else; the database's warning goes to standard error.
+    void aCancelledRunLogsOnlyItsOwnLines() {
         const QString logFile = m_dir->filePath(QStringLiteral("activity.log"));
+        const QString project = m_dir->filePath(QStringLiteral("new project.xml"));
         ScopedEnv logLocation("KESTREL_LOG_FILE", QFile::encodeName(logFile));
+        ScopedEnv noDatabase("KESTREL_LOOKUP_DB",
+                             QFile::encodeName(m_dir->filePath(QStringLiteral("missing.db"))));
+        XKR_GetAppDB()->Reset(); // the lookups look for the database again
+        CKestrelDlg::SetPageFactory(MakeRegistrationPages);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Lookup database .*missing.db"));
+        ScriptedAnswerer answers;
+        answers.queueAnswer(IDYES); // "Are you sure you want to abort changes?"
+        QTimer cancel;
+        connect(&cancel, &QTimer::timeout, this, [] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (qobject_cast<CKestrelDlg*>(top) && top->isVisible()) {
+                    QTest::mouseClick(
+                        qobject_cast<QPushButton*>(GetDlgItem(top, ids::IDC_QUIT_WITHOUT_SAVING)),
+                        Qt::LeftButton);
+                }
+            }
+        });
+        cancel.start(20);
         {
             CKestrelApp app;
-            app.StartUp("LOCAL_PROJ");
-            qCWarning(lcSdk, "Lookup database gone");
-            qWarning("not one of ours");
+            app.InitInstance("NEW_PROJ \"" + QFile::encodeName(project) + '"');
         }
-        QFile log(logFile);
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(log.readAll());
-        QVERIFY(text.contains(QStringLiteral(": WARNING: Lookup database gone")));
-        QVERIFY(!text.contains(QStringLiteral("not one of ours")));
+        cancel.stop();
+        CKestrelDlg::SetPageFactory({});
+        XKR_GetAppDB()->Reset();
+        XKR_GetAppDB()->m_hSdkDef = LoadRunTimeLibrary(SdkDefLibraryPath());
+
+        QStringList lines;
+        static const QRegularExpression stamp(
+            QStringLiteral("^ \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d: (.*)\r$"));
+        for (const QString& line :
+             QString::fromUtf8(readFile(logFile)).split('\n', Qt::SkipEmptyParts)) {
+            const QRegularExpressionMatch match = stamp.match(line);
+            lines.append(match.hasMatch() ? match.captured(1) : QStringLiteral("?") + line);
+        }
+        QCOMPARE(lines, (QStringList{QStringLiteral("START: ----------------------------------"),
+                                     QStringLiteral("Command Line: NEW_PROJ \"") + project + '"',
+                                     QStringLiteral("Editing type: NEW_PROJ"),
+                                     QStringLiteral("COMMAND: Cancel"),
+                                     QStringLiteral("END: ------------------------------------")}));
+        QVERIFY(!QFile::exists(project));
     }
 
 private:
