@@ -303,16 +303,26 @@ void CKestrelDlg::LoadDocument(const QString& path) {
     m_strLoadedReference.clear();
     m_doc.LoadDocument(path);
     using Origin = CProjectDocument::Origin;
+    const char* reason = nullptr;
     switch (m_doc.DocumentOrigin()) {
+    case Origin::ReplacedNotAFile:
+        reason = "not a regular file";
+        break;
     case Origin::ReplacedUnreadable:
+        reason = "not readable";
+        break;
     case Origin::ReplacedUnparsable:
+        reason = "not well-formed XML";
+        break;
     case Origin::ReplacedForeign:
-        // Not an activity-log line: the log holds only the lines a run is known to write.
-        qCWarning(lcApp).noquote() << "Cannot use file, starting a new record:" << path;
+        reason = "not a project record";
         break;
     default:
-        break;
+        return;
     }
+    // Not an activity-log line: the log holds only the lines a run is known to write.
+    qCWarning(lcApp, "Cannot use file (%s), starting a new record: %s", reason,
+              qUtf8Printable(path));
 }
 
 QString CKestrelDlg::WriteXml(pugi::xml_document& doc, pugi::xml_node node) {

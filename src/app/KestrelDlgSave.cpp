@@ -25,12 +25,12 @@ const QString& appName() {
 }
 
 // The file as it was before a save that may have to be undone, so undoing it never destroys
-// what the user had there.
+// what the user had there. Only a regular file is read: a named pipe would wait for a writer.
 class PreviousFile {
 public:
     explicit PreviousFile(const QString& path) : m_path(path) {
         QFile file(path);
-        if (file.exists() && file.open(QIODevice::ReadOnly)) {
+        if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly)) {
             m_content = file.readAll();
         }
     }
@@ -71,7 +71,10 @@ QString CKestrelDlg::composedReference() const {
 bool CKestrelDlg::chooseFileName() {
     const QString path = m_doc.FilePath();
     const QFileInfo info(path);
-    const bool ask = path.isEmpty() || (info.exists() && !(info.isReadable() && info.isWritable()));
+    // A folder, named pipe, device or socket can never hold the record: ask, as for a file we
+    // may not write.
+    const bool ask = path.isEmpty() ||
+                     (info.exists() && !(info.isFile() && info.isReadable() && info.isWritable()));
     if (!ask) {
         return true;
     }

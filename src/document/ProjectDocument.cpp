@@ -36,7 +36,11 @@ void CProjectDocument::LoadDocument(const QString& path) {
         m_origin = Origin::NewNoPath;
     } else if (const QFileInfo info(path); !info.exists()) {
         m_origin = Origin::NewMissingFile;
-    } else if (!info.isFile() || !info.isReadable()) {
+    } else if (!info.isFile()) {
+        // Told by its status alone: opening a named pipe would wait for a writer, a device
+        // may never end.
+        m_origin = Origin::ReplacedNotAFile;
+    } else if (!info.isReadable()) {
         m_origin = Origin::ReplacedUnreadable;
     } else {
         m_pDoc = LoadXMLDoc(path);

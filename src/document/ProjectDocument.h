@@ -28,6 +28,7 @@ public:
         NewNoPath,          // started anew: no path was given
         NewMissingFile,     // started anew: the file does not exist yet
         Loaded,             // the file was read
+        ReplacedNotAFile,   // a folder, named pipe, device or socket: never opened; started anew
         ReplacedUnreadable, // the file exists but could not be read; started anew
         ReplacedUnparsable, // the file is not well-formed XML (or hostile); started anew
         ReplacedForeign,    // well-formed, but its root is not `krroot`; started anew

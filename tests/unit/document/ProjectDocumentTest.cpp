@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -289,19 +290,48 @@ TEST_F(ProjectDocumentTest, HostileFilesNeitherExpandNorCrash) {
     EXPECT_TRUE(document.HasDocument());
 }
 
-TEST_F(ProjectDocumentTest, UnreadableFileStartsANewDocumentWithItsPath) {
-    const QString folder = pathIn(QStringLiteral("folder.xml"));
-    ASSERT_TRUE(QDir().mkpath(folder));
+TEST_F(ProjectDocumentTest, UnusableFileStartsANewDocumentWithItsPathAndIsNeverWrittenOver) {
     const QString locked = copyOfSample("legacy-project.xml");
     ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::Permissions()));
-    for (const QString& path : {folder, locked}) {
-        if (path == locked && ::geteuid() == 0)
+    using Origin = CProjectDocument::Origin;
+    const struct {
+        QByteArray kind;
+        Origin origin;
+    } cases[] = {{"folder", Origin::ReplacedNotAFile},
+                 {"pipe", Origin::ReplacedNotAFile},
+                 {"device", Origin::ReplacedNotAFile},
+                 {"socket", Origin::ReplacedNotAFile},
+                 {"locked", Origin::ReplacedUnreadable}};
+    for (const auto& c : cases) {
+        if (c.kind == "locked" && ::geteuid() == 0)
             continue; // permissions do not bind root
+        const QString path = c.kind == "locked" ? locked : pathIn(c.kind + ".xml");
+        if (c.kind != "locked") {
+            ASSERT_TRUE(makeSpecialFile(c.kind, path)) << c.kind.constData();
+        }
+        // Bytes waiting in the pipe stay unread: nobody opened it (an open for reading alone
+        // would have waited for a writer).
+        const int pipe = c.kind == "pipe" ? ::open(QFile::encodeName(path), O_RDWR) : -1;
+        if (pipe >= 0) {
+            ASSERT_EQ(::write(pipe, "unread", 6), 6);
+        }
+
         document.LoadDocument(path);
-        EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::ReplacedUnreadable);
-        EXPECT_TRUE(document.BackupPath().isEmpty()) << "nothing could be copied";
+        EXPECT_EQ(document.DocumentOrigin(), c.origin) << c.kind.constData();
         EXPECT_EQ(document.FilePath(), path);
         EXPECT_TRUE(document.HasDocument());
+        // Nothing can be copied aside, so nothing is written over it.
+        EXPECT_EQ(save(0), kXmlSaveBackupFailed) << c.kind.constData();
+        EXPECT_TRUE(document.BackupPath().isEmpty());
+        EXPECT_EQ(QFileInfo(path).isFile(), c.kind == "locked");
+
+        if (pipe >= 0) {
+            char waiting[16] = {};
+            ::fcntl(pipe, F_SETFL, O_NONBLOCK);
+            EXPECT_EQ(::read(pipe, waiting, sizeof waiting), 6);
+            EXPECT_STREQ(waiting, "unread");
+            ::close(pipe);
+        }
     }
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner);
 }
