@@ -5,8 +5,6 @@
 #include "app/RoadCache.h"
 #include "sdk/AppDB.h"
 
-#include <QFile>
-
 namespace {
 CKestrelApp*& currentApp() {
     static CKestrelApp* app = nullptr;
@@ -30,19 +28,23 @@ CKestrelApp* CKestrelApp::Current() {
     return currentApp();
 }
 
-void CKestrelApp::StartUp(const QByteArray& commandLine) {
+void CKestrelApp::StartUp(std::unique_ptr<CCommandLineTokens> tokens) {
     m_log.Open();
     m_logDlg = std::make_unique<CLogDlg>();
     m_log.SetWindow(m_logDlg.get());
     WriteLog(QStringLiteral("START: ----------------------------------"));
-    WriteLog(QStringLiteral("Command Line: ") + QString::fromLocal8Bit(commandLine));
+    WriteLog(QStringLiteral("Command Line: ") + QString::fromLocal8Bit(tokens->GetCommandLine()));
     // Loads the host's run-time library; the database itself waits for its first lookup.
     XKR_GetAppDB();
-    m_pTokens = std::make_unique<CCommandLineTokens>(commandLine.constData());
+    m_pTokens = std::move(tokens);
 }
 
-bool CKestrelApp::InitInstance(const QByteArray& commandLine) {
-    StartUp(commandLine);
+void CKestrelApp::StartUp(const QByteArray& commandLine) {
+    StartUp(std::make_unique<CCommandLineTokens>(commandLine.constData()));
+}
+
+bool CKestrelApp::InitInstance(std::unique_ptr<CCommandLineTokens> tokens) {
+    StartUp(std::move(tokens));
     {
         CKestrelDlg dialog;
         const QByteArray editingType = m_pTokens->GetAt(0);
@@ -50,12 +52,16 @@ bool CKestrelApp::InitInstance(const QByteArray& commandLine) {
                       QString::fromLocal8Bit(editingType)
                               .compare(QLatin1String("VIEW_PROJ"), Qt::CaseInsensitive) == 0;
         dialog.SetEditingType(QString::fromLocal8Bit(editingType));
-        dialog.LoadDocument(QFile::decodeName(m_pTokens->GetAt(1)));
+        dialog.LoadDocument(m_pTokens->GetFilePath());
         dialog.DoModal();
     }
     ShowLogWindow(false);
     WriteLog(QStringLiteral("END: ------------------------------------"));
     return false;
+}
+
+bool CKestrelApp::InitInstance(const QByteArray& commandLine) {
+    return InitInstance(std::make_unique<CCommandLineTokens>(commandLine.constData()));
 }
 
 int CKestrelApp::ExitInstance() {

@@ -8,13 +8,14 @@
 #include "framework/AppServices.h"
 #include "framework/MessageBox.h"
 #include "sdk/AppDB.h"
+#include "sdk/FileNames.h"
 #include "sdk/RunTimeLibrary.h"
 #include "sdk/StringTable.h"
+#include "sdk/XmlHelpers.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include <limits>
 #include <optional>
 
 namespace {
@@ -28,27 +29,21 @@ const QString& appName() {
 // what the user had there. Only a regular file is read: a named pipe would wait for a writer.
 class PreviousFile {
 public:
-    explicit PreviousFile(const QString& path) : m_path(path) {
-        QFile file(path);
-        if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly)) {
-            m_content = file.readAll();
-        }
-    }
+    explicit PreviousFile(const QString& path)
+        : m_path(path), m_bExisted(StatLocalFile(path).exists),
+          m_content(ReadLocalFile(path, std::numeric_limits<qint64>::max())) {}
     // Puts the previous file back, or removes the written one when there was none.
     void Restore() const {
-        if (!m_content) {
-            QFile::remove(m_path);
-            return;
-        }
-        QSaveFile file(m_path);
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(*m_content);
-            file.commit();
+        if (m_content) {
+            SaveBytesAtomically(m_path, *m_content);
+        } else if (!m_bExisted) {
+            RemoveLocalFile(m_path);
         }
     }
 
 private:
     QString m_path;
+    bool m_bExisted;
     std::optional<QByteArray> m_content;
 };
 
@@ -70,11 +65,11 @@ QString CKestrelDlg::composedReference() const {
 
 bool CKestrelDlg::chooseFileName() {
     const QString path = m_doc.FilePath();
-    const QFileInfo info(path);
+    const LocalFileStatus info = StatLocalFile(path);
     // A folder, named pipe, device or socket can never hold the record: ask, as for a file we
     // may not write.
-    const bool ask = path.isEmpty() ||
-                     (info.exists() && !(info.isFile() && info.isReadable() && info.isWritable()));
+    const bool ask =
+        path.isEmpty() || (info.exists && !(info.isFile && info.isReadable && info.isWritable));
     if (!ask) {
         return true;
     }
