@@ -258,10 +258,11 @@ private slots:
     }
 
     // Started without a lookup database, then Cancel and Yes: the activity log holds the run's
-    // own lines and nothing else; the database's warning goes to standard error.
+    // own lines and nothing else; the database's warning goes to standard error, and the line
+    // break in the path does not start a line of its own.
     void aCancelledRunLogsOnlyItsOwnLines() {
         const QString logFile = m_dir->filePath(QStringLiteral("activity.log"));
-        const QString project = m_dir->filePath(QStringLiteral("new project.xml"));
+        const QString project = m_dir->filePath(QStringLiteral("new \"project\"\nfile.xml"));
         ScopedEnv logLocation("KESTREL_LOG_FILE", QFile::encodeName(logFile));
         ScopedEnv noDatabase("KESTREL_LOOKUP_DB",
                              QFile::encodeName(m_dir->filePath(QStringLiteral("missing.db"))));
@@ -282,8 +283,10 @@ private slots:
         });
         cancel.start(20);
         {
+            const QByteArray path = QFile::encodeName(project);
+            const char* const argv[] = {"kestrel", "NEW_PROJ", path.constData()};
             CKestrelApp app;
-            app.InitInstance("NEW_PROJ \"" + QFile::encodeName(project) + '"');
+            app.InitInstance(std::make_unique<CCommandLineTokens>(3, argv));
         }
         cancel.stop();
         CKestrelDlg::SetPageFactory({});
@@ -299,7 +302,8 @@ private slots:
             lines.append(match.hasMatch() ? match.captured(1) : QStringLiteral("?") + line);
         }
         QCOMPARE(lines, (QStringList{QStringLiteral("START: ----------------------------------"),
-                                     QStringLiteral("Command Line: NEW_PROJ \"") + project + '"',
+                                     QStringLiteral("Command Line: NEW_PROJ \"") +
+                                         QString(project).replace('\n', QLatin1String("\\n")) + '"',
                                      QStringLiteral("Editing type: NEW_PROJ"),
                                      QStringLiteral("COMMAND: Cancel"),
                                      QStringLiteral("END: ------------------------------------")}));
