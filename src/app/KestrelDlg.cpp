@@ -20,7 +20,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -78,9 +77,7 @@ CKestrelDlg::CKestrelDlg(const KestrelPageFactory& factory, QWidget* parent)
 
     // The layout's frame that marks the sheet's place is one of the dialog's controls until
     // the dialog is set up (a view-only run names it in the log); the sheet then takes over.
-    m_pSheetFrame = new QFrame(this);
-    kestrel::SetControlId(m_pSheetFrame, kestrel::ids::IDC_SHEET_FRAME);
-    m_pSheetFrame->hide();
+    m_pSheetFrame = kestrel::MakeSheetPlaceholder(this, kestrel::ids::IDC_SHEET_FRAME);
     m_pSheet = new CToolTipPropertySheet(this, this);
     m_pages = (factory ? factory : KestrelPageFactory(MakePlaceholderPages))(this);
     // The dialog keeps the loaded reference itself, then tells the page.

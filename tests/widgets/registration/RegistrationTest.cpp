@@ -257,6 +257,39 @@ private slots:
         QVERIFY(h.dialog.isVisible());
     }
 
+    // A view-only run names each control the tooltip pass visits, form by form as the forms are
+    // set up: the dialog's own (frame 1003 first), then the project page's own, frame 1031
+    // last, before the pages of its nested sheet; the member page's own (frame 1043 first)
+    // before its detail pages. The frames are gone once their forms are set up.
+    void viewOnlyRunNamesEachFormsOwnControlsBeforeItsNestedPages() {
+        TestAppServices services(true);
+        ScriptedAnswerer answers;
+        CKestrelDlg dialog(MakeRegistrationPages);
+        dialog.SetEditingType(QStringLiteral("VIEW_PROJ"));
+        dialog.LoadDocument(copyOfSample(*m_dir));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        const QStringList buttons4{"Button", "Button", "Button", "Button"};
+        const QStringList dialogOwn{"Static", "Button", "Button"};
+        const QStringList projectOwn{
+            "Edit",     "Edit",     "Edit",     "Edit",  "SysDateTimePick32", "SysDateTimePick32",
+            "ComboBox", "ComboBox", "ComboBox", "Static"};
+        const QStringList lotPage = QStringList{"ComboBox", "Edit", "Edit", "Button"} + buttons4 +
+                                    QStringList{"SysListView32"};
+        QCOMPARE(services.log,
+                 QStringList{"Editing type: VIEW_PROJ"} + dialogOwn + projectOwn + lotPage);
+        QVERIFY(!GetDlgItem(&dialog, ids::IDC_SHEET_FRAME));
+        QVERIFY(!GetDlgItem(dialog.ProjectPage(), CPropPageProjectInfo::IDC_SHEET_FRAME));
+
+        services.log.clear();
+        dialog.Sheet()->SetActivePage(dialog.MemberPage());
+        const QStringList memberOwn =
+            QStringList{"Static"} + buttons4 + QStringList{"Button", "SysListView32"};
+        QCOMPARE(services.log.mid(0, memberOwn.size()), memberOwn);
+        QCOMPARE(services.log.value(memberOwn.size()), QStringLiteral("Edit")); // general page
+        QVERIFY(!GetDlgItem(dialog.MemberPage(), CPropPageMemberInfo::IDC_SHEET_FRAME));
+    }
+
     // Started without a lookup database, then Cancel and Yes: the activity log holds the run's
     // own lines and nothing else; the database's warning goes to standard error, and the line
     // break in the path does not start a line of its own.
