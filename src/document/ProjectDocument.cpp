@@ -132,7 +132,8 @@ QString CProjectDocument::ReadXml(pugi::xml_document& doc, pugi::xml_node node) 
     pugi::xml_node profile = GetNode(doc, node, QStringLiteral("profile"), 1, QString());
     if (m_parts.profile)
         m_parts.profile->ReadXml(doc, profile);
-    pugi::xml_node members = GetNode(doc, node, QStringLiteral("member_group"), 1, QString());
+    // Members of a second member_group are read too: the next save would drop them otherwise.
+    pugi::xml_node members = GetMergedNode(doc, node, QStringLiteral("member_group"));
     if (m_parts.memberGroup)
         m_parts.memberGroup->ReadXml(doc, members);
     return QString();

@@ -1,6 +1,7 @@
 #include "sdk/XmlHelpers.h"
 
 #include "sdk/FileNames.h"
+#include "sdk/SdkLog.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -624,6 +625,25 @@ pugi::xml_node GetNode(pugi::xml_document& doc, pugi::xml_node parent, const QSt
     if (!text.isEmpty())
         made.append_child(pugi::node_pcdata).set_value(utf8(text).c_str());
     return made;
+}
+
+pugi::xml_node GetMergedNode(pugi::xml_document& doc, pugi::xml_node parent, const QString& name) {
+    pugi::xml_node first = GetNode(doc, parent, name, 1, QString());
+    int merged = 0;
+    for (pugi::xml_node next = first.next_sibling(); next;) {
+        pugi::xml_node after = next.next_sibling();
+        if (next.type() == pugi::node_element && sameName(next.name(), name)) {
+            while (pugi::xml_node child = next.first_child())
+                first.append_move(child);
+            parent.remove_child(next);
+            ++merged;
+        }
+        next = after;
+    }
+    if (merged > 0)
+        qCWarning(lcSdk, "%s held %d more time(s) in one file: all its records are read as one",
+                  qUtf8Printable(name), merged);
+    return first;
 }
 
 QString GetNodeText(pugi::xml_node node) {

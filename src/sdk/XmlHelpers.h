@@ -53,6 +53,12 @@ void AddProcessingInstruction(pugi::xml_document& doc, const QString& target, co
 pugi::xml_node GetNode(pugi::xml_document& doc, pugi::xml_node parent, const QString& name,
                        int create, const QString& text);
 
+// A group element that a file may hold more than once (a hand edit, two exports pasted into
+// one): the first child element `name` of `parent`, made when missing, into which the children
+// of every further one of that name are moved, in document order; the further ones are removed.
+// So whoever reads the group reads every record, and a save writes them all.
+pugi::xml_node GetMergedNode(pugi::xml_document& doc, pugi::xml_node parent, const QString& name);
+
 // The text of the first child element `name` (an ASCII name) of `parent`, "" when there is none:
 // GetNodeText(GetNode(doc, parent, name, 0, "")) without making a QString of the name, for the
 // readers that look up every field of thousands of records.

@@ -372,9 +372,9 @@ QString CPropPageProjectInfo::ReadXml(pugi::xml_document& doc, pugi::xml_node pr
     m_strClassification = db->GetClassificationDescription(text("classification_code"));
     m_strLandOwnership = db->GetLandOwnershipDescription(text("land_ownership_code"));
 
-    m_pLotPage->ReadXml(doc, GetNode(doc, profile, QStringLiteral("lotmkts_group"), 1, QString()));
-    m_pAddressPage->ReadXml(doc,
-                            GetNode(doc, profile, QStringLiteral("address_group"), 1, QString()));
+    // A group the file holds twice is read whole: its records would be lost at the next save.
+    m_pLotPage->ReadXml(doc, GetMergedNode(doc, profile, QStringLiteral("lotmkts_group")));
+    m_pAddressPage->ReadXml(doc, GetMergedNode(doc, profile, QStringLiteral("address_group")));
     m_pSitePage->ReadXml(doc, profile);
     return QString();
 }

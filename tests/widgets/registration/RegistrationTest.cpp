@@ -129,6 +129,63 @@ private slots:
         QCOMPARE(GetNodeText(newProject.child("project_type_code")), QStringLiteral("0"));
     }
 
+    // A group the file holds twice: the records of both are read, and a save writes every one of
+    // them into the one group.
+    void recordsOfARepeatedGroupAreKeptBySaving_data() {
+        QTest::addColumn<QByteArray>("group");
+        QTest::addColumn<QByteArray>("record");
+        QTest::addColumn<QByteArray>("marker");
+        QTest::newRow("lots") << QByteArray("lotmkts_group")
+                              << QByteArray(
+                                     "<lotmkts><mk_ts_code>TS24</mk_ts_code><plot_no>7</plot_no>"
+                                     "<lot_no>SECOND1</lot_no><part_lot_flag>N</part_lot_flag>"
+                                     "</lotmkts>")
+                              << QByteArray("SECOND1");
+        QTest::newRow("addresses")
+            << QByteArray("address_group")
+            << QByteArray("<address><building_name>SECOND TOWER</building_name><house_block_no>9"
+                          "</house_block_no><level_no></level_no><unit_no></unit_no><road_code>"
+                          "R00826</road_code><postal_code>238859</postal_code></address>")
+            << QByteArray("SECOND TOWER");
+        QTest::newRow("members") << QByteArray("member_group")
+                                 << QByteArray(
+                                        "<member><member_name>SECOND MEMBER</member_name>"
+                                        "<ic_flag>O</ic_flag><ic_passport_no>X99</ic_passport_no>"
+                                        "<project_coordinator_flag>N</project_coordinator_flag>"
+                                        "<address_type_flag>N</address_type_flag>"
+                                        "<address1>SOMEWHERE</address1></member>")
+                                 << QByteArray("SECOND MEMBER");
+    }
+    void recordsOfARepeatedGroupAreKeptBySaving() {
+        QFETCH(QByteArray, group);
+        QFETCH(QByteArray, record);
+        QFETCH(QByteArray, marker);
+        const QByteArray end = "</" + group + ">";
+        const QString path = copyOfSample(*m_dir, [&](QByteArray& xml) {
+            xml.replace(end, end + "<" + group + ">" + record + end);
+        });
+        QVERIFY(!path.isEmpty());
+        const QByteArray element = record.mid(1, record.indexOf('>') - 1);
+        XmlDocPtr before = LoadXMLDoc(path);
+        QVERIFY(before);
+        const std::string all = "//" + element.toStdString();
+        const size_t records = before->select_nodes(all.c_str()).size();
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^" + group + " held 1 more time"));
+        Harness h(path);
+        QVERIFY(h.active());
+        h.saveAndQuit();
+        QVERIFY2(h.answers.messages().empty(), qPrintable(h.answers.lastText()));
+        QCOMPARE(h.dialog.result(), int(IDOK));
+
+        XmlDocPtr after = LoadXMLDoc(path);
+        QVERIFY(after);
+        const std::string groups = "//" + group.toStdString();
+        QCOMPARE(after->select_nodes(groups.c_str()).size(), size_t(1));
+        QCOMPARE(after->select_nodes(all.c_str()).size(), records);
+        QVERIFY(readFile(path).contains(marker));
+    }
+
     void everyFailedCheckIsListedInOneBoxAndTheFirstTakesTheFocus() {
         Harness h(m_dir->filePath(QStringLiteral("new.xml")), QStringLiteral("NEW_PROJ"));
         QVERIFY(h.active());
