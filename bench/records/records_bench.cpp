@@ -4,6 +4,8 @@
 //   <build>/bin/records_bench --write ROWS FILE        writes the generated record (for a profiler)
 //   <build>/bin/records_bench --child kestrel FILE     one child's stages on FILE
 //   <build>/bin/records_bench --first-screen           cold start: main dialog against a bare one
+//   <build>/bin/records_bench --long-title [MB]        the sample record with a title of MB
+//                                                      megabytes (default 5): opened, shown, saved
 //
 // For each size a project file is generated with that many lots, addresses and members. Every
 // measurement runs in a child process of its own (this program started again with --child), so
@@ -333,6 +335,57 @@ int runFirstScreen(bool bare) {
     return QTest::qWaitForWindowExposed(dialog.get()) ? 0 : 1;
 }
 
+// The sample record with its title replaced by `megabytes` of text: one word without a break,
+// or words with blanks between them (a long line breaks differently from a long word).
+QByteArray sampleWithTitle(double megabytes, bool words) {
+    QFile sample(QStringLiteral(KESTREL_SAMPLE_PROJECT));
+    if (!sample.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray xml = sample.readAll();
+    const qsizetype from = xml.indexOf("<title>") + 7;
+    const qsizetype to = xml.indexOf("</title>");
+    const auto length = static_cast<qsizetype>(megabytes * 1024 * 1024);
+    QByteArray title =
+        words ? QByteArray("TITLE ").repeated(length / 6 + 1) : QByteArray(length, 'T');
+    title.truncate(length);
+    return xml.replace(from, to - from, title);
+}
+
+// One child: the record opened, the dialog shown on the project page, then saved whole (the
+// pages' exchange, the rebuild and the write); the title must come back unchanged.
+int runLongTitle(const QString& path) {
+    CQuietAppServices services;
+    kestrel::ScriptedAnswerer answers;
+    XKR_GetAppDB()->IsOpen();
+    CKestrelDlg dialog(MakeRegistrationPages);
+    dialog.SetEditingType(QStringLiteral("LOCAL_PROJ"));
+    QApplication::processEvents();
+    QElapsedTimer timer;
+    timer.start();
+    dialog.LoadDocument(path);
+    report("load_ms", ms(timer));
+    timer.restart();
+    dialog.show();
+    QApplication::processEvents();
+    report("shown_ms", ms(timer));
+    timer.restart();
+    for (CToolTipPropertyPage* page : {dialog.ProjectPage(), dialog.MemberPage()})
+        if (page->IsInitialized())
+            page->UpdateData(true);
+    dialog.Document().RebuildProjectNode();
+    const int saved = dialog.Document().SaveToFile(0);
+    report("save_ms", ms(timer));
+    pugi::xml_document before, after;
+    const QByteArray original = path.toLocal8Bit() + ".orig";
+    before.load_file(original.constData());
+    after.load_file(QFile::encodeName(path).constData());
+    const char* xpath = "/krroot/project/profile/title";
+    const bool same = std::strcmp(before.select_node(xpath).node().child_value(),
+                                  after.select_node(xpath).node().child_value()) == 0;
+    report("title_unchanged", same ? 1 : 0);
+    return saved == 0 && same && answers.messages().empty() ? 0 : 1;
+}
+
 std::map<QString, double> runChild(const QStringList& args) {
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(), QStringList{"--child"} + args);
@@ -382,7 +435,32 @@ int main(int argc, char** argv) {
                     bare[3], kestrel[3], kestrel[3] / bare[3]);
         return 0;
     }
+    if (args.size() >= 1 && args[0] == QLatin1String("--long-title")) {
+        const double megabytes = args.size() >= 2 ? args[1].toDouble() : 5.0;
+        QTemporaryDir dir;
+        std::printf("| title of %.1f MB | open (LoadDocument) | shown | save | title kept |\n"
+                    "|---|---:|---:|---:|---|\n",
+                    megabytes);
+        for (bool words : {false, true}) {
+            const QString path = dir.filePath(QStringLiteral("long-title.xml"));
+            const QByteArray xml = sampleWithTitle(megabytes, words);
+            QFile file(path), copy(path + QStringLiteral(".orig"));
+            if (!file.open(QIODevice::WriteOnly) || file.write(xml) != xml.size() ||
+                !copy.open(QIODevice::WriteOnly) || copy.write(xml) != xml.size())
+                return 1;
+            file.close();
+            copy.close();
+            auto kr = runChild({QStringLiteral("long-title"), path});
+            std::printf("| %s | %.0f ms | %.0f ms | %.0f ms | %s |\n",
+                        words ? "words and blanks" : "one word", kr["load_ms"], kr["shown_ms"],
+                        kr["save_ms"], kr["title_unchanged"] == 1 ? "yes" : "NO");
+            std::fflush(stdout);
+        }
+        return 0;
+    }
     if (args.size() >= 3 && args[0] == QLatin1String("--child")) {
+        if (args[1] == QLatin1String("long-title"))
+            return runLongTitle(args[2]);
         if (args[1] == QLatin1String("first-screen"))
             return runFirstScreen(args[2] == QLatin1String("bare"));
         if (args[1] == QLatin1String("pugixml"))

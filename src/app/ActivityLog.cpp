@@ -15,7 +15,12 @@ void CActivityLog::Open(const QString& logFile) {
 }
 
 QString CActivityLog::FormatLine(const QString& message) {
-    return QStringLiteral(" ") + GET_CURRENT_DATETIME() + QStringLiteral(": ") + message +
+    // One message, one line, whatever it carries (a path may hold a line break): a break inside
+    // it would read as a line the run never wrote. It is shown as \n or \r.
+    QString text = message;
+    text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
+    text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    return QStringLiteral(" ") + GET_CURRENT_DATETIME() + QStringLiteral(": ") + text +
            QStringLiteral("\r\n");
 }
 

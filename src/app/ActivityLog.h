@@ -1,6 +1,7 @@
 #pragma once
 // The activity log: each line goes to the log file and, at the same moment, to the LOG window.
-// A line reads " " + date-time + ": " + message + "\r\n".
+// A line reads " " + date-time + ": " + message + "\r\n"; a line break inside the message is
+// written as \n or \r, so every message stays one line.
 
 #include <QPointer>
 #include <QString>

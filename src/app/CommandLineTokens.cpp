@@ -1,5 +1,7 @@
 #include "app/CommandLineTokens.h"
 
+#include "sdk/FileNames.h"
+
 #include <cstring>
 
 namespace {
@@ -19,12 +21,51 @@ bool isBlank(char c) {
     }
 }
 
+QByteArray joinArguments(int count, const char* const* arguments) {
+    QByteArray line;
+    for (int i = 0; i < count; ++i) {
+        const QByteArray argument(arguments[i]);
+        if (i > 0) {
+            line += ' ';
+        }
+        // A leading quote would otherwise read as an opening one.
+        bool needsQuotes = argument.isEmpty() || argument.startsWith('"');
+        for (char c : argument) {
+            needsQuotes = needsQuotes || isBlank(c);
+        }
+        if (needsQuotes) {
+            line += '"' + argument + '"';
+        } else {
+            line += argument;
+        }
+    }
+    return line;
+}
+
 } // namespace
+
+CCommandLineTokens::CCommandLineTokens(int argc, const char* const* argv) {
+    const int count = argc > 1 && argv ? argc - 1 : 0;
+    if (count == 0) {
+        return;
+    }
+    m_commandLine = joinArguments(count, argv + 1);
+    for (int i = 0; i < count; ++i) {
+        m_pszBuffer.append(argv[i + 1], qsizetype(std::strlen(argv[i + 1]) + 1));
+    }
+    // Pointers are taken once the buffer is complete and no longer moves.
+    const char* p = m_pszBuffer.constData();
+    for (int i = 0; i < count; ++i) {
+        m_argv.push_back(p);
+        p += std::strlen(p) + 1;
+    }
+}
 
 CCommandLineTokens::CCommandLineTokens(const char* commandLine) {
     if (!commandLine || *commandLine == '\0') {
         return;
     }
+    m_commandLine = commandLine;
     // The buffer owns its terminating NUL; the arguments are cut in place.
     m_pszBuffer = QByteArray(commandLine, static_cast<qsizetype>(std::strlen(commandLine)));
     char* p = m_pszBuffer.data();
@@ -73,25 +114,6 @@ QByteArray CCommandLineTokens::GetAt(int index) const {
     return QByteArray(m_argv[static_cast<size_t>(index)]);
 }
 
-QByteArray CCommandLineTokens::JoinArguments(const QList<QByteArray>& arguments) {
-    QByteArray line;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QByteArray& argument = arguments[i];
-        if (i > 0) {
-            line += ' ';
-        }
-        // A leading quote would otherwise be taken for an opening one and lost.
-        bool needsQuotes = argument.isEmpty() || argument.startsWith('"');
-        for (char c : argument) {
-            needsQuotes = needsQuotes || isBlank(c);
-        }
-        if (needsQuotes) {
-            line += '"';
-            line += argument;
-            line += '"';
-        } else {
-            line += argument;
-        }
-    }
-    return line;
+QString CCommandLineTokens::GetFilePath() const {
+    return DecodeFileName(GetAt(1));
 }

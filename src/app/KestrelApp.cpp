@@ -5,31 +5,12 @@
 #include "app/RoadCache.h"
 #include "sdk/AppDB.h"
 
-#include <QFile>
-
 namespace {
 CKestrelApp*& currentApp() {
     static CKestrelApp* app = nullptr;
     return app;
 }
 
-QtMessageHandler& previousMessageHandler() {
-    static QtMessageHandler handler = nullptr;
-    return handler;
-}
-
-// Warnings of the program's own parts (a missing lookup database, a host library that does not
-// load) also go to the activity log, where whoever supports the user looks first.
-void forwardWarningsToLog(QtMsgType type, const QMessageLogContext& context,
-                          const QString& message) {
-    const bool ours = context.category && qstrncmp(context.category, "kestrel.", 8) == 0;
-    if (ours && type >= QtWarningMsg && type != QtInfoMsg && currentApp()) {
-        currentApp()->WriteLog(QStringLiteral("WARNING: ") + message);
-    }
-    if (QtMessageHandler previous = previousMessageHandler()) {
-        previous(type, context, message);
-    }
-}
 } // namespace
 
 CKestrelApp::CKestrelApp() : m_pPreviousServices(kestrel::SetAppServices(this)) {
@@ -37,9 +18,6 @@ CKestrelApp::CKestrelApp() : m_pPreviousServices(kestrel::SetAppServices(this)) 
 }
 
 CKestrelApp::~CKestrelApp() {
-    if (m_bForwardingWarnings) {
-        qInstallMessageHandler(previousMessageHandler());
-    }
     kestrel::SetAppServices(m_pPreviousServices);
     if (currentApp() == this) {
         currentApp() = nullptr;
@@ -50,21 +28,23 @@ CKestrelApp* CKestrelApp::Current() {
     return currentApp();
 }
 
-void CKestrelApp::StartUp(const QByteArray& commandLine) {
+void CKestrelApp::StartUp(std::unique_ptr<CCommandLineTokens> tokens) {
     m_log.Open();
     m_logDlg = std::make_unique<CLogDlg>();
     m_log.SetWindow(m_logDlg.get());
     WriteLog(QStringLiteral("START: ----------------------------------"));
-    WriteLog(QStringLiteral("Command Line: ") + QString::fromLocal8Bit(commandLine));
-    previousMessageHandler() = qInstallMessageHandler(forwardWarningsToLog);
-    m_bForwardingWarnings = true;
+    WriteLog(QStringLiteral("Command Line: ") + QString::fromLocal8Bit(tokens->GetCommandLine()));
     // Loads the host's run-time library; the database itself waits for its first lookup.
     XKR_GetAppDB();
-    m_pTokens = std::make_unique<CCommandLineTokens>(commandLine.constData());
+    m_pTokens = std::move(tokens);
 }
 
-bool CKestrelApp::InitInstance(const QByteArray& commandLine) {
-    StartUp(commandLine);
+void CKestrelApp::StartUp(const QByteArray& commandLine) {
+    StartUp(std::make_unique<CCommandLineTokens>(commandLine.constData()));
+}
+
+bool CKestrelApp::InitInstance(std::unique_ptr<CCommandLineTokens> tokens) {
+    StartUp(std::move(tokens));
     {
         CKestrelDlg dialog;
         const QByteArray editingType = m_pTokens->GetAt(0);
@@ -72,12 +52,16 @@ bool CKestrelApp::InitInstance(const QByteArray& commandLine) {
                       QString::fromLocal8Bit(editingType)
                               .compare(QLatin1String("VIEW_PROJ"), Qt::CaseInsensitive) == 0;
         dialog.SetEditingType(QString::fromLocal8Bit(editingType));
-        dialog.LoadDocument(QFile::decodeName(m_pTokens->GetAt(1)));
+        dialog.LoadDocument(m_pTokens->GetFilePath());
         dialog.DoModal();
     }
     ShowLogWindow(false);
     WriteLog(QStringLiteral("END: ------------------------------------"));
     return false;
+}
+
+bool CKestrelApp::InitInstance(const QByteArray& commandLine) {
+    return InitInstance(std::make_unique<CCommandLineTokens>(commandLine.constData()));
 }
 
 int CKestrelApp::ExitInstance() {

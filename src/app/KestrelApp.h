@@ -25,15 +25,18 @@ public:
     // The application object of this process, or null.
     static CKestrelApp* Current();
 
-    // The whole run: opens the log and its window, logs START and the command line, splits the
-    // command line, runs the main dialog with the editing type and the file, then hides the LOG
-    // window and logs END. Always false: there is no loop of its own after the dialog.
+    // The whole run: opens the log and its window, logs START and the command line, runs the
+    // main dialog with the editing type and the file, then hides the LOG window and logs END.
+    // Always false: there is no loop of its own after the dialog.
+    bool InitInstance(std::unique_ptr<CCommandLineTokens> tokens);
+    // The same for a host's command line given as one text, split here.
     bool InitInstance(const QByteArray& commandLine);
     // Resets the lookup database; the process's exit code.
     int ExitInstance();
 
     // The first steps of InitInstance (log file, hidden LOG window, START and command-line
     // lines, lookup database, command line), for code that runs a dialog of its own.
+    void StartUp(std::unique_ptr<CCommandLineTokens> tokens);
     void StartUp(const QByteArray& commandLine);
 
     void WriteLog(const QString& message) override;
@@ -53,5 +56,4 @@ private:
     std::unique_ptr<CCommandLineTokens> m_pTokens;
     std::unique_ptr<CRoadCache> m_pRoadCache; // made at the first request
     kestrel::AppServices* m_pPreviousServices = nullptr;
-    bool m_bForwardingWarnings = false;
 };

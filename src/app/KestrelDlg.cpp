@@ -20,7 +20,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -78,9 +77,7 @@ CKestrelDlg::CKestrelDlg(const KestrelPageFactory& factory, QWidget* parent)
 
     // The layout's frame that marks the sheet's place is one of the dialog's controls until
     // the dialog is set up (a view-only run names it in the log); the sheet then takes over.
-    m_pSheetFrame = new QFrame(this);
-    kestrel::SetControlId(m_pSheetFrame, kestrel::ids::IDC_SHEET_FRAME);
-    m_pSheetFrame->hide();
+    m_pSheetFrame = kestrel::MakeSheetPlaceholder(this, kestrel::ids::IDC_SHEET_FRAME);
     m_pSheet = new CToolTipPropertySheet(this, this);
     m_pages = (factory ? factory : KestrelPageFactory(MakePlaceholderPages))(this);
     // The dialog keeps the loaded reference itself, then tells the page.
@@ -303,16 +300,26 @@ void CKestrelDlg::LoadDocument(const QString& path) {
     m_strLoadedReference.clear();
     m_doc.LoadDocument(path);
     using Origin = CProjectDocument::Origin;
+    const char* reason = nullptr;
     switch (m_doc.DocumentOrigin()) {
+    case Origin::ReplacedNotAFile:
+        reason = "not a regular file";
+        break;
     case Origin::ReplacedUnreadable:
+        reason = "not readable";
+        break;
     case Origin::ReplacedUnparsable:
+        reason = "not well-formed XML";
+        break;
     case Origin::ReplacedForeign:
-        // Not an activity-log line: the log holds only the lines a run is known to write.
-        qCWarning(lcApp).noquote() << "Cannot use file, starting a new record:" << path;
+        reason = "not a project record";
         break;
     default:
-        break;
+        return;
     }
+    // Not an activity-log line: the log holds only the lines a run is known to write.
+    qCWarning(lcApp, "Cannot use file (%s), starting a new record: %s", reason,
+              qUtf8Printable(path));
 }
 
 QString CKestrelDlg::WriteXml(pugi::xml_document& doc, pugi::xml_node node) {

@@ -8,15 +8,16 @@
 #include "framework/AppServices.h"
 #include "framework/MessageBox.h"
 #include "sdk/AppDB.h"
+#include "sdk/FileNames.h"
 #include "sdk/RunTimeLibrary.h"
 #include "sdk/StringTable.h"
+#include "sdk/XmlHelpers.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLoggingCategory>
-#include <QSaveFile>
 
+#include <limits>
 #include <optional>
 
 namespace {
@@ -29,31 +30,23 @@ const QString& appName() {
 }
 
 // The file as it was before a save that may have to be undone, so undoing it never destroys
-// what the user had there.
+// what the user had there. Only a regular file is read: a named pipe would wait for a writer.
 class PreviousFile {
 public:
-    explicit PreviousFile(const QString& path) : m_path(path), m_existed(QFileInfo::exists(path)) {
-        QFile file(path);
-        if (m_existed && file.open(QIODevice::ReadOnly)) {
-            QByteArray content = file.readAll();
-            if (file.error() == QFileDevice::NoError) {
-                m_content = std::move(content);
-            }
-        }
-    }
+    explicit PreviousFile(const QString& path)
+        : m_path(path), m_existed(StatLocalFile(path).exists),
+          m_content(ReadLocalFile(path, std::numeric_limits<qint64>::max())) {}
     // Puts the previous file back, or removes the written one when there was none. False when
     // the path no longer holds what it held before; the written file then stays, for a previous
     // file that could not be read cannot be put back, and the written one is all there is.
     bool Restore() const {
         if (!m_existed) {
-            return QFile::remove(m_path) || !QFileInfo::exists(m_path);
+            return RemoveLocalFile(m_path) || !StatLocalFile(m_path).exists;
         }
         if (!m_content) {
             return false;
         }
-        QSaveFile file(m_path);
-        return file.open(QIODevice::WriteOnly) && file.write(*m_content) == m_content->size() &&
-               file.commit();
+        return SaveBytesAtomically(m_path, *m_content) == kXmlSaveOk;
     }
 
 private:
@@ -64,12 +57,13 @@ private:
 
 // A path the save can use as it is: nothing there yet, or a file it may read and write. A folder
 // (or anything else that is no plain file) is no place for the record.
+// Told by its status: a named pipe, device or socket is never opened to find out.
 bool isUsablePath(const QString& path) {
     if (path.isEmpty()) {
         return false;
     }
-    const QFileInfo info(path);
-    return !info.exists() || (info.isFile() && info.isReadable() && info.isWritable());
+    const LocalFileStatus info = StatLocalFile(path);
+    return !info.exists || (info.isFile && info.isReadable && info.isWritable);
 }
 
 // The wait cursor for as long as the host's store works: a call may wait up to ten seconds for

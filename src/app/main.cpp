@@ -15,14 +15,10 @@ int main(int argc, char* argv[]) {
     // InitInstance's back (a dropped file opens the next dialog after the first one closed).
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // The host hands over one command line; rebuild it from the arguments as the shell split
-    // them (see CCommandLineTokens::JoinArguments for the quoting rule).
-    QList<QByteArray> arguments;
-    for (int i = 1; i < argc; ++i) {
-        arguments.append(QByteArray(argv[i]));
-    }
+    // The host's arguments, as the system split them: taken whole, so any path opens exactly the
+    // file it names.
     CKestrelDlg::SetPageFactory(MakeRegistrationPages);
     CKestrelApp app;
-    app.InitInstance(CCommandLineTokens::JoinArguments(arguments));
+    app.InitInstance(std::make_unique<CCommandLineTokens>(argc, argv));
     return app.ExitInstance();
 }

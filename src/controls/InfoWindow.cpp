@@ -39,23 +39,40 @@ QAccessibleInterface* infoWindowAccessible(const QString& className, QObject* ob
         return new InfoWindowAccessible(static_cast<CInfoWindow*>(object));
     return nullptr;
 }
+// Moves the note into the area: right, bottom, left, then top edge, in that order.
+void holdWithin(QRect& note, const QRect& area) {
+    if (note.right() > area.right()) {
+        note.moveRight(area.right());
+    }
+    if (note.bottom() > area.bottom()) {
+        note.moveBottom(area.bottom());
+    }
+    if (note.left() < area.left()) {
+        note.moveLeft(area.left());
+    }
+    if (note.top() < area.top()) {
+        note.moveTop(area.top());
+    }
+}
 } // namespace
 
+// A child of its owner, drawn over the owner's other controls: so it is above its own dialog
+// and never above another program's window, is never activated (a tool window is, when shown,
+// on some platforms) and goes where it is put (a top-level window cannot place itself on
+// Wayland).
 CInfoWindow::CInfoWindow(QWidget* owner)
-    : QWidget(owner, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
-                         Qt::WindowTransparentForInput | Qt::WindowStaysOnTopHint),
-      m_owner(owner), m_background(255, 160, 160) {
+    : QWidget(owner), m_owner(owner), m_background(255, 160, 160) {
     static const bool accessibleInstalled = [] {
         QAccessible::installFactory(infoWindowAccessible);
         return true;
     }();
     Q_UNUSED(accessibleInstalled);
     setObjectName(QStringLiteral("QN_InfoWnd"));
-    setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
     // Disabled, like the note it is: it must never receive input.
     setEnabled(false);
+    hide();
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &CInfoWindow::HideInfo);
 }
@@ -84,45 +101,29 @@ void CInfoWindow::ShowInfo(QWidget* anchor, const QString& text) {
     QRect note(left, top - 1, right - left, bottom - top);
 
     // Keep the whole note on the anchor's screen: right, bottom, left, then top, so a field at
-    // the very top of the screen gets its note at y = 0, over the field.
+    // the very top of the screen gets its note at y = 0, over the field. Then, the same way,
+    // within the owner it is drawn in.
     QScreen* screen = anchor->screen() ? anchor->screen() : QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1 << 15, 1 << 15);
-    if (note.right() > area.right()) {
-        note.moveRight(area.right());
-    }
-    if (note.bottom() > area.bottom()) {
-        note.moveBottom(area.bottom());
-    }
-    if (note.left() < area.left()) {
-        note.moveLeft(area.left());
-    }
-    if (note.top() < area.top()) {
-        note.moveTop(area.top());
-    }
-
+    holdWithin(note, screen ? screen->geometry() : QRect(0, 0, 1 << 15, 1 << 15));
     if (m_owner) {
+        holdWithin(note, QRect(m_owner->mapToGlobal(QPoint(0, 0)), m_owner->size()));
         setFont(m_owner->font());
+        note.moveTopLeft(m_owner->mapFromGlobal(note.topLeft()));
     }
     setGeometry(note);
     show();
     raise();
     m_timer.start(kDisplayTimeMs);
     // Said aloud as it appears: the note is often the only sign that the focus came back. Qt
-    // keeps quiet about tooltip windows coming and going, so the note says so itself.
+    // tells of the window coming and going; the new text and the alert are the note's to tell.
     QAccessibleEvent named(this, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&named);
-    QAccessibleEvent shown(this, QAccessible::ObjectShow);
-    QAccessible::updateAccessibility(&shown);
     QAccessibleEvent alert(this, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
 }
 
 void CInfoWindow::HideInfo() {
-    if (isVisible()) {
-        hide();
-        QAccessibleEvent hidden(this, QAccessible::ObjectHide);
-        QAccessible::updateAccessibility(&hidden);
-    }
+    hide();
     m_timer.stop();
 }
 

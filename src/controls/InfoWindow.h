@@ -1,7 +1,9 @@
 #pragma once
 // The info window: one small light-red note shown just above a field whose content failed its
 // check. It never takes the focus or the mouse, and it goes away after three seconds, when the
-// field is left successfully, or when another note replaces it.
+// field is left successfully, or when another note replaces it. Drawn by its owner's dialog
+// over the dialog's own controls, it is above that dialog and never above other programs'
+// windows.
 
 #include <QRect>
 #include <QString>

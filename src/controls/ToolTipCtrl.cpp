@@ -20,7 +20,6 @@ void CToolTipCtrl::DestroyWindow() {
         }
     }
     m_tools.clear();
-    m_current = nullptr;
     m_bCreated = false;
     m_bActive = false;
 }
@@ -55,14 +54,13 @@ bool CToolTipCtrl::HasTool(const QWidget* control) const {
     return findTool(control) != nullptr;
 }
 
-long CToolTipCtrl::RelayEvent(QWidget* target, QEvent*) {
+long CToolTipCtrl::RelayEvent(QWidget* target, QEvent*) const {
     if (!m_bCreated) {
         return 0;
     }
     // A tool's inner parts (the line edit inside a combo, a list's viewport) count as the tool.
     for (QWidget* widget = target; widget; widget = widget->parentWidget()) {
         if (findTool(widget)) {
-            m_current = widget;
             return 1;
         }
         if (widget->isWindow()) {

@@ -29,9 +29,8 @@ public:
     bool HasTool(const QWidget* control) const;
 
     // A mouse event on its way to target: nonzero when target is one of the tools (or lies
-    // inside one), which is then remembered as the tool under the mouse.
-    long RelayEvent(QWidget* target, QEvent* event);
-    QWidget* CurrentTool() const { return m_current.data(); }
+    // inside one). Nothing is kept: each control shows its own tip.
+    long RelayEvent(QWidget* target, QEvent* event) const;
 
 private:
     struct Tool {
@@ -43,7 +42,6 @@ private:
 
     QPointer<QWidget> m_owner;
     std::vector<Tool> m_tools;
-    QPointer<QWidget> m_current;
     bool m_bCreated = false;
     bool m_bActive = false;
 };

@@ -1,8 +1,10 @@
 #include "document/ProjectDocument.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "sdk/FileNames.h"
+
 #include <QLoggingCategory>
+
+#include <limits>
 
 Q_LOGGING_CATEGORY(lcDocument, "kestrel.document")
 
@@ -34,9 +36,13 @@ void CProjectDocument::LoadDocument(const QString& path) {
 
     if (path.isEmpty()) {
         m_origin = Origin::NewNoPath;
-    } else if (const QFileInfo info(path); !info.exists()) {
+    } else if (const LocalFileStatus info = StatLocalFile(path); !info.exists) {
         m_origin = Origin::NewMissingFile;
-    } else if (!info.isFile() || !info.isReadable()) {
+    } else if (!info.isFile) {
+        // Told by its status alone: opening a named pipe would wait for a writer, a device
+        // may never end.
+        m_origin = Origin::ReplacedNotAFile;
+    } else if (!info.isReadable) {
         m_origin = Origin::ReplacedUnreadable;
     } else {
         m_pDoc = LoadXMLDoc(path);
@@ -115,29 +121,24 @@ void CProjectDocument::startNewDocument() {
 bool CProjectDocument::backUpUnusableFile() {
     if (m_unusablePath.isEmpty() || m_strFilePath != m_unusablePath)
         return true;
-    const QFileInfo info(m_unusablePath);
-    if (!info.exists() && !info.isSymLink()) {
+    const LocalFileStatus info = StatLocalFile(m_unusablePath);
+    if (!info.exists && !info.isSymLink) {
         m_unusablePath.clear();
         return true;
     }
-    if (!info.isFile())
-        return false;
-    QFile original(m_unusablePath);
-    if (!original.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray content = original.readAll();
-    if (original.error() != QFileDevice::NoError)
+    const std::optional<QByteArray> content =
+        ReadLocalFile(m_unusablePath, std::numeric_limits<qint64>::max());
+    if (!content)
         return false;
     const QString base = m_unusablePath + QStringLiteral(".bak");
     for (int n = 0; n < 1000; ++n) {
         const QString candidate = n == 0 ? base : base + QLatin1Char('.') + QString::number(n);
-        const QFileInfo existing(candidate);
-        if (existing.isSymLink())
+        const LocalFileStatus existing = StatLocalFile(candidate);
+        if (existing.isSymLink)
             continue;
-        if (existing.exists()) {
-            QFile copy(candidate);
-            if (existing.isFile() && existing.size() == content.size() &&
-                copy.open(QIODevice::ReadOnly) && copy.readAll() == content) {
+        if (existing.exists) {
+            if (existing.isFile && existing.size == content->size() &&
+                ReadLocalFile(candidate, existing.size) == content) {
                 m_backupPath = candidate;
                 m_unusablePath.clear();
                 qCWarning(lcDocument).noquote() << "Unusable file already kept as" << candidate;
@@ -145,12 +146,13 @@ bool CProjectDocument::backUpUnusableFile() {
             }
             continue;
         }
-        if (!QFile::copy(m_unusablePath, candidate))
+        // The copy is as private as the file it keeps.
+        if (SaveBytesAtomically(candidate, *content, info.permissions) != kXmlSaveOk)
             return false;
+        qCWarning(lcDocument).noquote()
+            << "Unusable file" << m_unusablePath << "copied to" << candidate << "before saving";
         m_backupPath = candidate;
         m_unusablePath.clear();
-        qCWarning(lcDocument).noquote()
-            << "Unusable file" << info.filePath() << "copied to" << candidate << "before saving";
         return true;
     }
     return false;
@@ -165,7 +167,8 @@ QString CProjectDocument::ReadXml(pugi::xml_document& doc, pugi::xml_node node) 
     pugi::xml_node profile = GetNode(doc, node, QStringLiteral("profile"), 1, QString());
     if (m_parts.profile)
         m_parts.profile->ReadXml(doc, profile);
-    pugi::xml_node members = GetNode(doc, node, QStringLiteral("member_group"), 1, QString());
+    // Members of a second member_group are read too: the next save would drop them otherwise.
+    pugi::xml_node members = GetMergedNode(doc, node, QStringLiteral("member_group"));
     if (m_parts.memberGroup)
         m_parts.memberGroup->ReadXml(doc, members);
     return QString();

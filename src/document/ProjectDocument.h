@@ -28,6 +28,7 @@ public:
         NewNoPath,          // started anew: no path was given
         NewMissingFile,     // started anew: the file does not exist yet
         Loaded,             // the file was read
+        ReplacedNotAFile,   // a folder, named pipe, device or socket: never opened; started anew
         ReplacedUnreadable, // the file exists but could not be read; started anew
         ReplacedUnparsable, // the file is not well-formed XML (or hostile); started anew
         ReplacedForeign,    // well-formed, but its root is not `krroot`; started anew
@@ -44,7 +45,8 @@ public:
     void LoadDocument(const QString& path);
 
     // The project element: remembers it, hands the loaded reference, `profile` and
-    // `member_group` to the parts. Missing children are created empty. Returns "".
+    // `member_group` to the parts. Missing children are created empty; the members of a further
+    // `member_group` are moved into the first. Returns "".
     QString ReadXml(pugi::xml_document& doc, pugi::xml_node node) override;
     // Writes `profile`, `member_group`, `reference_no` (the composed reference) and
     // `project_type_code` ("0"), in that order, under the given project element; the reference

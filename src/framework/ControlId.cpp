@@ -1,5 +1,6 @@
 #include "framework/ControlId.h"
 
+#include <QFrame>
 #include <QVariant>
 #include <QWidget>
 
@@ -49,6 +50,13 @@ QList<QWidget*> OwnControls(const QWidget* form) {
         collectOwnControls(form, controls);
     }
     return controls;
+}
+
+QWidget* MakeSheetPlaceholder(QWidget* form, int id) {
+    auto* frame = new QFrame(form);
+    SetControlId(frame, id);
+    frame->hide();
+    return frame;
 }
 
 } // namespace kestrel

@@ -23,6 +23,11 @@ bool IsForm(const QWidget* widget);
 // The form's own controls in creation order: every descendant, but not those inside nested forms.
 QList<QWidget*> OwnControls(const QWidget* form);
 
+// The static frame a layout draws where a nested sheet goes: a hidden control of the form with
+// that id, which the form deletes once it has set itself up (the sheet then takes its place).
+// Until then it is one of the form's controls, like any other (a view-only run names it).
+QWidget* MakeSheetPlaceholder(QWidget* form, int id);
+
 } // namespace kestrel
 
 // The first of the form's own controls with this id, or null.

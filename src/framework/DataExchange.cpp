@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTextEdit>
+#include <QVariant>
 
 CDataExchange::CDataExchange(QWidget* form, bool saveAndValidate)
     : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(form) {}
@@ -31,42 +32,77 @@ void CDataExchange::Fail() {
     }
 }
 
+namespace {
+
+// A loaded value longer than this is shown cut to it. Laying out megabytes of text takes the
+// text widgets seconds, and minutes for one long word (their line breaking goes quadratic), while
+// no field admits more than a small part of such a value. The whole value is held beside the
+// control and goes back out unchanged for as long as the control shows the cut as it was given.
+constexpr qsizetype kShownTextLimit = 16384;
+const char* const kHeldText = "kestrelHeldText";
+
+// What the control is given for the value; a cut value is held whole.
+QString shownText(QWidget* control, const QString& value) {
+    if (value.size() <= kShownTextLimit) {
+        control->setProperty(kHeldText, QVariant());
+        return value;
+    }
+    control->setProperty(kHeldText, value);
+    return value.left(kShownTextLimit);
+}
+
+// The value the control's text stands for: the held one while the text is still its cut.
+QString exchangedValue(const QWidget* control, const QString& text) {
+    const QVariant held = control->property(kHeldText);
+    if (held.isValid()) {
+        const QString whole = held.toString();
+        if (QStringView(whole).left(kShownTextLimit) == text) {
+            return whole;
+        }
+    }
+    return text;
+}
+
+} // namespace
+
 void DDX_Text(CDataExchange* pDX, int id, QString& value) {
     QWidget* control = pDX->PrepareCtrl(id);
     if (!control) {
         return;
     }
+    const bool saving = pDX->m_bSaveAndValidate;
+    const QString shown = saving ? QString() : shownText(control, value);
     if (auto* line = qobject_cast<QLineEdit*>(control)) {
-        if (pDX->m_bSaveAndValidate) {
-            value = line->text();
-        } else if (line->text() != value) {
-            line->setText(value);
+        if (saving) {
+            value = exchangedValue(line, line->text());
+        } else if (line->text() != shown) {
+            line->setText(shown);
         }
     } else if (auto* plain = qobject_cast<QPlainTextEdit*>(control)) {
-        if (pDX->m_bSaveAndValidate) {
-            value = plain->toPlainText();
-        } else if (plain->toPlainText() != value) {
-            plain->setPlainText(value);
+        if (saving) {
+            value = exchangedValue(plain, plain->toPlainText());
+        } else if (plain->toPlainText() != shown) {
+            plain->setPlainText(shown);
         }
     } else if (auto* rich = qobject_cast<QTextEdit*>(control)) {
-        if (pDX->m_bSaveAndValidate) {
-            value = rich->toPlainText();
+        if (saving) {
+            value = exchangedValue(rich, rich->toPlainText());
         } else {
-            rich->setPlainText(value);
+            rich->setPlainText(shown);
         }
     } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
-        if (pDX->m_bSaveAndValidate) {
-            value = combo->currentText();
+        if (saving) {
+            value = exchangedValue(combo, combo->currentText());
         } else if (combo->isEditable()) {
-            combo->setEditText(value);
+            combo->setEditText(shown);
         } else {
             combo->setCurrentIndex(combo->findText(value, Qt::MatchFixedString));
         }
     } else if (auto* label = qobject_cast<QLabel*>(control)) {
-        if (pDX->m_bSaveAndValidate) {
-            value = label->text();
+        if (saving) {
+            value = exchangedValue(label, label->text());
         } else {
-            label->setText(value);
+            label->setText(shown);
         }
     }
 }

@@ -31,6 +31,9 @@ private:
 };
 
 // Single- and multi-line text fields (QLineEdit, QPlainTextEdit, editable QComboBox, QLabel).
+// A value of more than 16384 characters (only a file brings one) is shown cut to that length
+// and held whole: saving gives the whole value back while the field still shows the cut as it
+// was given, and the field's text once the user changed it.
 void DDX_Text(CDataExchange* pDX, int id, QString& value);
 // On saving, refuses a value longer than maxChars with a message and fails the exchange; on
 // loading, makes the control itself refuse longer input.

@@ -19,6 +19,17 @@ bool CPropertyPage::UpdateData(bool saveAndValidate) {
 void CPropertyPage::EnsureInitDialog() {
     if (m_bInitialized)
         return;
+    // A page in a sheet nested inside another page belongs to that page's set-up, which makes
+    // the sheet: the outer page's own controls come first. Qt shows children before their
+    // parents, so the outer page is set up here when it has not been yet.
+    for (QWidget* above = parentWidget(); above; above = above->parentWidget()) {
+        if (auto* outer = qobject_cast<CPropertyPage*>(above)) {
+            outer->EnsureInitDialog();
+            break;
+        }
+    }
+    if (m_bInitialized)
+        return; // the outer page's set-up has set this one up too
     m_bInitialized = true;
     OnInitDialog();
     // A page may make its controls in OnInitDialog. When that runs as the page is being shown,

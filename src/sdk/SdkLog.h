@@ -1,6 +1,7 @@
 #pragma once
 // The SDK's warnings (a missing lookup database, a host library that does not load) go to the
-// "kestrel.sdk" category, so the application can also write them to its activity log.
+// "kestrel.sdk" category and from there to standard error. They are not activity-log lines: the
+// log holds only the lines a run is known to write, which the host's tools read.
 
 #include <QLoggingCategory>
 

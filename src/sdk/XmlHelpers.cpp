@@ -1,12 +1,16 @@
 #include "sdk/XmlHelpers.h"
 
+#include "sdk/FileNames.h"
+#include "sdk/SdkLog.h"
+
 #include <QByteArray>
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <exception>
 #include <functional>
@@ -493,31 +497,60 @@ void removeStaleTempFiles(const QByteArray& folder) {
     ::closedir(dir);
 }
 
+// The path a symbolic link finally names (the path itself when it is none), so that a save
+// replaces the file and keeps the link. A relative link is taken from the link's own folder.
+QByteArray followLinks(QByteArray name) {
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st {};
+        if (::lstat(name.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            break;
+        QByteArray target(PATH_MAX, Qt::Uninitialized);
+        const ssize_t length = ::readlink(name.constData(), target.data(), size_t(target.size()));
+        if (length <= 0 || length >= target.size())
+            break;
+        target.truncate(length);
+        if (!target.startsWith('/')) {
+            const qsizetype slash = name.lastIndexOf('/');
+            target.prepend(slash < 0 ? QByteArray() : name.left(slash + 1));
+        }
+        name = target;
+    }
+    return name;
+}
+
+QByteArray absoluteName(const QByteArray& name) {
+    if (name.startsWith('/'))
+        return name;
+    QByteArray folder(PATH_MAX, Qt::Uninitialized);
+    if (!::getcwd(folder.data(), size_t(folder.size())))
+        return name;
+    folder.truncate(qsizetype(std::strlen(folder.constData())));
+    return folder + '/' + name;
+}
+
 // Temporary file beside the target, written, synced and renamed over it, so the target holds
-// either its old bytes or all of the new ones, never a mix.
-int writeAtomically(const QString& path, const std::function<bool(int fd)>& writeContent) {
-    QString target = path;
-    const QFileInfo given(path);
-    if (given.isSymLink() && !given.symLinkTarget().isEmpty())
-        target = given.symLinkTarget();
-    const QFileInfo info(target);
-    const QByteArray targetName = QFile::encodeName(info.absoluteFilePath());
+// either its old bytes or all of the new ones, never a mix. The path goes by its exact bytes.
+int writeAtomically(const QString& path, const std::function<bool(int fd)>& writeContent,
+                    int newFilePermissions = -1) {
+    const QByteArray targetName = absoluteName(followLinks(EncodeFileName(path)));
+    const QByteArray folder = targetName.left(std::max<qsizetype>(targetName.lastIndexOf('/'), 1));
 
     struct stat existing {};
     const bool exists = ::stat(targetName.constData(), &existing) == 0;
     if (exists && (!S_ISREG(existing.st_mode) || ::access(targetName.constData(), W_OK) != 0))
         return kXmlSaveBadTarget;
 
-    removeStaleTempFiles(QFile::encodeName(info.absolutePath()));
-    QByteArray tempName =
-        QFile::encodeName(info.absolutePath()) + '/' + kTempPrefix + QByteArray("XXXXXX");
+    removeStaleTempFiles(folder);
+    QByteArray tempName = folder + '/' + kTempPrefix + QByteArray("XXXXXX");
     const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
     if (fd < 0)
         return kXmlSaveWriteFailed;
     // Held until the file is renamed or removed: a later save's clean-up leaves it alone.
     ::flock(fd, LOCK_EX);
 
-    const mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
+    const mode_t mode = exists                    ? (existing.st_mode & 07777)
+                        : newFilePermissions >= 0 ? mode_t(newFilePermissions & 07777)
+                                                  : (0666 & ~currentUmask());
     bool ok = writeContent(fd) && ::fchmod(fd, mode) == 0;
     if (ok && exists && existing.st_uid != ::geteuid()) {
         // Keep the owner when we are allowed to (root editing another user's file); failing is
@@ -535,8 +568,7 @@ int writeAtomically(const QString& path, const std::function<bool(int fd)>& writ
         return kXmlSaveRenameFailed;
     }
     // Make the rename itself durable; a failure here cannot be undone, so it is not reported.
-    const int dirFd = ::open(QFile::encodeName(info.absolutePath()).constData(),
-                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
@@ -578,18 +610,19 @@ XmlDocPtr CreateXMLDoc() {
 }
 
 XmlDocPtr LoadXMLDoc(const QString& path) {
-    if (path.isEmpty())
-        return nullptr;
-    const QFileInfo info(path);
-    if (!info.isFile() || !info.isReadable() || info.size() > kXmlMaxFileBytes)
+    // Told by its status first: only a regular file is ever opened.
+    const int fd = OpenLocalFileForReading(path);
+    if (fd < 0)
         return nullptr;
 
     try {
         // Read into a buffer the parser then owns and parses in place: no second copy, and the
         // depth is checked on the bytes before any node is made.
-        QFile file(info.absoluteFilePath());
-        if (!file.open(QIODevice::ReadOnly))
+        QFile file;
+        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
             return nullptr;
+        }
         const qint64 size = file.size();
         if (size <= 0 || size > kXmlMaxFileBytes)
             return nullptr;
@@ -682,6 +715,25 @@ pugi::xml_node GetNode(pugi::xml_document& doc, pugi::xml_node parent, const QSt
     if (!text.isEmpty())
         made.append_child(pugi::node_pcdata).set_value(utf8(text).c_str());
     return made;
+}
+
+pugi::xml_node GetMergedNode(pugi::xml_document& doc, pugi::xml_node parent, const QString& name) {
+    pugi::xml_node first = GetNode(doc, parent, name, 1, QString());
+    int merged = 0;
+    for (pugi::xml_node next = first.next_sibling(); next;) {
+        pugi::xml_node after = next.next_sibling();
+        if (next.type() == pugi::node_element && sameName(next.name(), name)) {
+            while (pugi::xml_node child = next.first_child())
+                first.append_move(child);
+            parent.remove_child(next);
+            ++merged;
+        }
+        next = after;
+    }
+    if (merged > 0)
+        qCWarning(lcSdk, "%s held %d more time(s) in one file: all its records are read as one",
+                  qUtf8Printable(name), merged);
+    return first;
 }
 
 QString GetNodeText(pugi::xml_node node) {
@@ -817,4 +869,17 @@ int SaveXMLAndReleaseDoc(XmlDocPtr& doc, const QString& path, int release) {
     if (result == kXmlSaveOk && release != 0)
         doc.reset();
     return result;
+}
+
+int SaveBytesAtomically(const QString& path, const QByteArray& content, int newFilePermissions) {
+    if (path.isEmpty())
+        return kXmlSaveNoPath;
+    return writeAtomically(
+        path,
+        [&content](int fd) {
+            FileWriter writer(fd);
+            writer.write(content.constData(), size_t(content.size()));
+            return writer.ok;
+        },
+        newFilePermissions);
 }

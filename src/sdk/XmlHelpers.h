@@ -1,7 +1,8 @@
 #pragma once
 
 // XML helpers over pugixml: the document calls every page makes to read and write the project
-// file. Texts cross this boundary as QString and are stored as UTF-8.
+// file. Texts cross this boundary as QString and are stored as UTF-8. Paths are file names as
+// FileNames.h decodes them: every byte of a name that is not UTF-8 reaches the system.
 
 #include <QString>
 
@@ -39,7 +40,8 @@ std::string XmlTextUtf8(QStringView text);
 // A new, empty document.
 XmlDocPtr CreateXMLDoc();
 
-// The parsed file, or null on any failure: empty path, missing, not a regular file, unreadable,
+// The parsed file, or null on any failure: empty path, missing, not a regular file (never opened:
+// a named pipe would wait for a writer), unreadable,
 // too large, too deeply nested, or not well-formed. The file's own declaration, processing
 // instructions, comments and DOCTYPE are kept, so they survive a save; entities are never
 // expanded and nothing external is ever loaded. A text that is only white space is kept when it
@@ -57,6 +59,12 @@ void AddProcessingInstruction(pugi::xml_document& doc, const QString& target, co
 // not empty. A null parent or an empty name gives a null node.
 pugi::xml_node GetNode(pugi::xml_document& doc, pugi::xml_node parent, const QString& name,
                        int create, const QString& text);
+
+// A group element that a file may hold more than once (a hand edit, two exports pasted into
+// one): the first child element `name` of `parent`, made when missing, into which the children
+// of every further one of that name are moved, in document order; the further ones are removed.
+// So whoever reads the group reads every record, and a save writes them all.
+pugi::xml_node GetMergedNode(pugi::xml_document& doc, pugi::xml_node parent, const QString& name);
 
 // The text of the first child element `name` (an ASCII name) of `parent`, "" when there is none:
 // GetNodeText(GetNode(doc, parent, name, 0, "")) without making a QString of the name, for the
@@ -99,3 +107,9 @@ pugi::xml_node AddXMLLeafNode(pugi::xml_document& doc, pugi::xml_node parent, co
 // A nonzero release (1) drops the document (doc becomes null) after a successful write, or at once
 // when the path is empty. (null doc, "", 1) is a successful no-op.
 int SaveXMLAndReleaseDoc(XmlDocPtr& doc, const QString& path, int release);
+
+// Writes `content` to the path in the same atomic way, with the same results (an empty path is
+// kXmlSaveNoPath): for the files kept beside a record, and the record put back as it was. A file
+// made anew gets newFilePermissions (as in chmod), or with -1 the usual 0666 less the umask.
+int SaveBytesAtomically(const QString& path, const QByteArray& content,
+                        int newFilePermissions = -1);

@@ -3,11 +3,17 @@
 // test framework: callers check the result with their own assertion.
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
 
+#include <cstring>
+
 #include <linux/capability.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 // The file's bytes, or nothing when it cannot be read.
@@ -48,3 +54,29 @@ private:
     __user_cap_data_struct m_saved[2]{};
     bool m_lowered = false;
 };
+
+// Makes something at `path` that is no regular file, of one kind: "folder", "pipe" (a named
+// pipe), "device" (a link to /dev/null) or "socket" (a bound unix socket, left behind closed).
+[[nodiscard]] inline bool makeSpecialFile(const QByteArray& kind, const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    if (kind == "folder")
+        return QDir().mkdir(path);
+    if (kind == "pipe")
+        return ::mkfifo(name.constData(), 0600) == 0;
+    if (kind == "device")
+        return ::symlink("/dev/null", name.constData()) == 0;
+    if (kind == "socket") {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        if (name.size() >= qsizetype(sizeof address.sun_path))
+            return false;
+        std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        const bool bound =
+            fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        return bound;
+    }
+    return false;
+}

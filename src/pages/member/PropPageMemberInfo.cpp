@@ -61,8 +61,8 @@ CPropPageMemberInfo::CPropPageMemberInfo(CToolTipHost* host, QWidget* parent)
     : CRecordPage(IDD, QStringLiteral("Member Information *"), kLayout, host, parent) {
     // The detail pages exist with the page, so a member can be loaded into them before they are
     // first shown; each sets its controls up when first selected.
+    m_pSheetFrame = MakeSheetPlaceholder(this, IDC_SHEET_FRAME);
     m_pSheet = new CToolTipPropertySheet(host, this);
-    SetControlId(m_pSheet, IDC_SHEET_FRAME);
     m_pGeneralPage = new CPropPageMemberGeneral(host);
     m_pAddressPage = new CPropPageMemberAddress(host);
     m_pContactPage = new CPropPageMemberContact(host);
@@ -79,6 +79,8 @@ CPropPageMemberInfo::CPropPageMemberInfo(CToolTipHost* host, QWidget* parent)
 
 bool CPropPageMemberInfo::OnInitDialog() {
     const bool result = CRecordPage::OnInitDialog();
+    delete m_pSheetFrame;
+    m_pSheetFrame = nullptr;
     // One member at a time: the picker closes once it has handed a contact over.
     m_pContacts->SetFlag(false);
     return result;

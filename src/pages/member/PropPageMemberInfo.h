@@ -95,6 +95,7 @@ private:
     RecordTable* makeRoles();
     std::unordered_map<RecordItemData, std::unique_ptr<RecordTable>> m_roles;
 
+    QWidget* m_pSheetFrame = nullptr; // frame 1043, until the page is set up
     CToolTipPropertySheet* m_pSheet = nullptr;
     CPropPageMemberGeneral* m_pGeneralPage = nullptr;
     CPropPageMemberAddress* m_pAddressPage = nullptr;

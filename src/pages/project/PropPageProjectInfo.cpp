@@ -155,6 +155,7 @@ void CPropPageProjectInfo::buildLayout(CToolTipHost* host) {
     // The nested pages exist with the page, so the document can fill their tables before any
     // window is shown; each one sets its controls up when it is first selected. Made after the
     // fields, so Tab reaches them after the fields.
+    m_pSheetFrame = kestrel::MakeSheetPlaceholder(this, IDC_SHEET_FRAME);
     m_pSheet = new CToolTipPropertySheet(host, this);
     m_pLotPage = new CPropPageProjectMukimTS(host);
     m_pAddressPage = new CPropPageProjectAddress(host);
@@ -188,6 +189,8 @@ QSize CPropPageProjectInfo::sizeHint() const {
 
 bool CPropPageProjectInfo::OnInitDialog() {
     CToolTipPropertyPage::OnInitDialog();
+    delete m_pSheetFrame;
+    m_pSheetFrame = nullptr;
 
     for (QDateEdit* picker : {m_dateCommence, m_dateComplete}) {
         picker->setDisplayFormat(kDateFormat);
@@ -369,9 +372,9 @@ QString CPropPageProjectInfo::ReadXml(pugi::xml_document& doc, pugi::xml_node pr
     m_strClassification = db->GetClassificationDescription(text("classification_code"));
     m_strLandOwnership = db->GetLandOwnershipDescription(text("land_ownership_code"));
 
-    m_pLotPage->ReadXml(doc, GetNode(doc, profile, QStringLiteral("lotmkts_group"), 1, QString()));
-    m_pAddressPage->ReadXml(doc,
-                            GetNode(doc, profile, QStringLiteral("address_group"), 1, QString()));
+    // A group the file holds twice is read whole: its records would be lost at the next save.
+    m_pLotPage->ReadXml(doc, GetMergedNode(doc, profile, QStringLiteral("lotmkts_group")));
+    m_pAddressPage->ReadXml(doc, GetMergedNode(doc, profile, QStringLiteral("address_group")));
     m_pSitePage->ReadXml(doc, profile);
     return QString();
 }

@@ -38,6 +38,8 @@ public:
     static constexpr int IDC_CATEGORY = kestrel::IDC_PROJECT_CATEGORY;
     static constexpr int IDC_LAND_OWNERSHIP = kestrel::IDC_PROJECT_LAND_OWNERSHIP;
     static constexpr int IDC_CLASSIFICATION = kestrel::IDC_PROJECT_CLASSIFICATION;
+    // The frame where the nested sheet goes, until the page is set up.
+    static constexpr int IDC_SHEET_FRAME = 1031;
     // Field limits.
     static constexpr int kProfNoLimit = 35;
     static constexpr int kSerialNoLimit = 5;
@@ -136,6 +138,7 @@ private:
     QString m_strComposedReference;
 
     // The nested sheet and its pages, in tab order.
+    QWidget* m_pSheetFrame = nullptr; // frame 1031, until the page is set up
     CToolTipPropertySheet* m_pSheet = nullptr;
     CPropPageProjectMukimTS* m_pLotPage = nullptr;
     CPropPageProjectAddress* m_pAddressPage = nullptr;

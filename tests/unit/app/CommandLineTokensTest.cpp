@@ -1,7 +1,10 @@
-// The host's command line as the program splits it, and the joining of main's arguments into a
-// line that splits back to them.
+// The host's command line as the program splits it, main's arguments taken whole, and the
+// command line the log shows for them.
 
 #include "app/CommandLineTokens.h"
+#include "sdk/FileNames.h"
+
+#include <QList>
 
 #include <gtest/gtest.h>
 
@@ -57,15 +60,58 @@ TEST(CommandLineTokens, SplittingRules) {
     EXPECT_EQ(CCommandLineTokens("").GetAt(0), QByteArray());
 }
 
-TEST(CommandLineTokens, JoinedArgumentsSplitBackToThemselves) {
-    EXPECT_EQ(CCommandLineTokens::JoinArguments({"EDIT_PROJ", "/tmp/my file.xml"}),
+// main's arguments, as the tokens take them.
+struct Argv {
+    explicit Argv(const QList<QByteArray>& arguments) : bytes(arguments) {
+        pointers.push_back("kestrel");
+        for (const QByteArray& argument : bytes) {
+            pointers.push_back(argument.constData());
+        }
+    }
+    int argc() const { return static_cast<int>(pointers.size()); }
+    QList<QByteArray> bytes;
+    std::vector<const char*> pointers;
+};
+
+// Each argument arrives whole, and the path opens exactly the file its bytes name: blanks,
+// quotes (a quote before a blank once cut `x" y.xml` to `x`), line breaks, bytes that are not
+// UTF-8.
+TEST(CommandLineTokens, ProgramArgumentsReachTheFilePathWhole) {
+    for (const QByteArray& path :
+         {QByteArray("/tmp/x\" y.xml"), QByteArray("\"quoted.xml\""), QByteArray("a\nb.xml"),
+          QByteArray("/tmp/caf\xe9 \xff\xc3.xml"), QByteArray("/tmp/\xed\xa0\x80.xml"),
+          QByteArray("ends with quote\""), QByteArray("\""), QByteArray("")}) {
+        const Argv argv({"EDIT_PROJ", path, "third"});
+        const CCommandLineTokens tokens(argv.argc(), argv.pointers.data());
+        ASSERT_EQ(tokens.GetCount(), 3) << path.toStdString();
+        EXPECT_EQ(tokens.GetAt(0), QByteArray("EDIT_PROJ"));
+        EXPECT_EQ(tokens.GetAt(1), path);
+        EXPECT_EQ(EncodeFileName(tokens.GetFilePath()), path);
+    }
+    const Argv none({});
+    const CCommandLineTokens noArguments(none.argc(), none.pointers.data());
+    EXPECT_EQ(noArguments.GetCount(), 0);
+    EXPECT_EQ(noArguments.GetFilePath(), QString());
+    EXPECT_EQ(noArguments.GetCommandLine(), QByteArray());
+    EXPECT_EQ(CCommandLineTokens(0, nullptr).GetCount(), 0);
+}
+
+// The logged command line quotes as a host does, so it reads back as the same arguments
+// wherever one text can carry them.
+TEST(CommandLineTokens, LoggedCommandLineSplitsBackToTheArguments) {
+    const Argv plain({"EDIT_PROJ", "/tmp/my file.xml"});
+    EXPECT_EQ(CCommandLineTokens(plain.argc(), plain.pointers.data()).GetCommandLine(),
               QByteArray("EDIT_PROJ \"/tmp/my file.xml\""));
+    EXPECT_EQ(CCommandLineTokens("NEW_PROJ  a.xml ").GetCommandLine(),
+              QByteArray("NEW_PROJ  a.xml "));
     const QList<QList<QByteArray>> cases = {
         {"EDIT_PROJ", "/tmp/My Projects/a b.xml", ""},
         {"VIEW_PROJ", "tab\there.xml", "ab\"cd.xml", "\"leading-quote.xml", "ends with quote\""},
         {"NEW_PROJ", "/tmp/caf\xc3\xa9 \xa0.xml"}};
     for (const QList<QByteArray>& arguments : cases) {
-        const QByteArray line = CCommandLineTokens::JoinArguments(arguments);
+        const Argv argv(arguments);
+        const QByteArray line =
+            CCommandLineTokens(argv.argc(), argv.pointers.data()).GetCommandLine();
         const CCommandLineTokens tokens(line.constData());
         ASSERT_EQ(tokens.GetCount(), arguments.size()) << line.toStdString();
         for (int i = 0; i < tokens.GetCount(); ++i) {

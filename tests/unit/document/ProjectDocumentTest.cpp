@@ -2,6 +2,7 @@
 
 #include "FileSizeCap.h"
 #include "TestFiles.h"
+#include "sdk/FileNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,9 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <functional>
 #include <map>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -107,6 +112,64 @@ TEST_F(ProjectDocumentTest, NewDocumentIsWrittenWithItsInstructionsAndSkeletonIn
                          "    <project_type_code>0</project_type_code>\n"
                          "  </project>\n"
                          "</krroot>\n"));
+}
+
+// A path given as bytes opens and saves exactly that file: a double quote before a blank, a
+// line break, bytes that are not UTF-8. Beside each lies the file a careless reading of the
+// name would reach instead (`x` for `x" y.xml`, U+FFFD for the bytes); those stay untouched.
+TEST_F(ProjectDocumentTest, PathsOfAnyBytesOpenAndSaveExactlyTheirFile) {
+    const QByteArray folder = QFile::encodeName(m_box.path()) + '/';
+    const auto bytesAt = [](const QByteArray& name) {
+        QByteArray content;
+        if (FILE* file = std::fopen(name.constData(), "rb")) {
+            char chunk[4096];
+            for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+                content.append(chunk, qsizetype(n));
+            std::fclose(file);
+        }
+        return content;
+    };
+    const auto putBytes = [](const QByteArray& name, const QByteArray& content) {
+        FILE* file = std::fopen(name.constData(), "wb");
+        const bool written = file && std::fwrite(content.constData(), 1, size_t(content.size()),
+                                                 file) == size_t(content.size());
+        return file && std::fclose(file) == 0 && written;
+    };
+    const QByteArray record =
+        readFile(QStringLiteral(KESTREL_TEST_DATA_DIR "/documents/legacy-project.xml"));
+    ASSERT_FALSE(record.isEmpty());
+    const QByteArray decoy = "<krroot><project><reference_no>DECOY</reference_no></project>"
+                             "</krroot>";
+    const struct {
+        QByteArray name;
+        QByteArray misread;
+    } cases[] = {{"x\" y.xml", "x"},
+                 {"two\nlines.xml", "two"},
+                 {"caf\xe9 \xff.xml", "caf\xef\xbf\xbd \xef\xbf\xbd.xml"}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(putBytes(folder + c.name, record));
+        ASSERT_TRUE(putBytes(folder + c.misread, decoy));
+
+        document.LoadDocument(DecodeFileName(folder + c.name));
+        ASSERT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::Loaded) << c.name.data();
+        EXPECT_EQ(loadedReference, QStringLiteral("OLD-00001-1999"));
+        ASSERT_EQ(save(), 0);
+        EXPECT_TRUE(bytesAt(folder + c.name).contains("<reference_no>A123-00042-2002<"));
+        EXPECT_EQ(bytesAt(folder + c.misread), decoy);
+    }
+    // Nothing else was made; and the names Qt cannot spell are removed here, by their bytes.
+    int entries = 0;
+    if (DIR* dir = ::opendir(folder.constData())) {
+        while (const dirent* entry = ::readdir(dir))
+            entries +=
+                std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0;
+        ::closedir(dir);
+    }
+    EXPECT_EQ(entries, 6);
+    for (const auto& c : cases) {
+        ::unlink((folder + c.name).constData());
+        ::unlink((folder + c.misread).constData());
+    }
 }
 
 TEST_F(ProjectDocumentTest, LoadedFileKeepsItsPreambleAndOtherRootChildrenButNotOldProjectContent) {
@@ -291,19 +354,48 @@ TEST_F(ProjectDocumentTest, HostileFilesNeitherExpandNorCrash) {
     EXPECT_TRUE(document.HasDocument());
 }
 
-TEST_F(ProjectDocumentTest, UnreadableFileStartsANewDocumentWithItsPath) {
-    const QString folder = pathIn(QStringLiteral("folder.xml"));
-    ASSERT_TRUE(QDir().mkpath(folder));
+TEST_F(ProjectDocumentTest, UnusableFileStartsANewDocumentWithItsPathAndIsNeverWrittenOver) {
     const QString locked = copyOfSample("legacy-project.xml");
     ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::Permissions()));
-    for (const QString& path : {folder, locked}) {
-        if (path == locked && ::geteuid() == 0)
+    using Origin = CProjectDocument::Origin;
+    const struct {
+        QByteArray kind;
+        Origin origin;
+    } cases[] = {{"folder", Origin::ReplacedNotAFile},
+                 {"pipe", Origin::ReplacedNotAFile},
+                 {"device", Origin::ReplacedNotAFile},
+                 {"socket", Origin::ReplacedNotAFile},
+                 {"locked", Origin::ReplacedUnreadable}};
+    for (const auto& c : cases) {
+        if (c.kind == "locked" && ::geteuid() == 0)
             continue; // permissions do not bind root
+        const QString path = c.kind == "locked" ? locked : pathIn(c.kind + ".xml");
+        if (c.kind != "locked") {
+            ASSERT_TRUE(makeSpecialFile(c.kind, path)) << c.kind.constData();
+        }
+        // Bytes waiting in the pipe stay unread: nobody opened it (an open for reading alone
+        // would have waited for a writer).
+        const int pipe = c.kind == "pipe" ? ::open(QFile::encodeName(path), O_RDWR) : -1;
+        if (pipe >= 0) {
+            ASSERT_EQ(::write(pipe, "unread", 6), 6);
+        }
+
         document.LoadDocument(path);
-        EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::ReplacedUnreadable);
-        EXPECT_TRUE(document.BackupPath().isEmpty()) << "nothing could be copied";
+        EXPECT_EQ(document.DocumentOrigin(), c.origin) << c.kind.constData();
         EXPECT_EQ(document.FilePath(), path);
         EXPECT_TRUE(document.HasDocument());
+        // Nothing can be copied aside, so nothing is written over it.
+        EXPECT_EQ(save(0), kXmlSaveBackupFailed) << c.kind.constData();
+        EXPECT_TRUE(document.BackupPath().isEmpty());
+        EXPECT_EQ(QFileInfo(path).isFile(), c.kind == "locked");
+
+        if (pipe >= 0) {
+            char waiting[16] = {};
+            ::fcntl(pipe, F_SETFL, O_NONBLOCK);
+            EXPECT_EQ(::read(pipe, waiting, sizeof waiting), 6);
+            EXPECT_STREQ(waiting, "unread");
+            ::close(pipe);
+        }
     }
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner);
 }

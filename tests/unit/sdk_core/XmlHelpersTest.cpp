@@ -4,6 +4,7 @@
 #include "sdk/XmlHelpers.h"
 
 #include "TestFiles.h"
+#include "sdk/FileNames.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -336,6 +337,23 @@ TEST_F(XmlHelpers, NodeTextGathersEveryTextAndCdataBelowTheNode) {
     pi.set_value("v");
     SetNodeText(pi, QStringLiteral("w"));
     EXPECT_STREQ(pi.value(), "v");
+}
+
+// Every file name survives decoding and encoding byte for byte; UTF-8 reads as itself.
+TEST(FileNames, EveryByteOfANameSurvives) {
+    for (const QByteArray& name :
+         {QByteArray("plain.xml"), QByteArray("caf\xc3\xa9 \xf0\x9f\x8f\xa0.xml"),
+          QByteArray("latin1 caf\xe9.xml"), QByteArray("\xff\xfe\x80"), QByteArray("cut \xe2\x82"),
+          QByteArray("surrogate \xed\xa0\x80\xed\xb0\x80"),
+          QByteArray("overlong \xc0\xaf \xe0\x80\xaf"), QByteArray("\xf4\x90\x80\x80"),
+          QByteArray("escape-looking \xed\xb2\x80")}) {
+        const QString decoded = DecodeFileName(name);
+        EXPECT_EQ(EncodeFileName(decoded), name) << name.toHex().constData();
+        if (QString::fromUtf8(name).toUtf8() == name) {
+            EXPECT_EQ(decoded, QString::fromUtf8(name)) << name.constData();
+        }
+    }
+    EXPECT_EQ(DecodeFileName("caf\xe9").size(), 4);
 }
 
 } // namespace

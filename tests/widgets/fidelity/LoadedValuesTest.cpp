@@ -181,6 +181,50 @@ private slots:
         // Not yet: the save of this record, which still stops at the address form's question.
     }
 
+    // A title of megabytes (a hostile file) opens at once, shown cut, and is saved whole; once
+    // the user types over it, what they typed is saved.
+    void aTitleOfMegabytesIsKeptUnlessEdited() {
+        QFile sample(
+            QStringLiteral(KESTREL_TEST_DATA_DIR "/../../resources/samples/sample-project.xml"));
+        QVERIFY(sample.open(QIODevice::ReadOnly));
+        QByteArray content = sample.readAll();
+        const qsizetype from = content.indexOf("<title>") + 7;
+        const QByteArray title = repeat("T", 5 * 1024 * 1024);
+        content.replace(from, content.indexOf("</title>") - from, title);
+        const QString path = m_dir->filePath(QStringLiteral("long-title.xml"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        file.close();
+
+        for (const QString& typed : {QString(), QStringLiteral("NEW TITLE")}) {
+            TestAppServices services(false, {"ORCHARD ROAD", "SHENTON WAY", "SOMERSET ROAD"});
+            ScriptedAnswerer answers;
+            CKestrelDlg dialog(MakeRegistrationPages);
+            dialog.SetEditingType(QStringLiteral("LOCAL_PROJ"));
+            dialog.LoadDocument(path);
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            auto* field =
+                control<CCharFilterTextEdit>(dialog.ProjectPage(), CPropPageProjectInfo::IDC_TITLE);
+            QVERIFY(field);
+            QVERIFY(field->text().size() < title.size());
+            QVERIFY(title.startsWith(field->text().toLatin1()));
+            if (!typed.isEmpty()) {
+                field->setFocus();
+                field->selectAll();
+                QTest::keyClicks(field, typed);
+            }
+            dialog.OnSaveAndQuit();
+            QVERIFY2(answers.messages().empty(), qPrintable(answers.lastText()));
+            QCOMPARE(dialog.result(), int(IDOK));
+            XmlDocPtr saved = LoadXMLDoc(path);
+            QVERIFY(saved);
+            const QString savedTitle =
+                GetChildText(saved->child("krroot").child("project").child("profile"), "title");
+            QVERIFY(savedTitle == (typed.isEmpty() ? QString::fromLatin1(title) : typed));
+        }
+    }
+
     // Typing, pasting and composing stop at the limit; what is already there stays, and the
     // user can still shorten an over-long loaded value.
     void theLimitHoldsWhatTheUserPutsIn() {

@@ -10,6 +10,7 @@
 #include "framework/MessageBox.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -65,6 +66,42 @@ private slots:
             QCOMPARE(services.log.filter(QStringLiteral("Cannot use")), QStringList());
         }
         QCOMPARE(folderContent(dir.path()), before);
+    }
+
+    // A named pipe, a device or a socket is told by its status and never opened: the record
+    // starts anew with a warning naming why, and Save & Quit asks for another file name. Given
+    // the same name again, it refuses with the save error rather than wait on it.
+    void specialFilesAreRefusedWithoutBeingOpened_data() {
+        QTest::addColumn<QByteArray>("kind");
+        QTest::newRow("named pipe") << QByteArray("pipe");
+        QTest::newRow("device") << QByteArray("device");
+        QTest::newRow("socket") << QByteArray("socket");
+    }
+    void specialFilesAreRefusedWithoutBeingOpened() {
+        QFETCH(QByteArray, kind);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("project.xml"));
+        QVERIFY(makeSpecialFile(kind, path));
+
+        TestAppServices services;
+        ScriptedAnswerer answers;
+        QTest::ignoreMessage(QtWarningMsg,
+                             "Cannot use file (not a regular file), starting a new record: " +
+                                 path.toUtf8());
+        CKestrelDlg dialog;
+        dialog.LoadDocument(path);
+        dialog.SetEditingType(QStringLiteral("NEW_PROJ"));
+        dialog.show();
+        dialog.OnSaveAndQuit();
+        QCOMPARE(answers.saveRequests().size(), size_t(1));
+        QCOMPARE(answers.saveRequests().front().initialPath, path);
+        QVERIFY(answers.messages().empty() && dialog.isVisible());
+
+        answers.queueSaveFileName(path);
+        dialog.OnSaveAndQuit();
+        QCOMPARE(answers.lastText(), QStringLiteral("Error encountered while saving to file: \n") +
+                                         path + QStringLiteral("\nPlease try again."));
+        QVERIFY(dialog.isVisible() && !QFileInfo(path).isFile());
     }
 };
 

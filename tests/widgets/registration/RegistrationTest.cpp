@@ -3,6 +3,7 @@
 
 #include "ScopedEnv.h"
 #include "TestAppServices.h"
+#include "TestFiles.h"
 #include "app/KestrelApp.h"
 #include "app/KestrelDlg.h"
 #include "app/KestrelPages.h"
@@ -17,7 +18,8 @@
 #include "pages/project/PropPageProjectInfo.h"
 #include "pages/project/PropPageProjectMukimTS.h"
 #include "pages/project/PropPageProjectSiteDesc.h"
-#include "sdk/SdkLog.h"
+#include "sdk/AppDB.h"
+#include "sdk/RunTimeLibrary.h"
 #include "sdk/StringTable.h"
 #include "sdk/XmlHelpers.h"
 
@@ -125,6 +127,63 @@ private slots:
         QCOMPARE(GetNodeText(newProject.child("reference_no")),
                  GetNodeText(oldProject.child("reference_no")));
         QCOMPARE(GetNodeText(newProject.child("project_type_code")), QStringLiteral("0"));
+    }
+
+    // A group the file holds twice: the records of both are read, and a save writes every one of
+    // them into the one group.
+    void recordsOfARepeatedGroupAreKeptBySaving_data() {
+        QTest::addColumn<QByteArray>("group");
+        QTest::addColumn<QByteArray>("record");
+        QTest::addColumn<QByteArray>("marker");
+        QTest::newRow("lots") << QByteArray("lotmkts_group")
+                              << QByteArray(
+                                     "<lotmkts><mk_ts_code>TS24</mk_ts_code><plot_no>7</plot_no>"
+                                     "<lot_no>SECOND1</lot_no><part_lot_flag>N</part_lot_flag>"
+                                     "</lotmkts>")
+                              << QByteArray("SECOND1");
+        QTest::newRow("addresses")
+            << QByteArray("address_group")
+            << QByteArray("<address><building_name>SECOND TOWER</building_name><house_block_no>9"
+                          "</house_block_no><level_no></level_no><unit_no></unit_no><road_code>"
+                          "R00826</road_code><postal_code>238859</postal_code></address>")
+            << QByteArray("SECOND TOWER");
+        QTest::newRow("members") << QByteArray("member_group")
+                                 << QByteArray(
+                                        "<member><member_name>SECOND MEMBER</member_name>"
+                                        "<ic_flag>O</ic_flag><ic_passport_no>X99</ic_passport_no>"
+                                        "<project_coordinator_flag>N</project_coordinator_flag>"
+                                        "<address_type_flag>N</address_type_flag>"
+                                        "<address1>SOMEWHERE</address1></member>")
+                                 << QByteArray("SECOND MEMBER");
+    }
+    void recordsOfARepeatedGroupAreKeptBySaving() {
+        QFETCH(QByteArray, group);
+        QFETCH(QByteArray, record);
+        QFETCH(QByteArray, marker);
+        const QByteArray end = "</" + group + ">";
+        const QString path = copyOfSample(*m_dir, [&](QByteArray& xml) {
+            xml.replace(end, end + "<" + group + ">" + record + end);
+        });
+        QVERIFY(!path.isEmpty());
+        const QByteArray element = record.mid(1, record.indexOf('>') - 1);
+        XmlDocPtr before = LoadXMLDoc(path);
+        QVERIFY(before);
+        const std::string all = "//" + element.toStdString();
+        const size_t records = before->select_nodes(all.c_str()).size();
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^" + group + " held 1 more time"));
+        Harness h(path);
+        QVERIFY(h.active());
+        h.saveAndQuit();
+        QVERIFY2(h.answers.messages().empty(), qPrintable(h.answers.lastText()));
+        QCOMPARE(h.dialog.result(), int(IDOK));
+
+        XmlDocPtr after = LoadXMLDoc(path);
+        QVERIFY(after);
+        const std::string groups = "//" + group.toStdString();
+        QCOMPARE(after->select_nodes(groups.c_str()).size(), size_t(1));
+        QCOMPARE(after->select_nodes(all.c_str()).size(), records);
+        QVERIFY(readFile(path).contains(marker));
     }
 
     void everyFailedCheckIsListedInOneBoxAndTheFirstTakesTheFocus() {
@@ -255,20 +314,90 @@ private slots:
         QVERIFY(h.dialog.isVisible());
     }
 
-    void theSdkWarningsAlsoReachTheActivityLog() {
+    // A view-only run names each control the tooltip pass visits, form by form as the forms are
+    // set up: the dialog's own (frame 1003 first), then the project page's own, frame 1031
+    // last, before the pages of its nested sheet; the member page's own (frame 1043 first)
+    // before its detail pages. The frames are gone once their forms are set up.
+    void viewOnlyRunNamesEachFormsOwnControlsBeforeItsNestedPages() {
+        TestAppServices services(true);
+        ScriptedAnswerer answers;
+        CKestrelDlg dialog(MakeRegistrationPages);
+        dialog.SetEditingType(QStringLiteral("VIEW_PROJ"));
+        dialog.LoadDocument(copyOfSample(*m_dir));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        const QStringList buttons4{"Button", "Button", "Button", "Button"};
+        const QStringList dialogOwn{"Static", "Button", "Button"};
+        const QStringList projectOwn{
+            "Edit",     "Edit",     "Edit",     "Edit",  "SysDateTimePick32", "SysDateTimePick32",
+            "ComboBox", "ComboBox", "ComboBox", "Static"};
+        const QStringList lotPage = QStringList{"ComboBox", "Edit", "Edit", "Button"} + buttons4 +
+                                    QStringList{"SysListView32"};
+        QCOMPARE(services.log,
+                 QStringList{"Editing type: VIEW_PROJ"} + dialogOwn + projectOwn + lotPage);
+        QVERIFY(!GetDlgItem(&dialog, ids::IDC_SHEET_FRAME));
+        QVERIFY(!GetDlgItem(dialog.ProjectPage(), CPropPageProjectInfo::IDC_SHEET_FRAME));
+
+        services.log.clear();
+        dialog.Sheet()->SetActivePage(dialog.MemberPage());
+        const QStringList memberOwn =
+            QStringList{"Static"} + buttons4 + QStringList{"Button", "SysListView32"};
+        QCOMPARE(services.log.mid(0, memberOwn.size()), memberOwn);
+        QCOMPARE(services.log.value(memberOwn.size()), QStringLiteral("Edit")); // general page
+        QVERIFY(!GetDlgItem(dialog.MemberPage(), CPropPageMemberInfo::IDC_SHEET_FRAME));
+    }
+
+    // Started without a lookup database, then Cancel and Yes: the activity log holds the run's
+    // own lines and nothing else; the database's warning goes to standard error, and the line
+    // break in the path does not start a line of its own.
+    void aCancelledRunLogsOnlyItsOwnLines() {
         const QString logFile = m_dir->filePath(QStringLiteral("activity.log"));
+        const QString project = m_dir->filePath(QStringLiteral("new \"project\"\nfile.xml"));
         ScopedEnv logLocation("KESTREL_LOG_FILE", QFile::encodeName(logFile));
+        ScopedEnv noDatabase("KESTREL_LOOKUP_DB",
+                             QFile::encodeName(m_dir->filePath(QStringLiteral("missing.db"))));
+        XKR_GetAppDB()->Reset(); // the lookups look for the database again
+        CKestrelDlg::SetPageFactory(MakeRegistrationPages);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Lookup database .*missing.db"));
+        ScriptedAnswerer answers;
+        answers.queueAnswer(IDYES); // "Are you sure you want to abort changes?"
+        QTimer cancel;
+        connect(&cancel, &QTimer::timeout, this, [] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (qobject_cast<CKestrelDlg*>(top) && top->isVisible()) {
+                    QTest::mouseClick(
+                        qobject_cast<QPushButton*>(GetDlgItem(top, ids::IDC_QUIT_WITHOUT_SAVING)),
+                        Qt::LeftButton);
+                }
+            }
+        });
+        cancel.start(20);
         {
+            const QByteArray path = QFile::encodeName(project);
+            const char* const argv[] = {"kestrel", "NEW_PROJ", path.constData()};
             CKestrelApp app;
-            app.StartUp("LOCAL_PROJ");
-            qCWarning(lcSdk, "Lookup database gone");
-            qWarning("not one of ours");
+            app.InitInstance(std::make_unique<CCommandLineTokens>(3, argv));
         }
-        QFile log(logFile);
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(log.readAll());
-        QVERIFY(text.contains(QStringLiteral(": WARNING: Lookup database gone")));
-        QVERIFY(!text.contains(QStringLiteral("not one of ours")));
+        cancel.stop();
+        CKestrelDlg::SetPageFactory({});
+        XKR_GetAppDB()->Reset();
+        XKR_GetAppDB()->m_hSdkDef = LoadRunTimeLibrary(SdkDefLibraryPath());
+
+        QStringList lines;
+        static const QRegularExpression stamp(
+            QStringLiteral("^ \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d: (.*)\r$"));
+        for (const QString& line :
+             QString::fromUtf8(readFile(logFile)).split('\n', Qt::SkipEmptyParts)) {
+            const QRegularExpressionMatch match = stamp.match(line);
+            lines.append(match.hasMatch() ? match.captured(1) : QStringLiteral("?") + line);
+        }
+        QCOMPARE(lines, (QStringList{QStringLiteral("START: ----------------------------------"),
+                                     QStringLiteral("Command Line: NEW_PROJ \"") +
+                                         QString(project).replace('\n', QLatin1String("\\n")) + '"',
+                                     QStringLiteral("Editing type: NEW_PROJ"),
+                                     QStringLiteral("COMMAND: Cancel"),
+                                     QStringLiteral("END: ------------------------------------")}));
+        QVERIFY(!QFile::exists(project));
     }
 
 private:

@@ -7,18 +7,22 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <QtTest>
 
 namespace {
 
-// A frameless window whose one field sits at a chosen screen position, shown with the focus.
+// A frameless window whose one field sits at a chosen screen position, with room above it (and
+// to its left, when asked) for the note, shown with the focus.
 struct FieldWindow {
-    explicit FieldWindow(QPoint fieldPos) {
+    static constexpr int kRoomAbove = 40;
+    explicit FieldWindow(QPoint fieldPos, int roomLeft = 0) {
         window.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
         auto* layout = new QVBoxLayout(&window);
-        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setContentsMargins(roomLeft, kRoomAbove, 0, 0);
         layout->addWidget(field);
-        window.setGeometry(QRect(fieldPos, QSize(200, 24)));
+        window.setGeometry(
+            QRect(fieldPos - QPoint(roomLeft, kRoomAbove), QSize(roomLeft + 200, 24 + kRoomAbove)));
         CreateInfoWindow(&window);
         window.show();
         window.activateWindow();
@@ -31,6 +35,10 @@ struct FieldWindow {
     QLineEdit* field = new QLineEdit(&window);
     bool focused = false;
 };
+
+QRect noteOnScreen() {
+    return QRect(InfoWindow()->mapToGlobal(QPoint(0, 0)), InfoWindow()->size());
+}
 
 } // namespace
 
@@ -55,9 +63,13 @@ private slots:
         QVERIFY(note->isVisible() && note->text() == QStringLiteral("one line\nand another"));
         QVERIFY(note->height() - oneLine >= QFontMetrics(form.window.font()).lineSpacing() - 1);
         const QRect field = form.fieldOnScreen();
-        QCOMPARE(note->geometry().left(), field.left());
-        QVERIFY(note->geometry().bottom() < field.top());
-        QVERIFY(field.top() - note->geometry().bottom() <= 3);
+        QCOMPARE(noteOnScreen().left(), field.left());
+        QVERIFY(noteOnScreen().bottom() < field.top());
+        QVERIFY(field.top() - noteOnScreen().bottom() <= 3);
+
+        // Drawn by the form's window over its field: above it, and above no other program's
+        // window.
+        QVERIFY(!note->isWindow() && note->window() == &form.window);
 
         // The user keeps typing where they were, also once the note has settled.
         QTest::qWait(200);
@@ -77,14 +89,14 @@ private slots:
             FieldWindow form(QPoint(50, screen.top()));
             QVERIFY(form.focused);
             ShowInfo(form.field, QStringLiteral("top"));
-            QCOMPARE(InfoWindow()->geometry().top(), screen.top());
-            QCOMPARE(InfoWindow()->geometry().left(), form.fieldOnScreen().left());
+            QCOMPARE(noteOnScreen().top(), screen.top());
+            QCOMPARE(noteOnScreen().left(), form.fieldOnScreen().left());
         }
         // Off the right edge: shifted left by the excess.
-        FieldWindow form(QPoint(screen.right() - 60, 300));
+        FieldWindow form(QPoint(screen.right() - 60, 300), 340);
         QVERIFY(form.focused);
         ShowInfo(form.field, QStringLiteral("a rather long message that needs room"));
-        QCOMPARE(InfoWindow()->geometry().right(), screen.right());
+        QCOMPARE(noteOnScreen().right(), screen.right());
     }
 };
 

@@ -13,6 +13,7 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -81,6 +82,12 @@ private slots:
         QVERIFY(GetRCString(1003).isEmpty());
         QVERIFY(dialog.frame->toolTip().isEmpty() && !dialog.ToolTip().HasTool(dialog.frame));
         QVERIFY(dialog.label->toolTip().isEmpty() && !dialog.ToolTip().HasTool(dialog.label));
+        // The relay takes a mouse event for a tool, its inner parts included, and no other.
+        QMouseEvent move(QEvent::MouseMove, QPointF(1, 1), QPointF(1, 1), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCOMPARE(dialog.RelayEvent(dialog.title, &move), 1L);
+        QCOMPARE(dialog.RelayEvent(dialog.description->viewport(), &move), 1L);
+        QCOMPARE(dialog.RelayEvent(dialog.label, &move), 0L);
         // Outside a view-only run nothing is logged and nothing changes state.
         QVERIFY(services.log.isEmpty());
         QVERIFY(!dialog.title->isReadOnly() && !dialog.description->isReadOnly());
