@@ -2,6 +2,7 @@
 
 #include "controls/InfoWindow.h"
 #include "framework/ControlId.h"
+#include "framework/DataExchange.h"
 #include "framework/FocusReclaim.h"
 #include "framework/MessageBox.h"
 #include "framework/WindowClass.h"
@@ -261,6 +262,10 @@ CCharFilterTextEdit::CCharFilterTextEdit(QWidget* parent) : QPlainTextEdit(paren
 
 CCharFilterTextEdit::~CCharFilterTextEdit() = default;
 
+QString CCharFilterTextEdit::text() const {
+    return kestrel::PlainText(this);
+}
+
 void CCharFilterTextEdit::LimitText(int maxChars) {
     m_maxLength = qMax(maxChars, 0);
 }
@@ -315,12 +320,12 @@ void CCharFilterTextEdit::insertFromMimeData(const QMimeData* source) {
 
 void CCharFilterTextEdit::focusOutEvent(QFocusEvent* event) {
     QPlainTextEdit::focusOutEvent(event);
-    QString value = toPlainText();
+    QString value = text();
     QString message;
     if (!CheckOnLeave(this, event, value, &message)) {
         return;
     }
-    if (value != toPlainText()) {
+    if (value != text()) {
         setPlainText(value);
     }
     if (message.isEmpty()) {

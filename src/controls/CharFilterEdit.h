@@ -99,7 +99,8 @@ public:
     // field's, it holds typed, pasted and composed text only, never a loaded value.
     Q_INVOKABLE void LimitText(int maxChars);
     int maxLength() const { return m_maxLength; }
-    QString text() const { return toPlainText(); }
+    // Every character as the field holds it (non-breaking spaces too), lines ending in "\n".
+    QString text() const;
     void setText(const QString& text) { setPlainText(text); }
 
 protected:

@@ -11,7 +11,15 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTextDocument>
 #include <QTextEdit>
+
+QString kestrel::PlainText(const QPlainTextEdit* edit) {
+    QString text = edit->document()->toRawText();
+    // The document keeps a line break as a paragraph separator.
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
 
 CDataExchange::CDataExchange(QWidget* form, bool saveAndValidate)
     : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(form) {}
@@ -44,8 +52,8 @@ void DDX_Text(CDataExchange* pDX, int id, QString& value) {
         }
     } else if (auto* plain = qobject_cast<QPlainTextEdit*>(control)) {
         if (pDX->m_bSaveAndValidate) {
-            value = plain->toPlainText();
-        } else if (plain->toPlainText() != value) {
+            value = kestrel::PlainText(plain);
+        } else if (kestrel::PlainText(plain) != value) {
             plain->setPlainText(value);
         }
     } else if (auto* rich = qobject_cast<QTextEdit*>(control)) {
