@@ -395,6 +395,32 @@ bool sanitizedText(const char* text, std::string* out) {
     return changed;
 }
 
+// `text` with every carriage return made a line feed ("\r\n" one line feed), as any reader takes
+// a raw one; false when it has none.
+bool lineFeedsOnly(const char* text, std::string* out) {
+    if (!std::strchr(text, '\r'))
+        return false;
+    out->clear();
+    for (const char* p = text; *p; ++p) {
+        if (*p != '\r')
+            out->push_back(*p);
+        else if (p[1] != '\n')
+            out->push_back('\n');
+    }
+    return true;
+}
+
+// The parser leaves the carriage returns of a DOCTYPE and of instructions as the file had them
+// (those of text, comments and CDATA it makes line feeds, as XML says). They become line feeds
+// too, so the only ones in a document are in text (from "&#13;"), where FileWriter keeps them.
+void lineFeedsOutsideText(pugi::xml_node root) {
+    std::string clean;
+    for (pugi::xml_node node = root.first_child(); node; node = nextInWalk(node, root))
+        if ((node.type() == pugi::node_doctype || node.type() == pugi::node_pi) &&
+            lineFeedsOnly(node.value(), &clean))
+            node.set_value(clean.c_str());
+}
+
 // Replaces what XML 1.0 forbids in every text, comment, instruction and attribute value of the
 // tree, so a written file is always one a strict parser accepts. Iterative, as depth is free.
 void sanitizeTree(pugi::xml_node root) {
@@ -421,10 +447,27 @@ pugi::xml_node declarationOf(pugi::xml_document& doc) {
 
 // Hands pugixml's output straight to the file as it is produced (pugixml buffers it in small
 // blocks), so a save never holds the whole text in memory. The first failure sticks.
+//
+// pugixml writes a carriage return in text as it is, and a reader's line-end handling would turn
+// it into a line feed; written as a character reference it reads back as itself. Attribute values
+// have theirs escaped already, markup never holds one, and the loader leaves none outside text
+// (see lineFeedsOutsideText), so every raw one that passes here is text.
 struct FileWriter : pugi::xml_writer {
     explicit FileWriter(int fd) : fd(fd) {}
     void write(const void* data, size_t size) override {
         const char* bytes = static_cast<const char*>(data);
+        while (size > 0) {
+            const auto* cr = static_cast<const char*>(::memchr(bytes, '\r', size));
+            const size_t run = cr ? static_cast<size_t>(cr - bytes) : size;
+            writeAll(bytes, run);
+            if (!cr)
+                break;
+            writeAll("&#13;", 5);
+            bytes += run + 1;
+            size -= run + 1;
+        }
+    }
+    void writeAll(const char* bytes, size_t size) {
         while (ok && size > 0) {
             const ssize_t n = ::write(fd, bytes, size);
             if (n < 0 && errno == EINTR)
@@ -586,6 +629,8 @@ XmlDocPtr LoadXMLDoc(const QString& path) {
         if (!buffer)
             return nullptr;
         const bool read = file.read(buffer, size) == size;
+        const bool carriageReturns =
+            read && ::memchr(buffer, '\r', static_cast<size_t>(size)) != nullptr;
         const bool scanned = read && singleByteMarkup(buffer, static_cast<size_t>(size));
         if (!read || (scanned && nestsTooDeep(buffer, static_cast<size_t>(size)))) {
             pugi::get_memory_deallocation_function()(buffer);
@@ -625,6 +670,8 @@ XmlDocPtr LoadXMLDoc(const QString& path) {
         // every file) needs no walk over the tree; references were dealt with before parsing.
         if (!scanned || !bytes.utf8 || bytes.forbidden)
             sanitizeTree(*doc);
+        if (carriageReturns)
+            lineFeedsOutsideText(*doc);
         return doc;
     } catch (const std::exception&) {
         return nullptr;

@@ -95,7 +95,10 @@ pugi::xml_node AddXMLLeafNode(pugi::xml_document& doc, pugi::xml_node parent, co
 // and kept), then renamed over it. On any failure the previous file is left untouched, the
 // temporary file is removed, the document is kept (even with release 1) and a nonzero
 // XmlSaveResult is returned. Exactly the document's own declaration is written (none is added);
-// a declared encoding other than UTF-8 is corrected to "UTF-8" since that is what is written.
+// a declared encoding other than UTF-8 is corrected to "UTF-8" since that is what is written. A
+// carriage return in text is written as "&#13;", so it reads back as itself rather than as the
+// line feed a raw one becomes; elsewhere (comments, CDATA, instructions) it is written as that
+// line feed.
 // A nonzero release (1) drops the document (doc becomes null) after a successful write, or at once
 // when the path is empty. (null doc, "", 1) is a successful no-op.
 int SaveXMLAndReleaseDoc(XmlDocPtr& doc, const QString& path, int release);
