@@ -438,6 +438,28 @@ void sanitizeTree(pugi::xml_node root) {
     }
 }
 
+// The declaration as a strict parser takes it, whatever a file had there (the parser is lenient):
+// version "1.0", since what is written follows XML 1.0; the encoding, when one is declared, made
+// "UTF-8" unless it names UTF-8 already, since that is what is written; standalone when it is
+// "yes" or "no". Anything else, or another order, would make the whole file unreadable to such
+// a parser.
+void tidyDeclaration(pugi::xml_node decl) {
+    const pugi::xml_attribute encoding = decl.attribute("encoding");
+    const QString declared = fromUtf8(encoding.value()).toLower();
+    const std::string encodingValue =
+        declared == QStringLiteral("utf-8") || declared == QStringLiteral("utf8")
+            ? std::string(encoding.value())
+            : std::string("UTF-8");
+    const std::string standalone = decl.attribute("standalone").value();
+    while (decl.first_attribute())
+        decl.remove_attribute(decl.first_attribute());
+    decl.append_attribute("version").set_value("1.0");
+    if (encoding)
+        decl.append_attribute("encoding").set_value(encodingValue.c_str());
+    if (standalone == "yes" || standalone == "no")
+        decl.append_attribute("standalone").set_value(standalone.c_str());
+}
+
 pugi::xml_node declarationOf(pugi::xml_document& doc) {
     for (pugi::xml_node child : doc.children())
         if (child.type() == pugi::node_declaration)
@@ -830,13 +852,8 @@ int SaveXMLAndReleaseDoc(XmlDocPtr& doc, const QString& path, int release) {
     if (!doc)
         return kXmlSaveNoDocument;
 
-    // What is written is UTF-8; a declaration that says otherwise would make readers misread it.
-    if (pugi::xml_node decl = declarationOf(*doc)) {
-        pugi::xml_attribute encoding = decl.attribute("encoding");
-        const QString declared = fromUtf8(encoding.value()).toLower();
-        if (encoding && declared != QStringLiteral("utf-8") && declared != QStringLiteral("utf8"))
-            encoding.set_value("UTF-8");
-    }
+    if (pugi::xml_node decl = declarationOf(*doc))
+        tidyDeclaration(decl);
 
     pugi::xml_document& document = *doc;
     const int result = writeAtomically(path, [&document](int fd) {

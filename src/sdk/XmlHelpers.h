@@ -94,8 +94,9 @@ pugi::xml_node AddXMLLeafNode(pugi::xml_document& doc, pugi::xml_node parent, co
 // flushed and synced, given the permissions of the file it replaces (a symbolic link is followed
 // and kept), then renamed over it. On any failure the previous file is left untouched, the
 // temporary file is removed, the document is kept (even with release 1) and a nonzero
-// XmlSaveResult is returned. Exactly the document's own declaration is written (none is added);
-// a declared encoding other than UTF-8 is corrected to "UTF-8" since that is what is written. A
+// XmlSaveResult is returned. Exactly the document's own declaration is written (none is added),
+// in the form a strict parser takes: version "1.0", a declared encoding other than UTF-8
+// corrected to "UTF-8" since that is what is written, standalone only as "yes" or "no". A
 // carriage return in text is written as "&#13;", so it reads back as itself rather than as the
 // line feed a raw one becomes; elsewhere (comments, CDATA, instructions) it is written as that
 // line feed.

@@ -266,7 +266,9 @@ TEST_F(XmlHelpers, DeclarationAndInstructionsAreMadeAsAskedAndNeverEndedEarly) {
     EXPECT_EQ(printed(doc), "<?xml version=\"1.1\"?>");
 }
 
-TEST_F(XmlHelpers, OnlyADeclaredEncodingOtherThanUtf8IsCorrected) {
+// A declared encoding other than UTF-8 is corrected; a declaration no strict parser takes (the
+// loader takes it) is written as one it takes.
+TEST_F(XmlHelpers, TheDeclarationIsWrittenAsAStrictParserTakesIt) {
     const std::pair<const char*, const char*> cases[] = {
         {"<?xml version=\"1.0\"?>", "<?xml version=\"1.0\"?>"},
         {"<?xml version=\"1.0\" encoding=\"utf-8\"?>",
@@ -274,6 +276,14 @@ TEST_F(XmlHelpers, OnlyADeclaredEncodingOtherThanUtf8IsCorrected) {
         {"<?xml version=\"1.0\" encoding=\"utf8\"?>", "<?xml version=\"1.0\" encoding=\"utf8\"?>"},
         {"<?xml version=\"1.0\" encoding=\"latin1\"?>",
          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"},
+        {"<?xml version=\"1.void)0\" encoding=\"ISO-8859-1\"?>",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"},
+        {"<?xml version=\"1.1\" standalone=\"yes\"?>",
+         "<?xml version=\"1.0\" standalone=\"yes\"?>"},
+        {"<?xml standalone=\"no\" encoding=\"UTF-8\" version=\"1.0\"?>",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>"},
+        {"<?xml version=\"1.0\" standalone=\"maybe\" author=\"x\"?>", "<?xml version=\"1.0\"?>"},
+        {"<?xml?>", "<?xml version=\"1.0\"?>"},
     };
     for (const auto& [declaration, written] : cases) {
         XmlDocPtr doc = CreateXMLDoc();
