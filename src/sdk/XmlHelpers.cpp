@@ -3,7 +3,9 @@
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
+#include <QXmlStreamReader>
 
 #include <cctype>
 #include <cerrno>
@@ -12,6 +14,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -52,15 +55,20 @@ bool isText(pugi::xml_node node) {
 
 // Next node of a pre-order walk below `root`, or null when the walk is done. Iterative, so depth
 // never costs stack.
-pugi::xml_node nextInWalk(pugi::xml_node node, pugi::xml_node root) {
-    if (node.first_child())
-        return node.first_child();
+// The node a pre-order walk below `root` reaches after all of `node`'s subtree, or null.
+pugi::xml_node pastSubtree(pugi::xml_node node, pugi::xml_node root) {
     while (node && node != root) {
         if (node.next_sibling())
             return node.next_sibling();
         node = node.parent();
     }
     return pugi::xml_node();
+}
+
+pugi::xml_node nextInWalk(pugi::xml_node node, pugi::xml_node root) {
+    if (node.first_child())
+        return node.first_child();
+    return pastSubtree(node, root);
 }
 
 // The first `what` at or after `from`, or `end`.
@@ -200,6 +208,107 @@ bool singleByteMarkup(const char* text, size_t size) {
         return false;
     return ::memchr(text, '\0', qMin<size_t>(size, 4)) == nullptr;
 }
+
+// Holds a parsed document to XML's rules where pugixml is lenient (see IsStrictlyWellFormed).
+// pugixml already holds plain ASCII names to them; any other name (beyond ASCII, or with a colon)
+// is asked of Qt's strict reader, whose XML 1.0 fourth-edition names are within those of every
+// reader (libxml2 follows the fifth edition), once per name.
+class StrictForm {
+public:
+    bool Accepts(const pugi::xml_document& doc, const std::function<bool(pugi::xml_node)>& skip) {
+        bool seenOther = false;
+        bool seenDoctype = false;
+        bool seenRoot = false;
+        for (pugi::xml_node child : doc.children()) {
+            switch (child.type()) {
+            case pugi::node_declaration:
+                if (seenOther)
+                    return false;
+                break;
+            case pugi::node_doctype:
+                if (seenDoctype || seenRoot || !doctypeAccepted(child))
+                    return false;
+                seenDoctype = true;
+                break;
+            case pugi::node_element:
+                seenRoot = true;
+                break;
+            default:
+                break;
+            }
+            seenOther = true;
+        }
+        pugi::xml_node node = doc.first_child();
+        while (node) {
+            if (skip && skip(node)) {
+                node = pastSubtree(node, doc);
+                continue;
+            }
+            if (node.type() == pugi::node_pi && !nameAccepted(Kind::Instruction, node.name()))
+                return false;
+            if (node.type() == pugi::node_element && !elementAccepted(node))
+                return false;
+            node = nextInWalk(node, doc);
+        }
+        return true;
+    }
+
+private:
+    enum class Kind { Element, Attribute, Instruction };
+
+    bool elementAccepted(pugi::xml_node element) {
+        if (!nameAccepted(Kind::Element, element.name()))
+            return false;
+        int count = 0;
+        for (pugi::xml_attribute attribute : element.attributes()) {
+            if (!nameAccepted(Kind::Attribute, attribute.name()))
+                return false;
+            ++count;
+        }
+        if (count < 2)
+            return true;
+        std::unordered_set<std::string_view> names;
+        for (pugi::xml_attribute attribute : element.attributes())
+            if (!names.insert(attribute.name()).second)
+                return false;
+        return true;
+    }
+
+    bool nameAccepted(Kind kind, const char* name) {
+        bool plain = true;
+        for (const char* p = name; *p && plain; ++p)
+            plain = static_cast<unsigned char>(*p) < 0x80 && *p != ':';
+        if (plain)
+            return true;
+        const QByteArray key = QByteArray::number(static_cast<int>(kind)) + name;
+        if (const auto known = m_names.constFind(key); known != m_names.cend())
+            return *known;
+        // The name where a reader meets it; an attribute's also as an element's, since Qt's
+        // reader does not hold attribute names to the rules, and an instruction's with data,
+        // since it checks the target only then.
+        const QByteArray n(name);
+        const QByteArray probe = kind == Kind::Element     ? "<" + n + "/>"
+                                 : kind == Kind::Attribute ? "<" + n + " " + n + "=''/>"
+                                                           : "<?" + n + " x?><r/>";
+        const bool accepted = strictReaderAccepts(probe);
+        m_names.insert(key, accepted);
+        return accepted;
+    }
+
+    static bool doctypeAccepted(pugi::xml_node doctype) {
+        return strictReaderAccepts("<!DOCTYPE " + QByteArray(doctype.value()) + "><r/>");
+    }
+
+    static bool strictReaderAccepts(const QByteArray& text) {
+        QXmlStreamReader reader(text);
+        reader.setNamespaceProcessing(false);
+        while (!reader.atEnd())
+            reader.readNext();
+        return !reader.hasError();
+    }
+
+    QHash<QByteArray, bool> m_names;
+};
 
 // What one pass over a file's bytes tells about its text.
 struct ByteScan {
@@ -624,6 +733,11 @@ std::string XmlTextUtf8(QStringView text) {
             clean[i] = QChar::ReplacementCharacter;
     const QByteArray bytes = clean.toUtf8();
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+bool IsStrictlyWellFormed(const pugi::xml_document& doc,
+                          const std::function<bool(pugi::xml_node)>& skip) {
+    return StrictForm().Accepts(doc, skip);
 }
 
 XmlDocPtr CreateXMLDoc() {

@@ -7,6 +7,7 @@
 
 #include <pugixml.hpp>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -45,6 +46,15 @@ XmlDocPtr CreateXMLDoc();
 // expanded and nothing external is ever loaded. A text that is only white space is kept when it
 // is an element's sole content (a blank field stays blank); indentation between elements is not.
 XmlDocPtr LoadXMLDoc(const QString& path);
+
+// Whether every strict reader takes the document as it would be written. The parser is more
+// lenient than XML: it takes names that are no XML names, an attribute twice on an element, a
+// declaration after other nodes or a second one, a DOCTYPE after the root element, a second one,
+// or one whose declarations are no markup, and a save would write them back as they are. Nodes
+// for which `skip` answers true are not looked at, nor anything below them (a caller that
+// rebuilds them before any save).
+bool IsStrictlyWellFormed(const pugi::xml_document& doc,
+                          const std::function<bool(pugi::xml_node)>& skip = {});
 
 // Target "xml" makes (or replaces) the XML declaration, always as the document's first node, from
 // pseudo-attributes in `data` (e.g. `version="1.0" `). Any other target appends a processing
