@@ -2,62 +2,102 @@
 
 #include "controls/InfoWindow.h"
 #include "framework/ControlId.h"
+#include "framework/DataExchange.h"
 #include "framework/FocusReclaim.h"
 #include "framework/MessageBox.h"
 #include "framework/WindowClass.h"
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextCursor>
 #include <QValidator>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
 
-// Holds a one-line field to its length limit for what the user puts in. QLineEdit runs its
-// validator on every change, setText included; setText starts a new undo history, so a change
-// with nothing to undo is the program's (a loaded value) and passes whole, while every edit of the
-// user (typing, pasting, dropping, composing) can be undone and is held to the limit. An edit
-// that would pass the limit keeps only as much of what was inserted as fits; an edit that
-// shortens or keeps the length of a loaded over-long value is always allowed, so the user can
-// still correct it.
-class LengthLimit : public QValidator {
+// The capital a field in capitals takes for `c`: `c` itself when upper-casing leaves it as it is;
+// otherwise its capital, when that is one character and the small letter of that capital is `c`.
+// None for the rest: "ß" (capitals "SS"), the dotless "ı" or the long "ſ" (their capitals are
+// those of "i" and "s"), so no letter ever turns into another one.
+std::optional<char32_t> capitalOf(char32_t c) {
+    const QString small = QString::fromUcs4(&c, 1);
+    const QList<uint> capital = small.toUpper().toUcs4();
+    if (capital.size() == 1 && capital.front() == c) {
+        return c;
+    }
+    if (capital.size() != 1 || QChar::toLower(capital.front()) != c) {
+        return std::nullopt;
+    }
+    return capital.front();
+}
+
+// Where an edit put its text: the run between what the old and the new text share at either end,
+// ending at the cursor when that agrees ("ab" pasted into the middle of "abab" is the middle run,
+// not the last one). [first, second) of the new text.
+std::pair<qsizetype, qsizetype> insertedRun(const QString& before, const QString& after,
+                                            int cursor) {
+    const qsizetype shorter = qMin(after.size(), before.size());
+    qsizetype suffix = after.size() - cursor;
+    const bool atCursor = cursor >= 0 && suffix >= 0 && suffix <= shorter &&
+                          QStringView(after).right(suffix) == QStringView(before).right(suffix);
+    const qsizetype prefixRoom = atCursor ? shorter - suffix : shorter;
+    qsizetype prefix = 0;
+    while (prefix < prefixRoom && after.at(prefix) == before.at(prefix)) {
+        ++prefix;
+    }
+    if (!atCursor) {
+        suffix = 0;
+        while (suffix < shorter - prefix &&
+               after.at(after.size() - 1 - suffix) == before.at(before.size() - 1 - suffix)) {
+            ++suffix;
+        }
+    }
+    return {prefix, after.size() - suffix};
+}
+
+// What the user puts into a one-line field, whichever way: QLineEdit runs its validator on every
+// change, setText included. setText starts a new undo history, so a change with nothing to undo
+// is the program's (a loaded value) and passes as it is, while every edit of the user (typing,
+// pasting, dropping, composing) can be undone. Such an edit is upper-cased in a field in capitals
+// and held to the length limit: one that would pass the limit keeps only as much of what was
+// inserted as fits; one that shortens or keeps the length of a loaded over-long value is always
+// allowed, so the user can still correct it.
+class UserInput : public QValidator {
 public:
-    LengthLimit(QLineEdit* edit, int limit)
-        : QValidator(edit), m_edit(edit), m_limit(limit), m_before(edit->text()) {
+    explicit UserInput(CCharFilterEdit* edit)
+        : QValidator(edit), m_edit(edit), m_before(edit->text()) {
         connect(edit, &QLineEdit::textChanged, this,
                 [this](const QString& text) { m_before = text; });
     }
     void SetLimit(int limit) { m_limit = limit; }
 
     State validate(QString& input, int& pos) const override {
-        const qsizetype allowed = qMax<qsizetype>(m_limit, m_before.size());
-        if (m_limit <= 0 || input.size() <= allowed || !m_edit->isUndoAvailable()) {
+        if (!m_edit->isUndoAvailable()) {
             return Acceptable;
         }
-        // The inserted run lies between what the old and the new text share at either end.
-        qsizetype prefix = 0;
-        const qsizetype shorter = qMin(input.size(), m_before.size());
-        while (prefix < shorter && input.at(prefix) == m_before.at(prefix)) {
-            ++prefix;
+        const auto [start, end] = insertedRun(m_before, input, pos);
+        if (m_edit->IsUpperCase()) {
+            QString inserted = input.mid(start, end - start);
+            CCharFilter::ToCapitals(inserted);
+            input.replace(start, end - start, inserted);
         }
-        qsizetype suffix = 0;
-        while (suffix < shorter - prefix &&
-               input.at(input.size() - 1 - suffix) == m_before.at(m_before.size() - 1 - suffix)) {
-            ++suffix;
+        const qsizetype allowed = qMax<qsizetype>(m_limit, m_before.size());
+        if (m_limit <= 0 || input.size() <= allowed) {
+            return Acceptable;
         }
-        const qsizetype end = input.size() - suffix;
         qsizetype excess = input.size() - allowed;
         qsizetype cut = end - excess;
         // Never split a character outside the Basic Multilingual Plane.
-        if (cut > prefix && input.at(cut - 1).isHighSurrogate()) {
+        if (cut > start && input.at(cut - 1).isHighSurrogate()) {
             --cut;
             ++excess;
         }
-        if (cut < prefix) {
+        if (cut < start) {
             return Invalid;
         }
         input.remove(cut, end - cut);
@@ -66,8 +106,8 @@ public:
     }
 
 private:
-    QLineEdit* m_edit;
-    int m_limit;
+    CCharFilterEdit* m_edit;
+    int m_limit = 0;
     QString m_before;
 };
 
@@ -108,38 +148,70 @@ void CCharFilter::ClearAllowedChars() {
     m_hasAllowed = false;
 }
 
+bool CCharFilter::ToCapitals(QString& text) {
+    bool every = true;
+    QString capitals;
+    capitals.reserve(text.size());
+    for (const char32_t c : text.toUcs4()) {
+        const std::optional<char32_t> capital = capitalOf(c);
+        every = every && capital.has_value();
+        const char32_t kept = capital.value_or(c);
+        capitals.append(QString::fromUcs4(&kept, 1));
+    }
+    text = capitals;
+    return every;
+}
+
 CCharFilter::KeyVerdict CCharFilter::FilterKey(const QKeyEvent* event, QString* replacement) const {
     // Shortcuts (clipboard, undo, select all) are never typed characters.
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
         return KeyVerdict::Pass;
     }
-    QString text = event->text();
-    if (text.isEmpty()) {
-        return KeyVerdict::Pass;
-    }
-    bool printable = false;
-    for (const QChar ch : text) {
-        printable = printable || ch.isPrint();
-    }
-    if (!printable) {
+    return FilterTyped(event->text(), replacement);
+}
+
+CCharFilter::KeyVerdict CCharFilter::FilterTyped(const QString& typed, QString* replacement) const {
+    // Whole characters, so one beyond the Basic Multilingual Plane is judged as one.
+    const QList<uint> characters = typed.toUcs4();
+    if (std::none_of(characters.begin(), characters.end(),
+                     [](char32_t c) { return QChar::isPrint(c); })) {
         // Backspace, Enter and the other control characters keep their editing meaning.
         return KeyVerdict::Pass;
     }
-    if (m_upperCase) {
-        text = text.toUpper();
+    QString text = typed;
+    if (m_upperCase && !ToCapitals(text)) {
+        return KeyVerdict::Refuse;
     }
     if (m_hasAllowed) {
-        for (const QChar ch : text) {
-            if (ch.isPrint() && !m_allowed.contains(ch, Qt::CaseSensitive)) {
+        for (const char32_t c : text.toUcs4()) {
+            if (QChar::isPrint(c) &&
+                !m_allowed.contains(QString::fromUcs4(&c, 1), Qt::CaseSensitive)) {
                 return KeyVerdict::Refuse;
             }
         }
     }
-    if (text != event->text()) {
+    if (text != typed) {
         *replacement = text;
         return KeyVerdict::Replace;
     }
     return KeyVerdict::Pass;
+}
+
+std::optional<QString> CCharFilter::FilterCommit(const QString& commit) const {
+    if (commit.isEmpty()) {
+        return std::nullopt;
+    }
+    QString replacement;
+    switch (FilterTyped(commit, &replacement)) {
+    case KeyVerdict::Refuse:
+        kestrel::MessageBeep();
+        return QString();
+    case KeyVerdict::Replace:
+        return replacement;
+    case KeyVerdict::Pass:
+        break;
+    }
+    return std::nullopt;
 }
 
 bool CCharFilter::CheckOnLeave(QWidget* field, const QFocusEvent* event, QString& text,
@@ -200,16 +272,15 @@ CCharFilterEdit::CCharFilterEdit(QWidget* parent) : QLineEdit(parent) {
     // QLineEdit's own limit (32767 by default) cuts what setText is given; the field's limit is
     // LimitText's, for what the user puts in.
     setMaxLength(std::numeric_limits<int>::max());
+    setValidator(new UserInput(this));
 }
 
 CCharFilterEdit::~CCharFilterEdit() = default;
 
 void CCharFilterEdit::LimitText(int maxChars) {
     m_maxLength = qMax(maxChars, 0);
-    if (auto* limit = dynamic_cast<LengthLimit*>(const_cast<QValidator*>(validator()))) {
-        limit->SetLimit(m_maxLength);
-    } else {
-        setValidator(new LengthLimit(this, m_maxLength));
+    if (auto* input = dynamic_cast<UserInput*>(const_cast<QValidator*>(validator()))) {
+        input->SetLimit(m_maxLength);
     }
 }
 
@@ -231,6 +302,20 @@ void CCharFilterEdit::keyPressEvent(QKeyEvent* event) {
         break;
     }
     QLineEdit::keyPressEvent(event);
+}
+
+void CCharFilterEdit::inputMethodEvent(QInputMethodEvent* event) {
+    const std::optional<QString> commit = FilterCommit(event->commitString());
+    if (!commit) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    if (!commit->isEmpty()) {
+        filtered.setCommitString(*commit, event->replacementStart(), event->replacementLength());
+    }
+    QLineEdit::inputMethodEvent(&filtered);
+    event->setAccepted(filtered.isAccepted());
 }
 
 void CCharFilterEdit::focusOutEvent(QFocusEvent* event) {
@@ -261,6 +346,10 @@ CCharFilterTextEdit::CCharFilterTextEdit(QWidget* parent) : QPlainTextEdit(paren
 
 CCharFilterTextEdit::~CCharFilterTextEdit() = default;
 
+QString CCharFilterTextEdit::text() const {
+    return kestrel::PlainText(this);
+}
+
 void CCharFilterTextEdit::LimitText(int maxChars) {
     m_maxLength = qMax(maxChars, 0);
 }
@@ -286,7 +375,7 @@ void CCharFilterTextEdit::keyPressEvent(QKeyEvent* event) {
     const QString typed = verdict == KeyVerdict::Replace ? replacement : event->text();
     const bool inserts = !typed.isEmpty() &&
                          !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) &&
-                         (typed.at(0).isPrint() || typed == QLatin1String("\r"));
+                         (QChar::isPrint(typed.toUcs4().front()) || typed == QLatin1String("\r"));
     if (inserts && roomFor(typed) < typed.size()) {
         // Full: the field takes no more characters.
         event->accept();
@@ -302,25 +391,52 @@ void CCharFilterTextEdit::keyPressEvent(QKeyEvent* event) {
     QPlainTextEdit::keyPressEvent(event);
 }
 
+void CCharFilterTextEdit::inputMethodEvent(QInputMethodEvent* event) {
+    std::optional<QString> commit = FilterCommit(event->commitString());
+    const QString committed = commit.value_or(event->commitString());
+    // Composed text stops at the length limit as typed text does.
+    if (roomFor(committed) < committed.size()) {
+        commit = committed.left(roomFor(committed));
+        // Never half a character beyond the Basic Multilingual Plane.
+        if (!commit->isEmpty() && commit->back().isHighSurrogate()) {
+            commit->chop(1);
+        }
+    }
+    if (!commit) {
+        QPlainTextEdit::inputMethodEvent(event);
+        return;
+    }
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    if (!commit->isEmpty()) {
+        filtered.setCommitString(*commit, event->replacementStart(), event->replacementLength());
+    }
+    QPlainTextEdit::inputMethodEvent(&filtered);
+    event->setAccepted(filtered.isAccepted());
+}
+
 void CCharFilterTextEdit::insertFromMimeData(const QMimeData* source) {
-    // Pasted text is not filtered, only cut to the length limit.
-    if (m_maxLength <= 0 || !source || !source->hasText()) {
+    // Pasted text is not filtered, only put in capitals (in a field in capitals) and cut to the
+    // length limit.
+    if ((m_maxLength <= 0 && !IsUpperCase()) || !source || !source->hasText()) {
         QPlainTextEdit::insertFromMimeData(source);
         return;
     }
-    const QString pasted = source->text();
+    QString pasted = source->text();
+    if (IsUpperCase()) {
+        ToCapitals(pasted);
+    }
     textCursor().insertText(pasted.left(roomFor(pasted)));
     ensureCursorVisible();
 }
 
 void CCharFilterTextEdit::focusOutEvent(QFocusEvent* event) {
     QPlainTextEdit::focusOutEvent(event);
-    QString value = toPlainText();
+    QString value = text();
     QString message;
     if (!CheckOnLeave(this, event, value, &message)) {
         return;
     }
-    if (value != toPlainText()) {
+    if (value != text()) {
         setPlainText(value);
     }
     if (message.isEmpty()) {

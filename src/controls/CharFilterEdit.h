@@ -3,16 +3,20 @@
 //
 // CFieldValidator holds a field's checks; pages own validators, fields only point to them.
 // CCharFilterEdit (one line) and CCharFilterTextEdit (several lines, for texts that take Enter)
-// refuse a printable character outside the allowed set with a beep while the user types; editing
-// keys and the clipboard keep working, and pasted text is not filtered. When the field loses the
-// focus its validator checks the whole text; a failed check keeps the user in the field, with the
-// text selected and the message shown in the info window above it.
+// refuse a printable character outside the allowed set with a beep while the user types or
+// composes it with an input method; editing keys and the clipboard keep working, and pasted text
+// is not filtered. When the field loses the focus its validator checks the whole text; a failed
+// check keeps the user in the field, with the text selected and the message shown in the info
+// window above it.
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QString>
 
+#include <optional>
+
 class QFocusEvent;
+class QInputMethodEvent;
 class QKeyEvent;
 
 class CFieldValidator {
@@ -41,9 +45,16 @@ public:
     void SetValidator(CFieldValidator* validator) { m_pValidator = validator; }
     CFieldValidator* GetValidator() const { return m_pValidator; }
 
-    // Typed letters become capitals (before they are checked against the set).
+    // Typed, composed and pasted letters become capitals; typed and composed ones before they
+    // are checked against the set. A letter whose capital is no single character of its own
+    // ("ß" has "SS"; the dotless "ı" has the "I" of "i") cannot be typed; pasted, it stays as
+    // it is.
     void SetUpperCase(bool upper) { m_upperCase = upper; }
     bool IsUpperCase() const { return m_upperCase; }
+
+    // The text with every letter that has a capital of its own made that capital; the others
+    // stay. False when some letter had none.
+    static bool ToCapitals(QString& text);
 
     // Tab: moves the focus on instead of being typed.
     unsigned m_chNextControl = 9;
@@ -52,6 +63,11 @@ protected:
     enum class KeyVerdict { Pass, Refuse, Replace };
     // What to do with a typed key; with Replace, `replacement` holds the text to type instead.
     KeyVerdict FilterKey(const QKeyEvent* event, QString* replacement) const;
+    // The same for text typed or composed with an input method.
+    KeyVerdict FilterTyped(const QString& typed, QString* replacement) const;
+    // What an input method's commit string may put in the field: as typed text, refused (with a
+    // beep) it commits nothing. Null when the event can go on as it is.
+    std::optional<QString> FilterCommit(const QString& commit) const;
     // Runs the checks for a field that lost the focus. `text` is the field's text; on return it
     // holds what must be written back. Answers the message ("" = valid) and whether to check at
     // all (false when leaving for the quit button or for a popup of the field itself, and while
@@ -83,6 +99,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
@@ -99,11 +116,13 @@ public:
     // field's, it holds typed, pasted and composed text only, never a loaded value.
     Q_INVOKABLE void LimitText(int maxChars);
     int maxLength() const { return m_maxLength; }
-    QString text() const { return toPlainText(); }
+    // Every character as the field holds it (non-breaking spaces too), lines ending in "\n".
+    QString text() const;
     void setText(const QString& text) { setPlainText(text); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
 

@@ -29,7 +29,7 @@ QString GetControlText(const QWidget* control) {
         return line->text();
     }
     if (auto* plain = qobject_cast<const QPlainTextEdit*>(control)) {
-        return plain->toPlainText();
+        return kestrel::PlainText(plain);
     }
     if (auto* rich = qobject_cast<const QTextEdit*>(control)) {
         return rich->toPlainText();
@@ -58,7 +58,7 @@ void SetControlText(QWidget* control, const QString& text) {
             line->setText(text);
         }
     } else if (auto* plain = qobject_cast<QPlainTextEdit*>(control)) {
-        if (plain->toPlainText() != text) {
+        if (kestrel::PlainText(plain) != text) {
             plain->setPlainText(text);
         }
     } else if (auto* rich = qobject_cast<QTextEdit*>(control)) {

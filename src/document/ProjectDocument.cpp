@@ -4,6 +4,7 @@
 
 #include <QLoggingCategory>
 
+#include <cstring>
 #include <limits>
 
 Q_LOGGING_CATEGORY(lcDocument, "kestrel.document")
@@ -46,7 +47,15 @@ void CProjectDocument::LoadDocument(const QString& path) {
         m_origin = Origin::ReplacedUnreadable;
     } else {
         m_pDoc = LoadXMLDoc(path);
-        if (!m_pDoc) {
+        // What the parser takes beyond XML would be written back as it is, where no strict
+        // reader takes the file; the project elements need not be looked at, a save rebuilds
+        // them.
+        const auto isProject = [](pugi::xml_node node) {
+            return node.parent().parent().type() == pugi::node_document &&
+                   std::strcmp(node.name(), "project") == 0;
+        };
+        if (!m_pDoc || !IsStrictlyWellFormed(*m_pDoc, isProject)) {
+            m_pDoc.reset();
             m_origin = Origin::ReplacedUnparsable;
         } else if (!isProjectRecord(*m_pDoc)) {
             m_pDoc.reset();

@@ -11,8 +11,16 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QVariant>
+
+QString kestrel::PlainText(const QPlainTextEdit* edit) {
+    QString text = edit->document()->toRawText();
+    // The document keeps a line break as a paragraph separator.
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
 
 CDataExchange::CDataExchange(QWidget* form, bool saveAndValidate)
     : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(form) {}
@@ -80,8 +88,8 @@ void DDX_Text(CDataExchange* pDX, int id, QString& value) {
         }
     } else if (auto* plain = qobject_cast<QPlainTextEdit*>(control)) {
         if (saving) {
-            value = exchangedValue(plain, plain->toPlainText());
-        } else if (plain->toPlainText() != shown) {
+            value = exchangedValue(plain, kestrel::PlainText(plain));
+        } else if (kestrel::PlainText(plain) != shown) {
             plain->setPlainText(shown);
         }
     } else if (auto* rich = qobject_cast<QTextEdit*>(control)) {

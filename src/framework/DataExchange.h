@@ -8,7 +8,14 @@
 #include <QDateTime>
 #include <QString>
 
+class QPlainTextEdit;
 class QWidget;
+
+namespace kestrel {
+// The text of a multi-line field, every character as the field holds it and its line breaks as
+// "\n". (QPlainTextEdit::toPlainText turns each non-breaking space into a plain one.)
+QString PlainText(const QPlainTextEdit* edit);
+} // namespace kestrel
 
 class CDataExchange {
 public:

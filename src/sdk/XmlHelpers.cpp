@@ -5,7 +5,10 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
+#include <QXmlStreamReader>
 
 #include <algorithm>
 #include <cctype>
@@ -16,6 +19,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -56,15 +60,20 @@ bool isText(pugi::xml_node node) {
 
 // Next node of a pre-order walk below `root`, or null when the walk is done. Iterative, so depth
 // never costs stack.
-pugi::xml_node nextInWalk(pugi::xml_node node, pugi::xml_node root) {
-    if (node.first_child())
-        return node.first_child();
+// The node a pre-order walk below `root` reaches after all of `node`'s subtree, or null.
+pugi::xml_node pastSubtree(pugi::xml_node node, pugi::xml_node root) {
     while (node && node != root) {
         if (node.next_sibling())
             return node.next_sibling();
         node = node.parent();
     }
     return pugi::xml_node();
+}
+
+pugi::xml_node nextInWalk(pugi::xml_node node, pugi::xml_node root) {
+    if (node.first_child())
+        return node.first_child();
+    return pastSubtree(node, root);
 }
 
 // The first `what` at or after `from`, or `end`.
@@ -216,6 +225,107 @@ bool singleByteMarkup(const char* text, size_t size) {
         return false;
     return ::memchr(text, '\0', qMin<size_t>(size, 4)) == nullptr;
 }
+
+// Holds a parsed document to XML's rules where pugixml is lenient (see IsStrictlyWellFormed).
+// pugixml already holds plain ASCII names to them; any other name (beyond ASCII, or with a colon)
+// is asked of Qt's strict reader, whose XML 1.0 fourth-edition names are within those of every
+// reader (libxml2 follows the fifth edition), once per name.
+class StrictForm {
+public:
+    bool Accepts(const pugi::xml_document& doc, const std::function<bool(pugi::xml_node)>& skip) {
+        bool seenOther = false;
+        bool seenDoctype = false;
+        bool seenRoot = false;
+        for (pugi::xml_node child : doc.children()) {
+            switch (child.type()) {
+            case pugi::node_declaration:
+                if (seenOther)
+                    return false;
+                break;
+            case pugi::node_doctype:
+                if (seenDoctype || seenRoot || !doctypeAccepted(child))
+                    return false;
+                seenDoctype = true;
+                break;
+            case pugi::node_element:
+                seenRoot = true;
+                break;
+            default:
+                break;
+            }
+            seenOther = true;
+        }
+        pugi::xml_node node = doc.first_child();
+        while (node) {
+            if (skip && skip(node)) {
+                node = pastSubtree(node, doc);
+                continue;
+            }
+            if (node.type() == pugi::node_pi && !nameAccepted(Kind::Instruction, node.name()))
+                return false;
+            if (node.type() == pugi::node_element && !elementAccepted(node))
+                return false;
+            node = nextInWalk(node, doc);
+        }
+        return true;
+    }
+
+private:
+    enum class Kind { Element, Attribute, Instruction };
+
+    bool elementAccepted(pugi::xml_node element) {
+        if (!nameAccepted(Kind::Element, element.name()))
+            return false;
+        int count = 0;
+        for (pugi::xml_attribute attribute : element.attributes()) {
+            if (!nameAccepted(Kind::Attribute, attribute.name()))
+                return false;
+            ++count;
+        }
+        if (count < 2)
+            return true;
+        std::unordered_set<std::string_view> names;
+        for (pugi::xml_attribute attribute : element.attributes())
+            if (!names.insert(attribute.name()).second)
+                return false;
+        return true;
+    }
+
+    bool nameAccepted(Kind kind, const char* name) {
+        bool plain = true;
+        for (const char* p = name; *p && plain; ++p)
+            plain = static_cast<unsigned char>(*p) < 0x80 && *p != ':';
+        if (plain)
+            return true;
+        const QByteArray key = QByteArray::number(static_cast<int>(kind)) + name;
+        if (const auto known = m_names.constFind(key); known != m_names.cend())
+            return *known;
+        // The name where a reader meets it; an attribute's also as an element's, since Qt's
+        // reader does not hold attribute names to the rules, and an instruction's with data,
+        // since it checks the target only then.
+        const QByteArray n(name);
+        const QByteArray probe = kind == Kind::Element     ? "<" + n + "/>"
+                                 : kind == Kind::Attribute ? "<" + n + " " + n + "=''/>"
+                                                           : "<?" + n + " x?><r/>";
+        const bool accepted = strictReaderAccepts(probe);
+        m_names.insert(key, accepted);
+        return accepted;
+    }
+
+    static bool doctypeAccepted(pugi::xml_node doctype) {
+        return strictReaderAccepts("<!DOCTYPE " + QByteArray(doctype.value()) + "><r/>");
+    }
+
+    static bool strictReaderAccepts(const QByteArray& text) {
+        QXmlStreamReader reader(text);
+        reader.setNamespaceProcessing(false);
+        while (!reader.atEnd())
+            reader.readNext();
+        return !reader.hasError();
+    }
+
+    QHash<QByteArray, bool> m_names;
+};
 
 // What one pass over a file's bytes tells about its text.
 struct ByteScan {
@@ -411,6 +521,32 @@ bool sanitizedText(const char* text, std::string* out) {
     return changed;
 }
 
+// `text` with every carriage return made a line feed ("\r\n" one line feed), as any reader takes
+// a raw one; false when it has none.
+bool lineFeedsOnly(const char* text, std::string* out) {
+    if (!std::strchr(text, '\r'))
+        return false;
+    out->clear();
+    for (const char* p = text; *p; ++p) {
+        if (*p != '\r')
+            out->push_back(*p);
+        else if (p[1] != '\n')
+            out->push_back('\n');
+    }
+    return true;
+}
+
+// The parser leaves the carriage returns of a DOCTYPE and of instructions as the file had them
+// (those of text, comments and CDATA it makes line feeds, as XML says). They become line feeds
+// too, so the only ones in a document are in text (from "&#13;"), where FileWriter keeps them.
+void lineFeedsOutsideText(pugi::xml_node root) {
+    std::string clean;
+    for (pugi::xml_node node = root.first_child(); node; node = nextInWalk(node, root))
+        if ((node.type() == pugi::node_doctype || node.type() == pugi::node_pi) &&
+            lineFeedsOnly(node.value(), &clean))
+            node.set_value(clean.c_str());
+}
+
 // Replaces what XML 1.0 forbids in every text, comment, instruction and attribute value of the
 // tree, so a written file is always one a strict parser accepts. Iterative, as depth is free.
 void sanitizeTree(pugi::xml_node root) {
@@ -428,6 +564,28 @@ void sanitizeTree(pugi::xml_node root) {
     }
 }
 
+// The declaration as a strict parser takes it, whatever a file had there (the parser is lenient):
+// version "1.0", since what is written follows XML 1.0; the encoding, when one is declared, made
+// "UTF-8" unless it names UTF-8 already, since that is what is written; standalone when it is
+// "yes" or "no". Anything else, or another order, would make the whole file unreadable to such
+// a parser.
+void tidyDeclaration(pugi::xml_node decl) {
+    const pugi::xml_attribute encoding = decl.attribute("encoding");
+    const QString declared = fromUtf8(encoding.value()).toLower();
+    const std::string encodingValue =
+        declared == QStringLiteral("utf-8") || declared == QStringLiteral("utf8")
+            ? std::string(encoding.value())
+            : std::string("UTF-8");
+    const std::string standalone = decl.attribute("standalone").value();
+    while (decl.first_attribute())
+        decl.remove_attribute(decl.first_attribute());
+    decl.append_attribute("version").set_value("1.0");
+    if (encoding)
+        decl.append_attribute("encoding").set_value(encodingValue.c_str());
+    if (standalone == "yes" || standalone == "no")
+        decl.append_attribute("standalone").set_value(standalone.c_str());
+}
+
 pugi::xml_node declarationOf(pugi::xml_document& doc) {
     for (pugi::xml_node child : doc.children())
         if (child.type() == pugi::node_declaration)
@@ -437,10 +595,27 @@ pugi::xml_node declarationOf(pugi::xml_document& doc) {
 
 // Hands pugixml's output straight to the file as it is produced (pugixml buffers it in small
 // blocks), so a save never holds the whole text in memory. The first failure sticks.
+//
+// pugixml writes a carriage return in text as it is, and a reader's line-end handling would turn
+// it into a line feed; written as a character reference it reads back as itself. Attribute values
+// have theirs escaped already, markup never holds one, and the loader leaves none outside text
+// (see lineFeedsOutsideText), so every raw one that passes here is text.
 struct FileWriter : pugi::xml_writer {
     explicit FileWriter(int fd) : fd(fd) {}
     void write(const void* data, size_t size) override {
         const char* bytes = static_cast<const char*>(data);
+        while (size > 0) {
+            const auto* cr = static_cast<const char*>(::memchr(bytes, '\r', size));
+            const size_t run = cr ? static_cast<size_t>(cr - bytes) : size;
+            writeAll(bytes, run);
+            if (!cr)
+                break;
+            writeAll("&#13;", 5);
+            bytes += run + 1;
+            size -= run + 1;
+        }
+    }
+    void writeAll(const char* bytes, size_t size) {
         while (ok && size > 0) {
             const ssize_t n = ::write(fd, bytes, size);
             if (n < 0 && errno == EINTR)
@@ -605,6 +780,11 @@ std::string XmlTextUtf8(QStringView text) {
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
+bool IsStrictlyWellFormed(const pugi::xml_document& doc,
+                          const std::function<bool(pugi::xml_node)>& skip) {
+    return StrictForm().Accepts(doc, skip);
+}
+
 XmlDocPtr CreateXMLDoc() {
     return std::make_unique<pugi::xml_document>();
 }
@@ -631,6 +811,8 @@ XmlDocPtr LoadXMLDoc(const QString& path) {
         if (!buffer)
             return nullptr;
         const bool read = file.read(buffer, size) == size;
+        const bool carriageReturns =
+            read && ::memchr(buffer, '\r', static_cast<size_t>(size)) != nullptr;
         const bool scanned = read && singleByteMarkup(buffer, static_cast<size_t>(size));
         if (!read || (scanned && nestsTooDeep(buffer, static_cast<size_t>(size)))) {
             pugi::get_memory_deallocation_function()(buffer);
@@ -670,6 +852,8 @@ XmlDocPtr LoadXMLDoc(const QString& path) {
         // every file) needs no walk over the tree; references were dealt with before parsing.
         if (!scanned || !bytes.utf8 || bytes.forbidden)
             sanitizeTree(*doc);
+        if (carriageReturns)
+            lineFeedsOutsideText(*doc);
         return doc;
     } catch (const std::exception&) {
         return nullptr;
@@ -847,13 +1031,8 @@ int SaveXMLAndReleaseDoc(XmlDocPtr& doc, const QString& path, int release) {
     if (!doc)
         return kXmlSaveNoDocument;
 
-    // What is written is UTF-8; a declaration that says otherwise would make readers misread it.
-    if (pugi::xml_node decl = declarationOf(*doc)) {
-        pugi::xml_attribute encoding = decl.attribute("encoding");
-        const QString declared = fromUtf8(encoding.value()).toLower();
-        if (encoding && declared != QStringLiteral("utf-8") && declared != QStringLiteral("utf8"))
-            encoding.set_value("UTF-8");
-    }
+    if (pugi::xml_node decl = declarationOf(*doc))
+        tidyDeclaration(decl);
 
     pugi::xml_document& document = *doc;
     const int result = writeAtomically(path, [&document](int fd) {

@@ -8,6 +8,7 @@
 
 #include <pugixml.hpp>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -47,6 +48,15 @@ XmlDocPtr CreateXMLDoc();
 // expanded and nothing external is ever loaded. A text that is only white space is kept when it
 // is an element's sole content (a blank field stays blank); indentation between elements is not.
 XmlDocPtr LoadXMLDoc(const QString& path);
+
+// Whether every strict reader takes the document as it would be written. The parser is more
+// lenient than XML: it takes names that are no XML names, an attribute twice on an element, a
+// declaration after other nodes or a second one, a DOCTYPE after the root element, a second one,
+// or one whose declarations are no markup, and a save would write them back as they are. Nodes
+// for which `skip` answers true are not looked at, nor anything below them (a caller that
+// rebuilds them before any save).
+bool IsStrictlyWellFormed(const pugi::xml_document& doc,
+                          const std::function<bool(pugi::xml_node)>& skip = {});
 
 // Target "xml" makes (or replaces) the XML declaration, always as the document's first node, from
 // pseudo-attributes in `data` (e.g. `version="1.0" `). Any other target appends a processing
@@ -102,8 +112,12 @@ pugi::xml_node AddXMLLeafNode(pugi::xml_document& doc, pugi::xml_node parent, co
 // flushed and synced, given the permissions of the file it replaces (a symbolic link is followed
 // and kept), then renamed over it. On any failure the previous file is left untouched, the
 // temporary file is removed, the document is kept (even with release 1) and a nonzero
-// XmlSaveResult is returned. Exactly the document's own declaration is written (none is added);
-// a declared encoding other than UTF-8 is corrected to "UTF-8" since that is what is written.
+// XmlSaveResult is returned. Exactly the document's own declaration is written (none is added),
+// in the form a strict parser takes: version "1.0", a declared encoding other than UTF-8
+// corrected to "UTF-8" since that is what is written, standalone only as "yes" or "no". A
+// carriage return in text is written as "&#13;", so it reads back as itself rather than as the
+// line feed a raw one becomes; elsewhere (comments, CDATA, instructions) it is written as that
+// line feed.
 // A nonzero release (1) drops the document (doc becomes null) after a successful write, or at once
 // when the path is empty. (null doc, "", 1) is a successful no-op.
 int SaveXMLAndReleaseDoc(XmlDocPtr& doc, const QString& path, int release);

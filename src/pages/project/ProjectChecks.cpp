@@ -4,6 +4,23 @@
 
 namespace kestrel {
 
+namespace {
+
+// White space as the C library's isspace counts it: blank, tab, line feed, vertical tab, form
+// feed, carriage return. A non-breaking space, or any other space of Unicode, is the title's own.
+QString trimmedAscii(const QString& text) {
+    auto blank = [](QChar c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); };
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && blank(text.at(from)))
+        ++from;
+    while (to > from && blank(text.at(to - 1)))
+        --to;
+    return text.mid(from, to - from);
+}
+
+} // namespace
+
 QList<ProjectCheckFailure> RunProjectChecks(ProjectCheckValues& values) {
     QList<ProjectCheckFailure> failures;
     auto fail = [&failures](int stringId, int controlId, bool onLotPage = false) {
@@ -15,7 +32,7 @@ QList<ProjectCheckFailure> RunProjectChecks(ProjectCheckValues& values) {
         // focus whichever part is missing.
         fail(IDS_INVALID_PROJECT_REF, IDC_PROJECT_SERIAL_NO);
     }
-    values.title = values.title.trimmed();
+    values.title = trimmedAscii(values.title);
     if (values.title.isEmpty()) {
         fail(IDS_TITLE_MANDATORY, IDC_PROJECT_TITLE);
     }

@@ -55,8 +55,8 @@ struct ProjectCheckFailure {
 };
 
 // Runs the checks in order and lists every failure; the first one chooses the focus. The title
-// is trimmed at both ends first, and the trimmed text replaces the one in `values`, so a saved
-// title is written trimmed.
+// is trimmed of ASCII white space at both ends first, and the trimmed text replaces the one in
+// `values`, so a saved title is written trimmed.
 QList<ProjectCheckFailure> RunProjectChecks(ProjectCheckValues& values);
 
 } // namespace kestrel

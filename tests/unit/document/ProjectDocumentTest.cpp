@@ -354,6 +354,19 @@ TEST_F(ProjectDocumentTest, HostileFilesNeitherExpandNorCrash) {
     EXPECT_TRUE(document.HasDocument());
 }
 
+// What the parser takes beyond XML makes a file unusable where a save would keep it, and not in
+// the project, which a save rebuilds.
+TEST_F(ProjectDocumentTest, NamesBeyondXmlMatterOnlyWhereTheFileIsKept) {
+    const QString path = pathIn(QStringLiteral("names.xml"));
+    const QByteArray beyond = "<t\xC2\x95x/>";
+    ASSERT_TRUE(writeFile(path, "<krroot><project>" + beyond + "</project></krroot>"));
+    document.LoadDocument(path);
+    EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::Loaded);
+    ASSERT_TRUE(writeFile(path, "<krroot><notes>" + beyond + "</notes><project/></krroot>"));
+    document.LoadDocument(path);
+    EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::ReplacedUnparsable);
+}
+
 TEST_F(ProjectDocumentTest, UnusableFileStartsANewDocumentWithItsPathAndIsNeverWrittenOver) {
     const QString locked = copyOfSample("legacy-project.xml");
     ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::Permissions()));

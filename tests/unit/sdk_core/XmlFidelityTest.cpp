@@ -121,6 +121,7 @@ TEST_F(XmlFidelityTest, ForbiddenCharactersAreNeverWrittenAndCutNothing) {
         {"raw control byte deep in a long run", "ABCDEFGHIJKLMNOPQRSTUVW\x02XYZ",
          "ABCDEFGHIJKLMNOPQRSTUVW" + r + "XYZ"},
         {"allowed references stay", "A&#x9;B&#233;C", QStringLiteral("A\tB\u00E9C")},
+        {"carriage returns stay", "A&#13;B&#xD;&#xA;C", QStringLiteral("A\rB\r\nC")},
         {"in CDATA a reference is text", "<![CDATA[A&#x0;B]]>", QStringLiteral("A&#x0;B")},
     };
     for (const Case& c : cases) {

@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
@@ -18,6 +20,27 @@
 namespace {
 
 const char* const kDigits = "0123456789";
+
+// Types each character of `text` into the field as one key press (any character, not only the
+// Latin-1 ones QTest::keyClicks can type).
+void typeKeys(QWidget* field, const QString& text) {
+    for (const char32_t c : text.toUcs4()) {
+        const QString one = QString::fromUcs4(&c, 1);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, one);
+        QApplication::sendEvent(field, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, one);
+        QApplication::sendEvent(field, &release);
+    }
+}
+
+// Composes each character of `text` with an input method, one commit at a time.
+void compose(QWidget* field, const QString& text) {
+    for (const char32_t c : text.toUcs4()) {
+        QInputMethodEvent composed;
+        composed.setCommitString(QString::fromUcs4(&c, 1));
+        QApplication::sendEvent(field, &composed);
+    }
+}
 
 // Counts the format checks; the format check can fail and rewrite the text.
 class RecordingValidator : public CFieldValidator {
@@ -43,6 +66,9 @@ private slots:
     void cleanup();
 
     void refusedCharacterBeepsAndUpperCaseStylePasses();
+    void typedAndComposedTextMeetTheSameFilter_data();
+    void typedAndComposedTextMeetTheSameFilter();
+    void pastedTextTakesCapitalsUnfiltered();
     void defaultCharacterCheck_data();
     void defaultCharacterCheck();
     void pasteIsNotFilteredButReportedOnLeaving();
@@ -126,6 +152,85 @@ void CharFilterEditTest::refusedCharacterBeepsAndUpperCaseStylePasses() {
     QTest::keyClicks(m_edit, QStringLiteral("a!"));
     QCOMPARE(m_edit->text(), QStringLiteral("a!"));
     QCOMPARE(m_answerer->beepCount(), 2);
+}
+
+void CharFilterEditTest::typedAndComposedTextMeetTheSameFilter_data() {
+    QTest::addColumn<bool>("upperCase");
+    QTest::addColumn<QString>("allowed"); // null: no set
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("beeps");
+    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    QTest::newRow("small letters become capitals") << true << letters << "ab1c"
+                                                   << "ABC" << 1;
+    // Capitals that are no single letter of their own are refused, in any set or none.
+    QTest::newRow("sharp s has two capitals") << true << letters << "a\u00DFb"
+                                              << "AB" << 1;
+    QTest::newRow("the dotless i is no i") << true << letters << "\u0131i"
+                                           << "I" << 1;
+    QTest::newRow("long s and micro sign") << true << QString() << "\u017F\u00B5x"
+                                           << "X" << 2;
+    QTest::newRow("sharp s without a set") << true << QString() << "\u00DF"
+                                           << "" << 1;
+    QTest::newRow("a capital outside the set") << true << "ABC"
+                                               << "\u00E9a"
+                                               << "A" << 1;
+    QTest::newRow("a capital in the set") << true << "\u00C9"
+                                          << "\u00E9"
+                                          << "\u00C9" << 0;
+    QTest::newRow("small sharp s kept without the style") << false << QString() << "\u00DF"
+                                                          << "\u00DF" << 0;
+    QTest::newRow("beyond the BMP, outside the set") << false << kDigits << "1\U0001F600\U00020000"
+                                                     << "1" << 2;
+    QTest::newRow("beyond the BMP, in the set") << true << "1\U0001F600"
+                                                << "\U0001F6001"
+                                                << "\U0001F6001" << 0;
+}
+
+// An input method's text is typed text: the same capitals, the same refusals with a beep, in
+// both kinds of field.
+void CharFilterEditTest::typedAndComposedTextMeetTheSameFilter() {
+    QFETCH(bool, upperCase);
+    QFETCH(QString, allowed);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(int, beeps);
+    const QList<std::pair<QWidget*, CCharFilter*>> fields = {{m_edit, m_edit}, {m_text, m_text}};
+    for (const auto& [field, filter] : fields) {
+        filter->SetUpperCase(upperCase);
+        if (allowed.isNull())
+            filter->ClearAllowedChars();
+        else
+            filter->SetAllowedChars(allowed);
+        for (const auto enter : {&typeKeys, &compose}) {
+            field->setProperty(field == m_edit ? "text" : "plainText", QString());
+            const int before = m_answerer->beepCount();
+            enter(field, typed);
+            const QString text = field == m_edit ? m_edit->text() : m_text->text();
+            QCOMPARE(text, shown);
+            QCOMPARE(m_answerer->beepCount() - before, beeps);
+        }
+    }
+}
+
+// Pasted text is not filtered, but a field in capitals takes it in capitals, where the capital
+// is a letter of its own; it lands where it was pasted.
+void CharFilterEditTest::pastedTextTakesCapitalsUnfiltered() {
+    m_edit->SetAllowedChars(kDigits);
+    m_edit->SetUpperCase(true);
+    m_edit->setText(QStringLiteral("abab"));
+    m_edit->setCursorPosition(2);
+    QApplication::clipboard()->setText(QStringLiteral("ab\u00DF\u0131"));
+    QTest::keyClick(m_edit, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(m_edit->text(), QStringLiteral("abAB\u00DF\u0131ab"));
+
+    m_text->SetAllowedChars(kDigits);
+    m_text->SetUpperCase(true);
+    m_text->setFocus();
+    QTRY_COMPARE(fieldFocus(), m_text);
+    QTest::keyClick(m_text, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(m_text->text(), QStringLiteral("AB\u00DF\u0131"));
+    QCOMPARE(m_answerer->beepCount(), 0);
 }
 
 void CharFilterEditTest::defaultCharacterCheck_data() {

@@ -71,21 +71,22 @@ const QList<QPair<QByteArray, QByteArray>>& overLongValues() {
     return values;
 }
 
-QString overLongProject(const QTemporaryDir& dir) {
+// A copy of the sample project with the replacements made; "" when one of them is not there.
+QString sampleWith(const QTemporaryDir& dir, const QList<QPair<QByteArray, QByteArray>>& edits) {
     QFile sample(
         QStringLiteral(KESTREL_TEST_DATA_DIR "/../../resources/samples/sample-project.xml"));
     if (!sample.open(QIODevice::ReadOnly)) {
         return {};
     }
     QByteArray content = sample.readAll();
-    for (const auto& [from, to] : overLongValues()) {
+    for (const auto& [from, to] : edits) {
         if (!content.contains(from)) {
             qWarning("sample lacks %s", from.constData());
             return {};
         }
         content.replace(from, to);
     }
-    const QString path = dir.filePath(QStringLiteral("over-long.xml"));
+    const QString path = dir.filePath(QStringLiteral("project.xml"));
     QFile copy(path);
     if (!copy.open(QIODevice::WriteOnly) || copy.write(content) != content.size()) {
         return {};
@@ -109,7 +110,7 @@ private slots:
     void init() { m_dir = std::make_unique<QTemporaryDir>(); }
 
     void overLongValuesAreShownAndSavedWhole() {
-        const QString path = overLongProject(*m_dir);
+        const QString path = sampleWith(*m_dir, overLongValues());
         QVERIFY(!path.isEmpty());
 
         // The road table holds the record's roads, as the program's does (both come from the
@@ -132,16 +133,15 @@ private slots:
         QCOMPARE(year->text(), QStringLiteral("20266"));
         QVERIFY(title->text().size() > 1000);
 
-        // A clicked lot shows whole and is no unsaved edit.
+        // Every record shows whole when clicked and is no unsaved edit.
+        visitEveryPage(dialog);
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+        dialog.Sheet()->SetActivePage(project);
         CPropPageProjectMukimTS* lots = project->LotPage();
         project->NestedSheet()->SetActivePage(lots);
-        auto* lotList = control<CRecordListCtrl>(lots, CPropPageProjectMukimTS::IDC_LOT_LIST);
-        QVERIFY(lotList);
-        for (int row = 0; row < lotList->GetItemCount(); ++row) {
-            clickRow(lotList, row);
-            QVERIFY(lots->ResetLotForm(true, false));
-        }
-        clickRow(lotList, 0);
+        clickRow(control<CRecordListCtrl>(lots, CPropPageProjectMukimTS::IDC_LOT_LIST), 0);
         QCOMPARE(control<QLineEdit>(lots, CPropPageProjectMukimTS::IDC_LOT_NO)->text(),
                  QStringLiteral("ABCDEFGHIJKLMN"));
         QCOMPARE(control<QLineEdit>(lots, CPropPageProjectMukimTS::IDC_PLOT_NO)->text(),
@@ -149,15 +149,10 @@ private slots:
 
         CPropPageProjectAddress* addresses = project->AddressPage();
         project->NestedSheet()->SetActivePage(addresses);
-        auto* addressList =
-            control<CRecordListCtrl>(addresses, CPropPageProjectAddress::IDC_ADDRESS_LIST);
-        QVERIFY(addressList);
-        clickRow(addressList, 0);
-        QVERIFY(addresses->ResetAddressForm(true, false));
+        clickRow(control<CRecordListCtrl>(addresses, CPropPageProjectAddress::IDC_ADDRESS_LIST), 0);
         QCOMPARE(control<QLineEdit>(addresses, CPropPageProjectAddress::IDC_UNIT_NO)->text(),
                  QStringLiteral("12345678901234"));
 
-        project->NestedSheet()->SetActivePage(project->SitePage());
         auto* site = control<CCharFilterTextEdit>(project->SitePage(),
                                                   CPropPageProjectSiteDesc::IDC_SITE_DESCR);
         QVERIFY(site);
@@ -165,16 +160,7 @@ private slots:
 
         auto* members = static_cast<CPropPageMemberInfo*>(dialog.MemberPage());
         dialog.Sheet()->SetActivePage(members);
-        auto* memberList = control<CRecordListCtrl>(members, CPropPageMemberInfo::IDC_MEMBER_LIST);
-        QVERIFY(memberList);
-        for (int row = 0; row < memberList->GetItemCount(); ++row) {
-            clickRow(memberList, row);
-            members->NestedSheet()->SetActivePage(members->GeneralPage());
-            members->NestedSheet()->SetActivePage(members->AddressPage());
-            members->NestedSheet()->SetActivePage(members->ContactPage());
-            QVERIFY(members->ResetMemberForm(true, false));
-        }
-        clickRow(memberList, 0);
+        clickRow(control<CRecordListCtrl>(members, CPropPageMemberInfo::IDC_MEMBER_LIST), 0);
         QCOMPARE(control<QLineEdit>(members->GeneralPage(), IDC_MEMBER_NAME)->text(),
                  QString::fromLatin1("LIM WEI MING " + repeat("BIN ", 60)));
 
@@ -259,7 +245,99 @@ private slots:
         QCOMPARE(edit.text(), QStringLiteral("xyzu1"));
     }
 
+    // Text the user only looked at goes back out byte for byte, whatever its characters: the
+    // fields must not swap non-breaking spaces for plain ones, split or recompose characters, or
+    // reorder right-to-left text.
+    void untouchedTextIsSavedByteForByte_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("non-breaking spaces") << QStringLiteral("\u00A0ROOF\u00A0TERRACE\u00A0");
+        QTest::newRow("beyond the BMP") << QStringLiteral("GRIN \U0001F600 HALL \U00020000");
+        QTest::newRow("combining mark") << QStringLiteral("CAFE\u0301 ANNEXE");
+        QTest::newRow("lines") << QStringLiteral("FIRST\nSECOND\u2028THIRD");
+        QTest::newRow("Arabic") << QStringLiteral("\u0645\u0634\u0631\u0648\u0639 12");
+        QTest::newRow("Hebrew amid Latin")
+            << QStringLiteral("BLOCK \u05D1\u05E0\u05D9\u05D9\u05DF 7 EAST");
+    }
+    void untouchedTextIsSavedByteForByte() {
+        QFETCH(QString, text);
+        const QByteArray bytes = text.toUtf8();
+        // Fields of every page: the two multi-line fields, and fields of clicked records (an
+        // address of the project, members).
+        const QList<QPair<QByteArray, QByteArray>> fields = {
+            {"<title>PROPOSED ADDITION AND ALTERATION TO EXISTING 8-STOREY COMMERCIAL BUILDING "
+             "WITH A NEW ROOF TERRACE<",
+             "<title>" + bytes + "<"},
+            {"<site_descr>CORNER", "<site_descr>" + bytes + " CORNER"},
+            {"<building_name>ORCHARD GATEWAY<", "<building_name>" + bytes + "<"},
+            {"<member_name>NUR AISYAH BINTE RAHMAN<", "<member_name>" + bytes + "<"},
+            {"<designation>DIRECTOR<", "<designation>" + bytes + "<"},
+            {"<address1>SUITE 8-3, MENARA STRUCTA<", "<address1>" + bytes + "<"},
+        };
+        const QString path = sampleWith(*m_dir, fields);
+        QVERIFY(!path.isEmpty());
+
+        TestAppServices services(false, {"ORCHARD ROAD", "SHENTON WAY", "SOMERSET ROAD"});
+        ScriptedAnswerer answers;
+        CKestrelDlg dialog(MakeRegistrationPages);
+        dialog.SetEditingType(QStringLiteral("LOCAL_PROJ"));
+        dialog.LoadDocument(path);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        visitEveryPage(dialog);
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+        QTest::mouseClick(qobject_cast<QPushButton*>(GetDlgItem(&dialog, ids::IDC_SAVE_AND_QUIT)),
+                          Qt::LeftButton);
+        QVERIFY2(answers.messages().empty(), qPrintable(answers.lastText()));
+        QCOMPARE(dialog.result(), int(IDOK));
+
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray content = saved.readAll();
+        for (const auto& [from, to] : fields) {
+            QVERIFY2(content.contains(to), to.constData());
+        }
+    }
+
 private:
+    // Shows every page and tab, and loads every record of every list into its form: a record
+    // the user only looked at is no unsaved edit.
+    void visitEveryPage(CKestrelDlg& dialog) {
+        auto* project = static_cast<CPropPageProjectInfo*>(dialog.ProjectPage());
+        dialog.Sheet()->SetActivePage(project);
+        CPropPageProjectMukimTS* lots = project->LotPage();
+        project->NestedSheet()->SetActivePage(lots);
+        auto* lotList = control<CRecordListCtrl>(lots, CPropPageProjectMukimTS::IDC_LOT_LIST);
+        QVERIFY(lotList);
+        for (int row = 0; row < lotList->GetItemCount(); ++row) {
+            clickRow(lotList, row);
+            QVERIFY2(lots->ResetLotForm(true, false), qPrintable(QString::number(row)));
+        }
+        CPropPageProjectAddress* addresses = project->AddressPage();
+        project->NestedSheet()->SetActivePage(addresses);
+        auto* addressList =
+            control<CRecordListCtrl>(addresses, CPropPageProjectAddress::IDC_ADDRESS_LIST);
+        QVERIFY(addressList);
+        for (int row = 0; row < addressList->GetItemCount(); ++row) {
+            clickRow(addressList, row);
+            QVERIFY2(addresses->ResetAddressForm(true, false), qPrintable(QString::number(row)));
+        }
+        project->NestedSheet()->SetActivePage(project->SitePage());
+
+        auto* members = static_cast<CPropPageMemberInfo*>(dialog.MemberPage());
+        dialog.Sheet()->SetActivePage(members);
+        auto* memberList = control<CRecordListCtrl>(members, CPropPageMemberInfo::IDC_MEMBER_LIST);
+        QVERIFY(memberList);
+        for (int row = 0; row < memberList->GetItemCount(); ++row) {
+            clickRow(memberList, row);
+            members->NestedSheet()->SetActivePage(members->GeneralPage());
+            members->NestedSheet()->SetActivePage(members->AddressPage());
+            members->NestedSheet()->SetActivePage(members->ContactPage());
+            QVERIFY2(members->ResetMemberForm(true, false), qPrintable(QString::number(row)));
+        }
+    }
+
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
