@@ -104,6 +104,21 @@ template <class T> T* control(QWidget* page, int id) {
 
 } // namespace
 
+// A record opened in the registration dialog as the program opens it, the dialog shown. The road
+// table holds the sample's roads, as the program's does (both come from the lookup database).
+struct OpenRecord {
+    explicit OpenRecord(const QString& path) {
+        dialog.SetEditingType(QStringLiteral("LOCAL_PROJ"));
+        dialog.LoadDocument(path);
+        dialog.show();
+    }
+    bool active() { return QTest::qWaitForWindowActive(&dialog); }
+
+    TestAppServices services{false, {"ORCHARD ROAD", "SHENTON WAY", "SOMERSET ROAD"}};
+    ScriptedAnswerer answers;
+    CKestrelDlg dialog{MakeRegistrationPages};
+};
+
 class LoadedValuesTest : public QObject {
     Q_OBJECT
 private slots:
@@ -115,13 +130,9 @@ private slots:
 
         // The road table holds the record's roads, as the program's does (both come from the
         // lookup database).
-        TestAppServices services(false, {"ORCHARD ROAD", "SHENTON WAY", "SOMERSET ROAD"});
-        ScriptedAnswerer answers;
-        CKestrelDlg dialog(MakeRegistrationPages);
-        dialog.SetEditingType(QStringLiteral("LOCAL_PROJ"));
-        dialog.LoadDocument(path);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        OpenRecord opened(path);
+        QVERIFY(opened.active());
+        CKestrelDlg& dialog = opened.dialog;
 
         auto* project = static_cast<CPropPageProjectInfo*>(dialog.ProjectPage());
         // The professional number is the coordinator's; the serial and the year are the file's.
@@ -183,13 +194,9 @@ private slots:
         file.close();
 
         for (const QString& typed : {QString(), QStringLiteral("NEW TITLE")}) {
-            TestAppServices services(false, {"ORCHARD ROAD", "SHENTON WAY", "SOMERSET ROAD"});
-            ScriptedAnswerer answers;
-            CKestrelDlg dialog(MakeRegistrationPages);
-            dialog.SetEditingType(QStringLiteral("LOCAL_PROJ"));
-            dialog.LoadDocument(path);
-            dialog.show();
-            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            OpenRecord opened(path);
+            QVERIFY(opened.active());
+            CKestrelDlg& dialog = opened.dialog;
             auto* field =
                 control<CCharFilterTextEdit>(dialog.ProjectPage(), CPropPageProjectInfo::IDC_TITLE);
             QVERIFY(field);
@@ -201,7 +208,7 @@ private slots:
                 QTest::keyClicks(field, typed);
             }
             dialog.OnSaveAndQuit();
-            QVERIFY2(answers.messages().empty(), qPrintable(answers.lastText()));
+            QVERIFY2(opened.answers.messages().empty(), qPrintable(opened.answers.lastText()));
             QCOMPARE(dialog.result(), int(IDOK));
             XmlDocPtr saved = LoadXMLDoc(path);
             QVERIFY(saved);
@@ -276,20 +283,16 @@ private slots:
         const QString path = sampleWith(*m_dir, fields);
         QVERIFY(!path.isEmpty());
 
-        TestAppServices services(false, {"ORCHARD ROAD", "SHENTON WAY", "SOMERSET ROAD"});
-        ScriptedAnswerer answers;
-        CKestrelDlg dialog(MakeRegistrationPages);
-        dialog.SetEditingType(QStringLiteral("LOCAL_PROJ"));
-        dialog.LoadDocument(path);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        OpenRecord opened(path);
+        QVERIFY(opened.active());
+        CKestrelDlg& dialog = opened.dialog;
         visitEveryPage(dialog);
         if (QTest::currentTestFailed()) {
             return;
         }
         QTest::mouseClick(qobject_cast<QPushButton*>(GetDlgItem(&dialog, ids::IDC_SAVE_AND_QUIT)),
                           Qt::LeftButton);
-        QVERIFY2(answers.messages().empty(), qPrintable(answers.lastText()));
+        QVERIFY2(opened.answers.messages().empty(), qPrintable(opened.answers.lastText()));
         QCOMPARE(dialog.result(), int(IDOK));
 
         QFile saved(path);
