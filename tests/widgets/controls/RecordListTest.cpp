@@ -140,6 +140,7 @@ private slots:
         for (int bad : {-1, 2})
             QVERIFY_THROWS_EXCEPTION(std::out_of_range, table.RemoveRow(bad));
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, table.SetCell(0, 2, QStringLiteral("x")));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, table.SetItemData(2, 1));
         const RecordTable copy = table;
         table.RemoveAll();
         QCOMPARE(copy.GetRowCount(), 2);
