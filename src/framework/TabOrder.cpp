@@ -21,7 +21,7 @@ bool isStop(const QWidget* w) {
 
 class Tidier {
 public:
-    explicit Tidier(QWidget* window) : m_window(window) {
+    explicit Tidier(QWidget* window) {
         int position = 0;
         for (QWidget* w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain())
             m_position.insert(w, ++position);
@@ -64,7 +64,6 @@ private:
         return first;
     }
 
-    QWidget* m_window;
     QHash<const QWidget*, int> m_position;
 };
 
