@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstring>
+#include <map>
 
 #include <linux/capability.h>
 #include <sys/socket.h>
@@ -27,6 +28,15 @@ inline QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(bytes) == bytes.size();
+}
+
+// Every file in the folder (hidden ones too), by name, with its content.
+inline std::map<QString, QByteArray> folderContent(const QString& folder) {
+    std::map<QString, QByteArray> content;
+    for (const QString& name :
+         QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        content[name] = readFile(folder + QLatin1Char('/') + name);
+    return content;
 }
 
 // While it lives, file permissions bind the calling thread even when the tests run as root, who

@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <map>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -254,15 +253,6 @@ TEST_F(ProjectDocumentTest, FailedSaveLeavesThePreviousFileByteIdenticalAndTheDo
     ASSERT_TRUE(document.HasDocument());
     EXPECT_EQ(save(), 0);
     EXPECT_NE(readFile(path), before);
-}
-
-// Everything in the test's folder, by name, with its content.
-std::map<QString, QByteArray> folderContent(const QString& folder) {
-    std::map<QString, QByteArray> content;
-    for (const QString& name :
-         QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
-        content[name] = readFile(folder + QLatin1Char('/') + name);
-    return content;
 }
 
 TEST_F(ProjectDocumentTest, UnusableFileIsLeftAloneOnOpenAndCopiedAsideOnceBySaving) {

@@ -206,27 +206,23 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(search()));
     }
 
+    // The line is the address book's own account of what went wrong (its texts are tested with
+    // the address book).
     void everyUnusableBookShowsALine_data() {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("problem");
         QTest::addColumn<int>("contacts");
-        QTest::newRow("missing") << dataPath("nobody.vcf")
-                                 << "There is no address book at " + dataPath("nobody.vcf") + "."
-                                 << 0;
-        QTest::newRow("empty") << dataPath("empty.vcf")
-                               << "The address book " + dataPath("empty.vcf") + " is empty." << 0;
-        QTest::newRow("not vCard")
-            << dataPath("garbage.vcf")
-            << dataPath("garbage.vcf") + " is not a vCard file: it holds no BEGIN:VCARD." << 0;
-        QTest::newRow("broken cards") << dataPath("broken.vcf") << "3 cards could not be read" << 3;
-        QTest::newRow("folder") << dataPath("carddav") << "1 card could not be read" << 3;
+        QTest::newRow("missing") << dataPath("nobody.vcf") << 0;
+        QTest::newRow("empty") << dataPath("empty.vcf") << 0;
+        QTest::newRow("not vCard") << dataPath("garbage.vcf") << 0;
+        QTest::newRow("broken cards") << dataPath("broken.vcf") << 3;
+        QTest::newRow("folder") << dataPath("carddav") << 3;
     }
     void everyUnusableBookShowsALine() {
         QFETCH(QString, path);
-        QFETCH(QString, problem);
         QFETCH(int, contacts);
         openPicker(path);
-        QVERIFY2(m_picker->ProblemText().startsWith(problem), qPrintable(m_picker->ProblemText()));
+        QVERIFY(!m_picker->ProblemText().isEmpty());
+        QCOMPARE(m_picker->ProblemText(), LoadAddressBook(path).problem);
         bool lineShown = false;
         for (const QLabel* label : m_picker->findChildren<QLabel*>())
             if (label->accessibleName() == QLatin1String("Address book problems"))

@@ -15,19 +15,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <map>
-
 using namespace kestrel;
 
 namespace {
-
-std::map<QString, QByteArray> folderContent(const QString& folder) {
-    std::map<QString, QByteArray> content;
-    for (const QString& name :
-         QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
-        content[name] = readFile(folder + QLatin1Char('/') + name);
-    return content;
-}
 
 void click(CKestrelDlg& dialog, int id) {
     QTest::mouseClick(qobject_cast<QPushButton*>(GetDlgItem(&dialog, id)), Qt::LeftButton);

@@ -3,21 +3,15 @@
 // view-only run and on the active tab, list columns wide enough for their headings, cut cells
 // that show their whole text.
 
-#include "TestAppServices.h"
-#include "app/KestrelDlg.h"
-#include "app/KestrelPages.h"
+#include "TestRecord.h"
 #include "controls/ComboDropList.h"
 #include "controls/DropListCombo.h"
 #include "controls/HoverButton.h"
 #include "controls/InfoWindow.h"
-#include "controls/RecordListCtrl.h"
 #include "controls/ToolTipPropertySheet.h"
 #include "framework/Contrast.h"
-#include "framework/ControlId.h"
-#include "framework/MessageBox.h"
 #include "pages/RecordPage.h"
 #include "pages/project/PropPageProjectAddress.h"
-#include "pages/project/PropPageProjectInfo.h"
 #include "pages/project/PropPageProjectMukimTS.h"
 #include "sdk/StringTable.h"
 
@@ -28,7 +22,6 @@
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QTabBar>
-#include <QTemporaryDir>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -37,28 +30,15 @@ using namespace kestrel;
 
 namespace {
 
-QString sampleProject() {
-    return QStringLiteral(KESTREL_TEST_DATA_DIR "/../../resources/samples/sample-project.xml");
-}
+struct Folder {
+    QTemporaryDir dir;
+};
 
-class Harness {
-public:
-    explicit Harness(bool viewOnly = false) : services(viewOnly), dialog(MakeRegistrationPages) {
-        const QString path = dir.filePath(QStringLiteral("project.xml"));
-        QFile::copy(sampleProject(), path);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        dialog.SetEditingType(viewOnly ? QStringLiteral("VIEW_PROJ") : QStringLiteral("EDIT_PROJ"));
-        dialog.LoadDocument(path);
-        dialog.show();
-        dialog.activateWindow();
-    }
-    bool active() { return QTest::qWaitForWindowActive(&dialog); }
-    CPropPageProjectInfo* project() {
-        return static_cast<CPropPageProjectInfo*>(dialog.ProjectPage());
-    }
-    template <class W = QWidget> W* control(QWidget* page, int id) {
-        return qobject_cast<W*>(GetDlgItem(page, id));
-    }
+// The sample project, editable or in a view-only run.
+struct Harness : Folder, RecordDialog {
+    explicit Harness(bool viewOnly = false)
+        : RecordDialog(CopyOfSample(dir),
+                       viewOnly ? QStringLiteral("VIEW_PROJ") : QStringLiteral("EDIT_PROJ")) {}
     // Keeps a picture for the documentation when the run asks for them.
     void picture(const QString& name) {
         const QString folder = qEnvironmentVariable("KESTREL_SCREENSHOT_DIR");
@@ -67,11 +47,6 @@ public:
         QTest::qWait(100);
         dialog.grab().save(folder + QLatin1Char('/') + name);
     }
-
-    QTemporaryDir dir;
-    TestAppServices services;
-    ScriptedAnswerer answers;
-    CKestrelDlg dialog;
 };
 
 } // namespace

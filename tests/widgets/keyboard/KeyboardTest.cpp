@@ -2,26 +2,18 @@
 // on leaving a field by every route, Enter on buttons and list rows, and the answer Enter gives
 // to the questions that would throw work away.
 
-#include "TestAppServices.h"
-#include "app/KestrelDlg.h"
-#include "app/KestrelPages.h"
+#include "TestRecord.h"
 #include "app/ResourceIds.h"
 #include "controls/CharFilterEdit.h"
 #include "controls/InfoWindow.h"
-#include "controls/RecordListCtrl.h"
 #include "controls/ToolTipPropertyPage.h"
 #include "controls/ToolTipPropertySheet.h"
-#include "framework/ControlId.h"
-#include "framework/MessageBox.h"
-#include "pages/project/PropPageProjectInfo.h"
 #include "pages/project/PropPageProjectMukimTS.h"
 #include "sdk/StringTable.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QPushButton>
 #include <QTabBar>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <functional>
@@ -30,10 +22,6 @@
 using namespace kestrel;
 
 namespace {
-
-QString sampleProject() {
-    return QStringLiteral(KESTREL_TEST_DATA_DIR "/../../resources/samples/sample-project.xml");
-}
 
 // Counts the focus arriving anywhere, and the note coming up.
 class FocusCounter : public QObject {
@@ -51,32 +39,16 @@ public:
     int notes = 0;
 };
 
-class Harness {
-public:
-    // A new record (no file yet), or the sample project.
-    explicit Harness(bool sample = false, const QString& type = QStringLiteral("NEW_PROJ"))
-        : dialog(MakeRegistrationPages) {
-        dialog.SetEditingType(type);
-        dialog.LoadDocument(sample ? copyOfSample() : dir.filePath(QStringLiteral("new.xml")));
-        dialog.show();
-        dialog.activateWindow();
-    }
-    bool active() { return QTest::qWaitForWindowActive(&dialog); }
-    // The offscreen platform activates the note when it shows it; the user's next key goes to
-    // the dialog again.
-    bool reactivate() {
-        if (QApplication::activeWindow() == &dialog)
-            return true;
-        dialog.activateWindow();
-        return QTest::qWaitForWindowActive(&dialog);
-    }
-    CPropPageProjectInfo* project() {
-        return static_cast<CPropPageProjectInfo*>(dialog.ProjectPage());
-    }
+struct Folder {
+    QTemporaryDir dir;
+};
+
+// A new record (no file yet), or the sample project.
+struct Harness : Folder, RecordDialog {
+    explicit Harness(bool sample = false)
+        : RecordDialog(sample ? CopyOfSample(dir) : dir.filePath(QStringLiteral("new.xml")),
+                       QStringLiteral("NEW_PROJ")) {}
     CPropPageProjectMukimTS* lots() { return project()->LotPage(); }
-    template <class W = QWidget> W* control(QWidget* page, int id) {
-        return qobject_cast<W*>(GetDlgItem(page, id));
-    }
     QWidget* focus() { return dialog.focusWidget(); }
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(QApplication::focusWidget(), key, modifiers);
@@ -89,19 +61,6 @@ public:
     static void settle() {
         for (int i = 0; i < 100; ++i)
             QCoreApplication::processEvents();
-    }
-
-    QTemporaryDir dir;
-    TestAppServices services;
-    ScriptedAnswerer answers;
-    CKestrelDlg dialog;
-
-private:
-    QString copyOfSample() {
-        const QString path = dir.filePath(QStringLiteral("project.xml"));
-        QFile::copy(sampleProject(), path);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        return path;
     }
 };
 

@@ -30,6 +30,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <tuple>
 
 using kestrel::ScriptedAnswerer;
 using Members = CPropPageMemberInfo;
@@ -66,6 +67,8 @@ private:
 
     void showPage(bool viewOnly = false) {
         m_members.reset();
+        m_host.reset();
+        m_services.reset(); // before the next one registers itself
         m_services = std::make_unique<TestAppServices>(viewOnly, roads());
         m_host = std::make_unique<TestToolTipHost>();
         m_members = std::make_unique<Members>(m_host.get());
@@ -145,27 +148,29 @@ private slots:
         m_members->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_members.get()));
 
-        QCOMPARE(text(general(), General::IDC_NAME), QStringLiteral("Goh Kok Wei"));
-        QCOMPARE(text(general(), General::IDC_FIRM_NAME), QStringLiteral("Goh Surveyors"));
         QCOMPARE(combo(general(), General::IDC_COUNTRY), QStringLiteral("Singapore"));
-        QVERIFY(radio(General::IDC_OTHERS_RADIO)); // a card carries no identity
-        QCOMPARE(text(address(), Address::IDC_BUILDING_NAME), QStringLiteral("Orchard Tower"));
-        QCOMPARE(text(address(), Address::IDC_HOUSE_BLOCK_NO), QStringLiteral("1"));
-        QCOMPARE(text(address(), Address::IDC_LEVEL_NO), QStringLiteral("10"));
-        QCOMPARE(text(address(), Address::IDC_UNIT_NO), QStringLiteral("01"));
         QCOMPARE(combo(address(), Address::IDC_ROAD_NAME), QStringLiteral("ORCHARD ROAD"));
-        QCOMPARE(text(address(), Address::IDC_POSTAL_CODE), QStringLiteral("238824"));
-        QCOMPARE(text(address(), Address::IDC_LINE1), QStringLiteral("Orchard Tower"));
-        QCOMPARE(text(address(), Address::IDC_LINE4),
-                 QStringLiteral("Singapore 238824, Singapore"));
-        QCOMPARE(text(contact(), ContactPage::IDC_TEL_NO), QStringLiteral("63456789"));
-        QCOMPARE(text(contact(), ContactPage::IDC_TEL_EXT), QStringLiteral("21"));
-        QCOMPARE(text(contact(), ContactPage::IDC_MOBILE_NO), QStringLiteral("98765432"));
-        QCOMPARE(text(contact(), ContactPage::IDC_PAGER_NO), QStringLiteral("94001234"));
-        QCOMPARE(text(contact(), ContactPage::IDC_FAX_NO), QString());
-        QCOMPARE(text(contact(), ContactPage::IDC_EMAIL),
-                 QStringLiteral("kw.goh@example-survey.sg"));
-        QCOMPARE(text(contact(), ContactPage::IDC_EMAIL2), QString());
+        QVERIFY(radio(General::IDC_OTHERS_RADIO)); // a card carries no identity
+        const std::tuple<QWidget*, int, const char*> fields[] = {
+            {general(), General::IDC_NAME, "Goh Kok Wei"},
+            {general(), General::IDC_FIRM_NAME, "Goh Surveyors"},
+            {address(), Address::IDC_BUILDING_NAME, "Orchard Tower"},
+            {address(), Address::IDC_HOUSE_BLOCK_NO, "1"},
+            {address(), Address::IDC_LEVEL_NO, "10"},
+            {address(), Address::IDC_UNIT_NO, "01"},
+            {address(), Address::IDC_POSTAL_CODE, "238824"},
+            {address(), Address::IDC_LINE1, "Orchard Tower"},
+            {address(), Address::IDC_LINE4, "Singapore 238824, Singapore"},
+            {contact(), ContactPage::IDC_TEL_NO, "63456789"},
+            {contact(), ContactPage::IDC_TEL_EXT, "21"},
+            {contact(), ContactPage::IDC_MOBILE_NO, "98765432"},
+            {contact(), ContactPage::IDC_PAGER_NO, "94001234"},
+            {contact(), ContactPage::IDC_FAX_NO, ""},
+            {contact(), ContactPage::IDC_EMAIL, "kw.goh@example-survey.sg"},
+            {contact(), ContactPage::IDC_EMAIL2, ""},
+        };
+        for (const auto& [page, id, expected] : fields)
+            QCOMPARE(text(page, id), QString::fromLatin1(expected));
         QCOMPARE(list()->m_nCurrentItem, -1); // a new record
 
         // What the card cannot give: the identity and a role.
@@ -193,54 +198,29 @@ private slots:
                  QStringLiteral("kw.goh@example-survey.sg"));
     }
 
-    void identityIsSplitByItsType_data() {
-        QTest::addColumn<QString>("flag");
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<int>("radio");
-        QTest::addColumn<QString>("prefix");
-        QTest::addColumn<QString>("nric");
-        QTest::addColumn<QString>("passport");
-        QTest::addColumn<QString>("other");
-        QTest::newRow("NRIC") << "Y"
-                              << "S1234567D" << int(General::IDC_NRIC_RADIO) << "S"
-                              << "1234567D"
-                              << ""
-                              << "";
-        // The prefix is shown only beside an NRIC.
-        QTest::newRow("passport") << "N"
-                                  << "E1234567" << int(General::IDC_PASSPORT_RADIO) << ""
-                                  << ""
-                                  << "E1234567"
-                                  << "";
-        QTest::newRow("empty type") << ""
-                                    << "X-99" << int(General::IDC_OTHERS_RADIO) << ""
-                                    << ""
-                                    << ""
-                                    << "X-99";
-        QTest::newRow("other type") << "Q"
-                                    << "W 1" << int(General::IDC_OTHERS_RADIO) << ""
-                                    << ""
-                                    << ""
-                                    << "W 1";
-    }
+    // The prefix is shown only beside an NRIC.
     void identityIsSplitByItsType() {
-        QFETCH(QString, flag);
-        QFETCH(QString, number);
-        QFETCH(int, radio);
-        QFETCH(QString, prefix);
-        QFETCH(QString, nric);
-        QFETCH(QString, passport);
-        QFETCH(QString, other);
-        showPage();
-        offer(contactDocument({{"member_name", "A PERSON"},
-                               {"ic_flag", flag.toUtf8().constData()},
-                               {"ic_passport_no", number.toUtf8().constData()}}));
-        QVERIFY(this->radio(radio));
-        QCOMPARE(combo(general(), General::IDC_NRIC_PREFIX), prefix);
-        QCOMPARE(text(general(), General::IDC_NRIC_NO), nric);
-        QCOMPARE(text(general(), General::IDC_PASSPORT_NO), passport);
-        QCOMPARE(text(general(), General::IDC_OTHER_ID), other);
-        QCOMPARE(text(general(), General::IDC_NAME), QStringLiteral("A PERSON"));
+        const struct {
+            const char *flag, *number;
+            int radio;
+            const char *prefix, *nric, *passport, *other;
+        } cases[] = {
+            {"Y", "S1234567D", General::IDC_NRIC_RADIO, "S", "1234567D", "", ""},
+            {"N", "E1234567", General::IDC_PASSPORT_RADIO, "", "", "E1234567", ""},
+            {"", "X-99", General::IDC_OTHERS_RADIO, "", "", "", "X-99"},
+            {"Q", "W 1", General::IDC_OTHERS_RADIO, "", "", "", "W 1"},
+        };
+        for (const auto& c : cases) {
+            showPage();
+            offer(contactDocument(
+                {{"member_name", "A PERSON"}, {"ic_flag", c.flag}, {"ic_passport_no", c.number}}));
+            QVERIFY2(radio(c.radio), c.flag);
+            QCOMPARE(combo(general(), General::IDC_NRIC_PREFIX), QString::fromLatin1(c.prefix));
+            QCOMPARE(text(general(), General::IDC_NRIC_NO), QString::fromLatin1(c.nric));
+            QCOMPARE(text(general(), General::IDC_PASSPORT_NO), QString::fromLatin1(c.passport));
+            QCOMPARE(text(general(), General::IDC_OTHER_ID), QString::fromLatin1(c.other));
+            QCOMPARE(text(general(), General::IDC_NAME), QStringLiteral("A PERSON"));
+        }
     }
 
     void missingElementsAreReadAsEmpty() {

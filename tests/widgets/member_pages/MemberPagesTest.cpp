@@ -1,8 +1,8 @@
 // The member page and its three detail pages driven as a user drives them: fields typed, roles
 // added, rows clicked, the record buttons pressed, the boxes answered (scripted).
 
-#include "TestAppServices.h"
 #include "TestForm.h"
+#include "TestRecord.h"
 #include "TestToolTipHost.h"
 #include "controls/EditableListCtrl.h"
 #include "controls/HoverButton.h"
@@ -70,10 +70,7 @@ private:
     std::size_t boxes() { return m_answers->messages().size(); }
     const ScriptedAnswerer::Message& lastBox() { return m_answers->messages().back(); }
     void click(int id) { QTest::mouseClick(button(id), Qt::LeftButton); }
-    void clickRow(int row) {
-        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {},
-                          list()->GetSubItemRect(row, 0).center());
-    }
+    void clickRow(int row) { ClickRow(list(), row); }
 
     // A role as the user enters it: "Add", then the two cells.
     void addRole(const QString& role, const QString& number) {
@@ -253,8 +250,7 @@ private slots:
         m_members = std::make_unique<Members>(&host);
         m_members->show();
         QVERIFY(QTest::qWaitForWindowActive(m_members.get()));
-        XmlDocPtr doc = LoadXMLDoc(
-            QStringLiteral(KESTREL_TEST_DATA_DIR "/../../resources/samples/sample-project.xml"));
+        XmlDocPtr doc = LoadXMLDoc(SampleProjectPath());
         QVERIFY(doc);
         m_members->ReadXml(*doc, doc->child("krroot").child("project").child("member_group"));
         clickRow(1);
@@ -275,9 +271,7 @@ private slots:
     }
 
     void membersReadFromAFileAreShownAndWrittenBackUnchanged() {
-        QFile sample(QStringLiteral(KESTREL_TEST_DATA_DIR "/../../resources/samples/"
-                                                          "sample-project.xml"));
-        XmlDocPtr doc = LoadXMLDoc(sample.fileName());
+        XmlDocPtr doc = LoadXMLDoc(SampleProjectPath());
         QVERIFY(doc);
         pugi::xml_node group = doc->child("krroot").child("project").child("member_group");
         m_members->ReadXml(*doc, group);

@@ -2,20 +2,14 @@
 // a whole save of a loaded record that keeps every value, its members included.
 
 #include "ScopedEnv.h"
-#include "TestAppServices.h"
 #include "TestFiles.h"
+#include "TestRecord.h"
 #include "app/KestrelApp.h"
-#include "app/KestrelDlg.h"
-#include "app/KestrelPages.h"
 #include "app/ResourceIds.h"
 #include "controls/ComboDropList.h"
 #include "controls/DropListCombo.h"
-#include "controls/RecordListCtrl.h"
 #include "controls/ToolTipPropertySheet.h"
-#include "framework/ControlId.h"
-#include "framework/MessageBox.h"
 #include "pages/member/PropPageMemberInfo.h"
-#include "pages/project/PropPageProjectInfo.h"
 #include "pages/project/PropPageProjectMukimTS.h"
 #include "pages/project/PropPageProjectSiteDesc.h"
 #include "sdk/AppDB.h"
@@ -24,10 +18,7 @@
 #include "sdk/XmlHelpers.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <sstream>
@@ -35,10 +26,6 @@
 using namespace kestrel;
 
 namespace {
-
-QString sampleProject() {
-    return QStringLiteral(KESTREL_TEST_DATA_DIR "/../../resources/samples/sample-project.xml");
-}
 
 QString serialized(pugi::xml_node node) {
     std::ostringstream out;
@@ -55,46 +42,7 @@ QString line(int stringId) {
     return GetRCString(stringId) + QLatin1Char('\n');
 }
 
-// A copy of the sample project, optionally edited, in the test's folder.
-QString copyOfSample(const QTemporaryDir& dir, const std::function<void(QByteArray&)>& edit = {}) {
-    QFile sample(sampleProject());
-    if (!sample.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    QByteArray content = sample.readAll();
-    if (edit) {
-        edit(content);
-    }
-    const QString path = dir.filePath(QStringLiteral("project.xml"));
-    QFile copy(path);
-    if (!copy.open(QIODevice::WriteOnly) || copy.write(content) != content.size()) {
-        return {};
-    }
-    return path;
-}
-
-class Harness {
-public:
-    explicit Harness(const QString& path, const QString& editingType = "LOCAL_PROJ")
-        : dialog(MakeRegistrationPages) {
-        dialog.SetEditingType(editingType);
-        dialog.LoadDocument(path);
-        dialog.show();
-        dialog.activateWindow();
-    }
-    bool active() { return QTest::qWaitForWindowActive(&dialog); }
-    CPropPageProjectInfo* project() {
-        return static_cast<CPropPageProjectInfo*>(dialog.ProjectPage());
-    }
-    void saveAndQuit() {
-        QTest::mouseClick(qobject_cast<QPushButton*>(GetDlgItem(&dialog, ids::IDC_SAVE_AND_QUIT)),
-                          Qt::LeftButton);
-    }
-
-    TestAppServices services;
-    ScriptedAnswerer answers;
-    CKestrelDlg dialog;
-};
+using Harness = RecordDialog;
 
 } // namespace
 
@@ -104,14 +52,14 @@ private slots:
     void init() { m_dir = std::make_unique<QTemporaryDir>(); }
 
     void savingALoadedRecordKeepsEveryValueAndItsMembers() {
-        const QString path = copyOfSample(*m_dir);
+        const QString path = CopyOfSample(*m_dir);
         QVERIFY(!path.isEmpty());
         XmlDocPtr before = LoadXMLDoc(path);
         QVERIFY(before);
         Harness h(path);
         QVERIFY(h.active());
 
-        h.saveAndQuit();
+        h.click(ids::IDC_SAVE_AND_QUIT);
         QVERIFY2(h.answers.messages().empty(), qPrintable(h.answers.lastText()));
         QCOMPARE(h.dialog.result(), int(IDOK));
 
@@ -161,9 +109,7 @@ private slots:
         QFETCH(QByteArray, record);
         QFETCH(QByteArray, marker);
         const QByteArray end = "</" + group + ">";
-        const QString path = copyOfSample(*m_dir, [&](QByteArray& xml) {
-            xml.replace(end, end + "<" + group + ">" + record + end);
-        });
+        const QString path = CopyOfSample(*m_dir, {{end, end + "<" + group + ">" + record + end}});
         QVERIFY(!path.isEmpty());
         const QByteArray element = record.mid(1, record.indexOf('>') - 1);
         XmlDocPtr before = LoadXMLDoc(path);
@@ -174,7 +120,7 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^" + group + " held 1 more time"));
         Harness h(path);
         QVERIFY(h.active());
-        h.saveAndQuit();
+        h.click(ids::IDC_SAVE_AND_QUIT);
         QVERIFY2(h.answers.messages().empty(), qPrintable(h.answers.lastText()));
         QCOMPARE(h.dialog.result(), int(IDOK));
 
@@ -190,7 +136,7 @@ private slots:
         Harness h(m_dir->filePath(QStringLiteral("new.xml")), QStringLiteral("NEW_PROJ"));
         QVERIFY(h.active());
 
-        h.saveAndQuit();
+        h.click(ids::IDC_SAVE_AND_QUIT);
         QCOMPARE(h.answers.messages().size(), size_t(1));
         const ScriptedAnswerer::Message& box = h.answers.messages().front();
         QCOMPARE(box.caption, GetRCString(ids::IDS_INPUT_ERROR));
@@ -203,38 +149,23 @@ private slots:
         QVERIFY(h.dialog.isVisible());
     }
 
-    void withOnlyTheClassificationMissingItsListTakesTheFocus() {
-        const QString path = copyOfSample(*m_dir);
-        Harness h(path);
-        QVERIFY(h.active());
-        auto* classification = qobject_cast<QComboBox*>(GetDlgItem(h.project(), 1007));
-        QVERIFY(classification);
-        classification->setCurrentIndex(-1);
-
-        h.saveAndQuit();
-        QCOMPARE(h.answers.messages().size(), size_t(1));
-        QCOMPARE(h.answers.messages().front().text, line(118));
-        QCOMPARE(GetControlId(h.answers.messages().front().focusWhenShown), 1007);
-    }
-
     void aRecordWithoutCoordinatorCannotBeSaved() {
-        const QString path = copyOfSample(*m_dir, [](QByteArray& xml) {
-            xml.replace("<project_coordinator_flag>Y<", "<project_coordinator_flag>N<");
-        });
+        const QString path = CopyOfSample(
+            *m_dir, {{"<project_coordinator_flag>Y<", "<project_coordinator_flag>N<"}});
         Harness h(path);
         QVERIFY(h.active());
         auto* members = static_cast<CPropPageMemberInfo*>(h.dialog.MemberPage());
         QCOMPARE(members->GetMemberCount(), 2);
         QVERIFY(members->MarkCoordinator(true).isEmpty());
 
-        h.saveAndQuit();
+        h.click(ids::IDC_SAVE_AND_QUIT);
         QCOMPARE(h.answers.messages().size(), size_t(1));
         QCOMPARE(h.answers.messages().front().text, line(143) + line(143));
         QCOMPARE(h.dialog.Sheet()->currentWidget(), h.dialog.MemberPage());
     }
 
     void anUnsavedLotFormIsAskedAboutBeforeTheChecks() {
-        const QString path = copyOfSample(*m_dir);
+        const QString path = CopyOfSample(*m_dir);
         const QString titleBefore = elementText(path, "/krroot/project/profile/title");
         Harness h(path);
         QVERIFY(h.active());
@@ -248,7 +179,7 @@ private slots:
 
         // No: nothing is written and the lot page shows its form.
         h.answers.queueAnswer(IDNO);
-        h.saveAndQuit();
+        h.click(ids::IDC_SAVE_AND_QUIT);
         QCOMPARE(h.answers.messages().size(), size_t(1));
         const ScriptedAnswerer::Message& question = h.answers.messages().front();
         QCOMPARE(question.text, line(145) + line(148));
@@ -261,7 +192,7 @@ private slots:
 
         // Yes: the record is saved without the lot being typed.
         h.answers.queueAnswer(IDYES);
-        h.saveAndQuit();
+        h.click(ids::IDC_SAVE_AND_QUIT);
         QCOMPARE(h.answers.messages().size(), size_t(2));
         QCOMPARE(h.dialog.result(), int(IDOK));
         QCOMPARE(elementText(path, "/krroot/project/profile/title"), titleBefore);
@@ -269,7 +200,7 @@ private slots:
     }
 
     void theMemberPageListsTheMembersWithTheCoordinatorMarked() {
-        Harness h(copyOfSample(*m_dir));
+        Harness h(CopyOfSample(*m_dir));
         QVERIFY(h.active());
         h.dialog.Sheet()->SetActivePage(h.dialog.MemberPage());
         auto* members = static_cast<CPropPageMemberInfo*>(h.dialog.MemberPage());
@@ -295,7 +226,7 @@ private slots:
     }
 
     void escapeOnAnOpenRoadListClosesOnlyTheList() {
-        Harness h(copyOfSample(*m_dir));
+        Harness h(CopyOfSample(*m_dir));
         QVERIFY(h.active());
         h.project()->NestedSheet()->SetActivePage(h.project()->SitePage());
         // Only the active pages mark their tabs.
@@ -319,13 +250,10 @@ private slots:
     // last, before the pages of its nested sheet; the member page's own (frame 1043 first)
     // before its detail pages. The frames are gone once their forms are set up.
     void viewOnlyRunNamesEachFormsOwnControlsBeforeItsNestedPages() {
-        TestAppServices services(true);
-        ScriptedAnswerer answers;
-        CKestrelDlg dialog(MakeRegistrationPages);
-        dialog.SetEditingType(QStringLiteral("VIEW_PROJ"));
-        dialog.LoadDocument(copyOfSample(*m_dir));
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        Harness h(CopyOfSample(*m_dir), QStringLiteral("VIEW_PROJ"));
+        QVERIFY(h.active());
+        QStringList& log = h.services.log;
+        CKestrelDlg& dialog = h.dialog;
         const QStringList buttons4{"Button", "Button", "Button", "Button"};
         const QStringList dialogOwn{"Static", "Button", "Button"};
         const QStringList projectOwn{
@@ -333,17 +261,16 @@ private slots:
             "ComboBox", "ComboBox", "ComboBox", "Static"};
         const QStringList lotPage = QStringList{"ComboBox", "Edit", "Edit", "Button"} + buttons4 +
                                     QStringList{"SysListView32"};
-        QCOMPARE(services.log,
-                 QStringList{"Editing type: VIEW_PROJ"} + dialogOwn + projectOwn + lotPage);
+        QCOMPARE(log, QStringList{"Editing type: VIEW_PROJ"} + dialogOwn + projectOwn + lotPage);
         QVERIFY(!GetDlgItem(&dialog, ids::IDC_SHEET_FRAME));
         QVERIFY(!GetDlgItem(dialog.ProjectPage(), CPropPageProjectInfo::IDC_SHEET_FRAME));
 
-        services.log.clear();
+        log.clear();
         dialog.Sheet()->SetActivePage(dialog.MemberPage());
         const QStringList memberOwn =
             QStringList{"Static"} + buttons4 + QStringList{"Button", "SysListView32"};
-        QCOMPARE(services.log.mid(0, memberOwn.size()), memberOwn);
-        QCOMPARE(services.log.value(memberOwn.size()), QStringLiteral("Edit")); // general page
+        QCOMPARE(log.mid(0, memberOwn.size()), memberOwn);
+        QCOMPARE(log.value(memberOwn.size()), QStringLiteral("Edit")); // general page
         QVERIFY(!GetDlgItem(dialog.MemberPage(), CPropPageMemberInfo::IDC_SHEET_FRAME));
     }
 
