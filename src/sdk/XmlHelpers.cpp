@@ -968,20 +968,32 @@ pugi::xml_node GetMergedNode(pugi::xml_document& doc, pugi::xml_node parent, con
     return first;
 }
 
-QString GetNodeText(pugi::xml_node node) {
-    if (!node)
-        return QString();
-    if (isText(node))
-        return fromUtf8(node.value());
+std::string_view GetNodeTextUtf8(pugi::xml_node node, std::string& gathered) {
+    // Asked for every field of every record: each question to the parser's tree is a call, so
+    // as few are asked as the answer needs (a null node's type is node_null).
+    const pugi::xml_node_type type = node.type();
+    if (type == pugi::node_null)
+        return {};
+    if (type == pugi::node_pcdata || type == pugi::node_cdata)
+        return node.value();
     // The usual leaf: one text child.
-    pugi::xml_node first = node.first_child();
-    if (first && !first.next_sibling() && isText(first))
-        return fromUtf8(first.value());
-    std::string all;
+    const pugi::xml_node first = node.first_child();
+    const pugi::xml_node_type firstType = first.type();
+    if (firstType == pugi::node_null)
+        return ""; // empty, where a null node gives a null view
+    if ((firstType == pugi::node_pcdata || firstType == pugi::node_cdata) && !first.next_sibling())
+        return first.value();
+    gathered.clear();
     for (pugi::xml_node n = first; n; n = nextInWalk(n, node))
         if (isText(n))
-            all += n.value();
-    return QString::fromStdString(all);
+            gathered += n.value();
+    return gathered;
+}
+
+QString GetNodeText(pugi::xml_node node) {
+    std::string gathered;
+    const std::string_view text = GetNodeTextUtf8(node, gathered);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QString GetChildText(pugi::xml_node parent, const char* name) {
@@ -996,24 +1008,28 @@ void FindChildElements(pugi::xml_node parent, const char* const* names, pugi::xm
                        int count) {
     for (int i = 0; i < count; ++i)
         found[i] = pugi::xml_node();
+    // Most names a child is held against differ from it in the first byte.
+    const auto same = [](const char* a, const char* b) {
+        return *a == *b && (*a == 0 || std::strcmp(a + 1, b + 1) == 0);
+    };
     // Files list the fields in one order: the name after the last one matched is tried first.
     int expected = 0;
     for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
-            continue;
+        // Text and comments have an empty name, which matches none; only an instruction's name
+        // has to be told from an element's.
         const char* name = child.name();
         int match = -1;
-        if (expected < count && std::strcmp(names[expected], name) == 0) {
+        if (expected < count && same(names[expected], name)) {
             match = expected;
         } else {
             // A missing field: the next ones are further on, so look there first.
             for (int step = 1; step <= count && match < 0; ++step) {
                 const int i = (expected + step) % count;
-                if (std::strcmp(names[i], name) == 0)
+                if (same(names[i], name))
                     match = i;
             }
         }
-        if (match < 0)
+        if (match < 0 || child.type() != pugi::node_element)
             continue;
         if (!found[match])
             found[match] = child;

@@ -370,6 +370,15 @@ TEST_F(XmlHelpers, NodeTextGathersEveryTextAndCdataBelowTheNode) {
     EXPECT_EQ(GetNodeText(r.child("t")), QStringLiteral("a<b"));
     EXPECT_EQ(GetNodeText(r.child("m")), QStringLiteral("1234"));
     EXPECT_EQ(GetNodeText(r), QStringLiteral("a<b12345"));
+    // The UTF-8 read gives the same text, a null one only for a null node.
+    std::string gathered;
+    for (const pugi::xml_node node : {r, r.child("t"), r.child("m"), r.child("m").child("k"),
+                                      r.child("n"), r.child("n").first_child(), pugi::xml_node()}) {
+        const std::string_view text = GetNodeTextUtf8(node, gathered);
+        const QString decoded = QString::fromUtf8(text.data(), qsizetype(text.size()));
+        EXPECT_EQ(decoded, GetNodeText(node)) << node.name();
+        EXPECT_EQ(decoded.isNull(), GetNodeText(node).isNull()) << node.name();
+    }
     EXPECT_EQ(GetNodeTextXPath(doc, pugi::xml_node(), QStringLiteral("//i/text()"), QString()),
               QStringLiteral("2"));
     // On a text node SetNodeText sets its value; on an instruction it does nothing.
