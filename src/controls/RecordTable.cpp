@@ -1,10 +1,74 @@
 #include "controls/RecordTable.h"
 
+#include <QVarLengthArray>
+
+#include <cstring>
+#include <memory>
 #include <stdexcept>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 [[noreturn]] void outOfBound() {
     throw std::out_of_range("Array out of bound");
+}
+// One cell's text as AssignCells takes it: where it lies, how long it is, and whether it is
+// UTF-16 (else one byte per character: ASCII or Latin-1).
+struct CellSource {
+    const void* data = nullptr;
+    qsizetype size = 0;
+    bool utf16 = false;
+};
+
+// Fields are mostly short: a few word loads, overlapping where the length is not a multiple of
+// eight, rather than a look at each byte.
+bool isAscii(const char* text, qsizetype size) {
+    const auto load = [](auto& word, const char* at) { std::memcpy(&word, at, sizeof word); };
+    if (size >= 8) {
+        quint64 any = 0;
+        load(any, text + size - 8);
+        for (qsizetype i = 0; i + 8 <= size; i += 8) {
+            quint64 word;
+            load(word, text + i);
+            any |= word;
+        }
+        return (any & 0x8080808080808080ULL) == 0;
+    }
+    if (size >= 4) {
+        quint32 first;
+        quint32 last;
+        load(first, text);
+        load(last, text + size - 4);
+        return ((first | last) & 0x80808080U) == 0;
+    }
+    unsigned any = 0;
+    for (qsizetype i = 0; i < size; ++i)
+        any |= static_cast<unsigned char>(text[i]);
+    return any < 0x80;
+}
+
+// One byte per character into UTF-16.
+void widen(const char* from, qsizetype size, QChar* to) {
+#if defined(__SSE2__)
+    if (size >= 8) {
+        const __m128i zero = _mm_setzero_si128();
+        const auto eight = [&](qsizetype at) {
+            const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(from + at));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + at), _mm_unpacklo_epi8(bytes, zero));
+        };
+        qsizetype i = 0;
+        for (; i + 8 <= size; i += 8)
+            eight(i);
+        if (i < size)
+            eight(size - 8); // the last eight again, over some already written
+        return;
+    }
+#endif
+    for (qsizetype i = 0; i < size; ++i)
+        to[i] = QChar(static_cast<char16_t>(static_cast<unsigned char>(from[i])));
 }
 } // namespace
 
@@ -78,6 +142,54 @@ void RecordRow::AssignCells(const QStringView* cells, int count) {
             end += cells[c].size();
         }
         setCellEnd(c, end);
+    }
+}
+
+void RecordRow::AssignCells(const QAnyStringView* cells, int count) {
+    count = qBound(0, count, m_columnCount);
+    const qsizetype header = m_columnCount * kOffsetChars;
+    // ASCII, Latin-1 and UTF-16 go into the buffer as they stand, one character per unit; only
+    // UTF-8 beyond ASCII is decoded first, exactly as QString::fromUtf8 decodes it.
+    std::unique_ptr<QString[]> decoded;
+    QVarLengthArray<CellSource, 32> sources(count);
+    qsizetype length = header;
+    for (int c = 0; c < count; ++c) {
+        CellSource& source = sources[c];
+        cells[c].visit([&](auto text) {
+            source.data = text.data();
+            source.size = text.size();
+            if constexpr (std::is_same_v<decltype(text), QStringView>) {
+                source.utf16 = true;
+            } else if constexpr (std::is_same_v<decltype(text), QUtf8StringView>) {
+                if (!isAscii(text.data(), text.size())) {
+                    if (!decoded)
+                        decoded = std::make_unique<QString[]>(static_cast<size_t>(count));
+                    decoded[c] = text.toString();
+                    source = {decoded[c].constData(), decoded[c].size(), true};
+                }
+            }
+        });
+        length += source.size;
+    }
+    if (length == header) {
+        m_buffer.clear();
+        return;
+    }
+    QString buffer(length, Qt::Uninitialized);
+    std::swap(m_buffer, buffer);
+    QChar* const out = m_buffer.data();
+    qsizetype end = header;
+    for (int c = 0; c < m_columnCount; ++c) {
+        if (c < count) {
+            const CellSource& source = sources[c];
+            if (source.utf16)
+                std::copy_n(static_cast<const QChar*>(source.data), source.size, out + end);
+            else
+                widen(static_cast<const char*>(source.data), source.size, out + end);
+            end += source.size;
+        }
+        out[c * kOffsetChars] = QChar(static_cast<char16_t>(end >> 16));
+        out[c * kOffsetChars + 1] = QChar(static_cast<char16_t>(end & 0xFFFF));
     }
 }
 

@@ -7,6 +7,7 @@
 // and its list costs nothing per row. Reading or writing outside the table throws
 // std::out_of_range("Array out of bound").
 
+#include <QAnyStringView>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -30,6 +31,9 @@ public:
     // Every cell at once, in one allocation: the way to fill a row read from a file. Takes the
     // first GetColumnCount() texts; cells beyond those given are emptied.
     void AssignCells(const QStringView* cells, int count);
+    // The same from texts in any of Qt's encodings: a row read from a file takes the UTF-8 of
+    // its fields as they stand in the document, with no string made for each field on the way.
+    void AssignCells(const QAnyStringView* cells, int count);
     // The cell's text in place, without a copy; valid until the row next changes.
     QStringView CellView(int column) const;
 

@@ -355,3 +355,11 @@ CAppDB* XKR_GetAppDB() {
     static CAppDB* instance = new CAppDB; // never freed: it outlives every caller
     return instance;
 }
+
+const QString& CCodeDescriptions::Of(std::string_view code) {
+    if (const auto known = m_known.find(code); known != m_known.end())
+        return known->second;
+    const QString description =
+        (m_db->*m_lookup)(QString::fromUtf8(code.data(), static_cast<qsizetype>(code.size())));
+    return m_known.emplace(std::string(code), description).first->second;
+}

@@ -20,6 +20,10 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 struct sqlite3;
 
@@ -142,3 +146,27 @@ private:
 
 // The single instance, created at the first call and never freed.
 CAppDB* XKR_GetAppDB();
+
+// The descriptions of the codes of one list as a reader of a file meets them: each code is asked
+// of the database once, then answered from here. Thousands of rows name the same few codes, and
+// a code comes as the UTF-8 of the document, which need not become a QString to be found again.
+// Meant for one read: the database's lists do not change while it lasts.
+class CCodeDescriptions {
+public:
+    using Lookup = QString (CAppDB::*)(const QString& code);
+    CCodeDescriptions(CAppDB* db, Lookup lookup) : m_db(db), m_lookup(lookup) {}
+
+    // What (m_db->*lookup)(QString::fromUtf8(code)) answers; valid while this object lives.
+    const QString& Of(std::string_view code);
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const {
+            return std::hash<std::string_view>()(text);
+        }
+    };
+    CAppDB* m_db;
+    Lookup m_lookup;
+    std::unordered_map<std::string, QString, Hash, std::equal_to<>> m_known;
+};

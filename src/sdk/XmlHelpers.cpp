@@ -21,6 +21,10 @@
 #include <string_view>
 #include <unordered_set>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -95,9 +99,25 @@ const char* pastText(const char* from, const char* end, std::string_view what) {
     return found == end ? end : found + what.size();
 }
 
-// The first '>', '"' or '\'' at or after `p`, or `end`; eight bytes at a time, since this runs
-// over every tag of the file.
-const char* nextTagStop(const char* p, const char* end) {
+#if defined(__SSE2__)
+// Where in the 16 bytes at `p` one of `wanted` lies, one bit per byte (0: none of them).
+template <char... wanted> int bytesAt(const char* p) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i hits = _mm_setzero_si128();
+    ((hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, _mm_set1_epi8(wanted)))), ...);
+    return _mm_movemask_epi8(hits);
+}
+#endif
+
+// The first of `wanted` at or after `p`, or `end`. Sixteen bytes at a time where the processor
+// allows, eight otherwise: the depth scan runs this twice for every tag of the file, and most
+// distances are short, so it is inline rather than a call to memchr.
+template <char... wanted> const char* findFirstOf(const char* p, const char* end) {
+#if defined(__SSE2__)
+    for (; end - p >= 16; p += 16)
+        if (const int hits = bytesAt<wanted...>(p))
+            return p + __builtin_ctz(static_cast<unsigned>(hits));
+#else
     constexpr quint64 kOnes = 0x0101010101010101ULL;
     constexpr quint64 kHigh = 0x8080808080808080ULL;
     auto hasByte = [](quint64 word, unsigned char c) {
@@ -107,12 +127,18 @@ const char* nextTagStop(const char* p, const char* end) {
     for (; end - p >= 8; p += 8) {
         quint64 word;
         std::memcpy(&word, p, sizeof word);
-        if (hasByte(word, '>') || hasByte(word, '"') || hasByte(word, '\''))
+        if ((hasByte(word, static_cast<unsigned char>(wanted)) || ...))
             break;
     }
-    while (p < end && *p != '>' && *p != '"' && *p != '\'')
+#endif
+    while (p < end && ((*p != wanted) && ...))
         ++p;
     return p;
+}
+
+// The first '>', '"' or '\'' at or after `p`, or `end`.
+const char* nextTagStop(const char* p, const char* end) {
+    return findFirstOf<'>', '"', '\''>(p, end);
 }
 
 // Past the '>' that ends a tag whose name starts at `from` (just after its '<'); quoted
@@ -167,8 +193,8 @@ bool nestsTooDeep(const char* text, size_t size) {
     const char* end = text + size;
     int open = 0;
     while (p < end) {
-        p = static_cast<const char*>(::memchr(p, '<', static_cast<size_t>(end - p)));
-        if (!p || ++p >= end)
+        p = findFirstOf<'<'>(p, end);
+        if (p == end || ++p >= end)
             return false;
         if (*p == '?') {
             p = pastText(p, end, "?>");
@@ -344,22 +370,44 @@ ByteScan scanBytes(const char* text, size_t size) {
     const auto* p = reinterpret_cast<const unsigned char*>(text);
     const auto* end = p + size;
     while (p < end) {
-        // Runs of ASCII are by far the most of a record: eight bytes at a time while none has
-        // its top bit set, looking closer only at words that hold a byte below 0x20 (mostly
-        // line ends).
+        // Runs of ASCII are by far the most of a record: a block at a time while none has its
+        // top bit set, telling the control characters XML forbids from the tabs and line ends
+        // of the indentation without a look at single bytes.
+#if defined(__SSE2__)
+        const __m128i space = _mm_set1_epi8(0x20);
+        __m128i forbidden = _mm_setzero_si128();
+        for (; end - p >= 16; p += 16) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            if (_mm_movemask_epi8(block))
+                break;
+            const __m128i allowed =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(0x9)),
+                                          _mm_cmpeq_epi8(block, _mm_set1_epi8(0xA))),
+                             _mm_cmpeq_epi8(block, _mm_set1_epi8(0xD)));
+            forbidden =
+                _mm_or_si128(forbidden, _mm_andnot_si128(allowed, _mm_cmplt_epi8(block, space)));
+        }
+        if (_mm_movemask_epi8(forbidden))
+            scan.forbidden = true;
+#else
+        // Eight bytes as one word; with every byte below 0x80 no sum below carries into the
+        // next byte, so each byte's mask is exact.
         constexpr quint64 kOnes = 0x0101010101010101ULL;
         constexpr quint64 kHigh = 0x8080808080808080ULL;
-        while (end - p >= 8) {
+        auto zeroBytes = [](quint64 word) { return ~(word + kOnes * 0x7F) & kHigh; };
+        for (; end - p >= 8; p += 8) {
             quint64 word;
             std::memcpy(&word, p, sizeof word);
             if (word & kHigh)
                 break;
-            if ((word - kOnes * 0x20) & ~word & kHigh)
-                for (int i = 0; i < 8; ++i)
-                    if (p[i] < 0x20 && p[i] != 0x9 && p[i] != 0xA && p[i] != 0xD)
-                        scan.forbidden = true;
-            p += 8;
+            const quint64 control = ~(word + kOnes * 0x60) & kHigh;
+            const quint64 allowed = zeroBytes(word ^ (kOnes * 0x9)) |
+                                    zeroBytes(word ^ (kOnes * 0xA)) |
+                                    zeroBytes(word ^ (kOnes * 0xD));
+            if (control & ~allowed)
+                scan.forbidden = true;
         }
+#endif
         for (; p < end && *p < 0x80; ++p)
             if (*p < 0x20 && *p != 0x9 && *p != 0xA && *p != 0xD)
                 scan.forbidden = true;
@@ -920,20 +968,32 @@ pugi::xml_node GetMergedNode(pugi::xml_document& doc, pugi::xml_node parent, con
     return first;
 }
 
-QString GetNodeText(pugi::xml_node node) {
-    if (!node)
-        return QString();
-    if (isText(node))
-        return fromUtf8(node.value());
+std::string_view GetNodeTextUtf8(pugi::xml_node node, std::string& gathered) {
+    // Asked for every field of every record: each question to the parser's tree is a call, so
+    // as few are asked as the answer needs (a null node's type is node_null).
+    const pugi::xml_node_type type = node.type();
+    if (type == pugi::node_null)
+        return {};
+    if (type == pugi::node_pcdata || type == pugi::node_cdata)
+        return node.value();
     // The usual leaf: one text child.
-    pugi::xml_node first = node.first_child();
-    if (first && !first.next_sibling() && isText(first))
-        return fromUtf8(first.value());
-    std::string all;
+    const pugi::xml_node first = node.first_child();
+    const pugi::xml_node_type firstType = first.type();
+    if (firstType == pugi::node_null)
+        return ""; // empty, where a null node gives a null view
+    if ((firstType == pugi::node_pcdata || firstType == pugi::node_cdata) && !first.next_sibling())
+        return first.value();
+    gathered.clear();
     for (pugi::xml_node n = first; n; n = nextInWalk(n, node))
         if (isText(n))
-            all += n.value();
-    return QString::fromStdString(all);
+            gathered += n.value();
+    return gathered;
+}
+
+QString GetNodeText(pugi::xml_node node) {
+    std::string gathered;
+    const std::string_view text = GetNodeTextUtf8(node, gathered);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QString GetChildText(pugi::xml_node parent, const char* name) {
@@ -948,24 +1008,28 @@ void FindChildElements(pugi::xml_node parent, const char* const* names, pugi::xm
                        int count) {
     for (int i = 0; i < count; ++i)
         found[i] = pugi::xml_node();
+    // Most names a child is held against differ from it in the first byte.
+    const auto same = [](const char* a, const char* b) {
+        return *a == *b && (*a == 0 || std::strcmp(a + 1, b + 1) == 0);
+    };
     // Files list the fields in one order: the name after the last one matched is tried first.
     int expected = 0;
     for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
-            continue;
+        // Text and comments have an empty name, which matches none; only an instruction's name
+        // has to be told from an element's.
         const char* name = child.name();
         int match = -1;
-        if (expected < count && std::strcmp(names[expected], name) == 0) {
+        if (expected < count && same(names[expected], name)) {
             match = expected;
         } else {
             // A missing field: the next ones are further on, so look there first.
             for (int step = 1; step <= count && match < 0; ++step) {
                 const int i = (expected + step) % count;
-                if (std::strcmp(names[i], name) == 0)
+                if (same(names[i], name))
                     match = i;
             }
         }
-        if (match < 0)
+        if (match < 0 || child.type() != pugi::node_element)
             continue;
         if (!found[match])
             found[match] = child;

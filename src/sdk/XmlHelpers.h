@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 using XmlDocPtr = std::unique_ptr<pugi::xml_document>;
 
@@ -90,6 +91,10 @@ void FindChildElements(pugi::xml_node parent, const char* const* names, pugi::xm
 // All character data inside the node (text and CDATA of every descendant, in document order);
 // "" for a null node.
 QString GetNodeText(pugi::xml_node node);
+// The same text as the document's UTF-8, without making a QString: a view of the node's own text
+// where a single text child holds it (the usual field), else of `gathered`, which is filled with
+// the texts joined. Valid while the document and `gathered` are left unchanged.
+std::string_view GetNodeTextUtf8(pugi::xml_node node, std::string& gathered);
 
 // Evaluates `xpath` from `context` (the document when context is null). A node-set result gives
 // the text of its first node in document order (an attribute gives its value); a string, number

@@ -187,9 +187,13 @@ RecordItemData RolesData(RecordTable* roles) {
     return reinterpret_cast<RecordItemData>(roles);
 }
 
-QString RoleSummary(const RecordTable& roles) {
+namespace {
+
+// The role summary in place: the only role's own cell where that is the whole summary (most
+// members have one role), else `joined`, which is filled with it.
+QStringView roleSummary(const RecordTable& roles, QString& joined) {
     if (roles.GetRowCount() == 1) {
-        const QString only = roles.GetCell(0, ROLE_DESCRIPTION);
+        const QStringView only = roles.CellView(0, ROLE_DESCRIPTION);
         const bool plain = !only.startsWith(QLatin1Char(',')) &&
                            !only.startsWith(QLatin1Char(' ')) && !only.endsWith(QLatin1Char(',')) &&
                            !only.endsWith(QLatin1Char(' '));
@@ -197,8 +201,10 @@ QString RoleSummary(const RecordTable& roles) {
             return only;
     }
     QString summary;
-    for (int row = 0; row < roles.GetRowCount(); ++row)
-        summary += roles.GetCell(row, ROLE_DESCRIPTION) + QStringLiteral(", ");
+    for (int row = 0; row < roles.GetRowCount(); ++row) {
+        summary += roles.CellView(row, ROLE_DESCRIPTION);
+        summary += QStringLiteral(", ");
+    }
     qsizetype first = 0;
     qsizetype last = summary.size();
     auto trimmable = [](QChar c) { return c == QLatin1Char(',') || c == QLatin1Char(' '); };
@@ -206,7 +212,15 @@ QString RoleSummary(const RecordTable& roles) {
         ++first;
     while (last > first && trimmable(summary[last - 1]))
         --last;
-    return summary.mid(first, last - first);
+    joined = summary.mid(first, last - first);
+    return joined;
+}
+
+} // namespace
+
+QString RoleSummary(const RecordTable& roles) {
+    QString joined;
+    return roleSummary(roles, joined).toString();
 }
 
 bool IsValidNric(const QString& number) {
@@ -447,31 +461,43 @@ RecordTable ReadMemberGroup(pugi::xml_node group, const std::function<RecordTabl
     for (int i = 0; i < kCount; ++i)
         names[i] = kOrder[i].name;
 
+    CCodeDescriptions roads(db, &CAppDB::GetRoadDescription);
+    CCodeDescriptions roleNames(db, &CAppDB::GetRoleDescription);
+    const auto view = [](std::string_view utf8) {
+        return QAnyStringView(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    };
+    static constexpr const char* kRoleNames[] = {"member_role_code", "professional_no"};
+
     RecordTable members(kMemberColumnCount);
     pugi::xml_node found[kCount];
     pugi::xml_node field[kFields];
-    QString texts[kMemberColumnCount];
-    QStringView cells[kMemberColumnCount];
+    std::string gathered[kFields];
+    pugi::xml_node roleFound[2];
+    std::string roleGathered[2];
+    QAnyStringView cells[kMemberColumnCount];
+    QString summary;
     for (pugi::xml_node member : group.children("member")) {
         FindChildElements(member, names, found, kCount);
         for (int i = 0; i < kCount; ++i)
             field[kOrder[i].field] = found[i];
         for (int column = 0; column < kMemberColumnCount; ++column)
-            texts[column] = GetNodeText(field[column]);
-        texts[COL_FORMATTED] = GetNodeText(field[ADDRESS_TYPE]) == QLatin1String("F") ? kYes : kNo;
+            cells[column] = view(GetNodeTextUtf8(field[column], gathered[column]));
+        cells[COL_FORMATTED] =
+            GetNodeTextUtf8(field[ADDRESS_TYPE], gathered[ADDRESS_TYPE]) == "F" ? kYes : kNo;
         // Descriptions are looked up again from the codes: the file's own may be out of date.
-        texts[COL_ROAD_NAME] = db->GetRoadDescription(GetNodeText(field[ROAD_CODE]));
+        cells[COL_ROAD_NAME] = roads.Of(GetNodeTextUtf8(field[ROAD_CODE], gathered[ROAD_CODE]));
         RecordTable* roles = makeRoles();
         for (pugi::xml_node role : field[ROLE_GROUP].children("member_role")) {
             if (role.type() != pugi::node_element)
                 continue;
-            RecordRow& roleRow = roles->AppendRow();
-            roleRow.SetCell(ROLE_DESCRIPTION,
-                            db->GetRoleDescription(GetChildText(role, "member_role_code")));
-            roleRow.SetCell(ROLE_PROFESSIONAL_NO, GetChildText(role, "professional_no"));
+            FindChildElements(role, kRoleNames, roleFound, 2);
+            QAnyStringView roleCells[kRoleColumnCount];
+            roleCells[ROLE_DESCRIPTION] =
+                roleNames.Of(GetNodeTextUtf8(roleFound[0], roleGathered[0]));
+            roleCells[ROLE_PROFESSIONAL_NO] = view(GetNodeTextUtf8(roleFound[1], roleGathered[1]));
+            roles->AppendRow().AssignCells(roleCells, kRoleColumnCount);
         }
-        texts[COL_ROLES] = RoleSummary(*roles);
-        std::copy(std::begin(texts), std::end(texts), cells);
+        cells[COL_ROLES] = roleSummary(*roles, summary);
         RecordRow& row = members.AppendRow();
         row.AssignCells(cells, kMemberColumnCount);
         row.SetItemData(RolesData(roles));

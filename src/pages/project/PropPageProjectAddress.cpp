@@ -207,21 +207,32 @@ QString CPropPageProjectAddress::WriteXml(pugi::xml_document& doc, pugi::xml_nod
 QString CPropPageProjectAddress::ReadXml(pugi::xml_document&, pugi::xml_node group) {
     if (!group)
         return QString();
-    CAppDB* db = XKR_GetAppDB();
+    // The road's name comes from the lookup table by its code, not from the file.
+    CCodeDescriptions roads(XKR_GetAppDB(), &CAppDB::GetRoadDescription);
+    // Every child an address has, in the order files give them, so that one pass finds them
+    // all; the file's road name is matched only to be passed over.
+    enum Field { BUILDING, HOUSE_BLOCK, LEVEL, UNIT, ROAD_NAME, ROAD_CODE, POSTAL_CODE, kFields };
+    static constexpr const char* kNames[kFields] = {"building_name", "house_block_no", "level_no",
+                                                    "unit_no",       "road_code_desc", "road_code",
+                                                    "postal_code"};
+    pugi::xml_node found[kFields];
+    std::string gathered[kFields];
+    const auto utf8 = [&](Field field) { return GetNodeTextUtf8(found[field], gathered[field]); };
+    const auto text = [&](Field field) {
+        const std::string_view bytes = utf8(field);
+        return QAnyStringView(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    };
     m_table.RemoveAll();
     for (pugi::xml_node address : group.children("address")) {
-        auto text = [&](const char* name) { return GetChildText(address, name); };
-        QString cells[kColumnCount];
-        cells[COL_BUILDING_NAME] = text("building_name");
-        cells[COL_HOUSE_BLOCK_NO] = text("house_block_no");
-        cells[COL_LEVEL_NO] = text("level_no");
-        cells[COL_UNIT_NO] = text("unit_no");
-        // The road's name comes from the lookup table by its code, not from the file.
-        cells[COL_ROAD_NAME] = db->GetRoadDescription(text("road_code"));
-        cells[COL_POSTAL_CODE] = text("postal_code");
-        QStringView views[kColumnCount];
-        std::copy(std::begin(cells), std::end(cells), views);
-        m_table.AppendRow().AssignCells(views, kColumnCount);
+        FindChildElements(address, kNames, found, kFields);
+        QAnyStringView cells[kColumnCount];
+        cells[COL_BUILDING_NAME] = text(BUILDING);
+        cells[COL_HOUSE_BLOCK_NO] = text(HOUSE_BLOCK);
+        cells[COL_LEVEL_NO] = text(LEVEL);
+        cells[COL_UNIT_NO] = text(UNIT);
+        cells[COL_ROAD_NAME] = roads.Of(utf8(ROAD_CODE));
+        cells[COL_POSTAL_CODE] = text(POSTAL_CODE);
+        m_table.AppendRow().AssignCells(cells, kColumnCount);
     }
     return QString();
 }

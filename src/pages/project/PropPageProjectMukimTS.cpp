@@ -161,20 +161,30 @@ QString CPropPageProjectMukimTS::ReadXml(pugi::xml_document&, pugi::xml_node gro
     // lots means the project has none.
     if (!group)
         return QString();
-    CAppDB* db = XKR_GetAppDB();
+    // The description is looked up again from the code: the file's own description may be out
+    // of date.
+    CCodeDescriptions descriptions(XKR_GetAppDB(), &CAppDB::GetMukimTSDescription);
+    // Every child a lot has, in the order files give them, so that one pass finds them all; the
+    // file's description is matched only to be passed over.
+    enum Field { DESCRIPTION, CODE, PLOT_NO, LOT_NO, PARTIAL, kFields };
+    static constexpr const char* kNames[kFields] = {"mk_ts_code_desc", "mk_ts_code", "plot_no",
+                                                    "lot_no", "part_lot_flag"};
+    pugi::xml_node found[kFields];
+    std::string gathered[kFields];
+    const auto text = [&](Field field) {
+        const std::string_view utf8 = GetNodeTextUtf8(found[field], gathered[field]);
+        return QAnyStringView(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    };
     m_table.RemoveAll();
     for (pugi::xml_node lot : group.children("lotmkts")) {
-        auto text = [&](const char* name) { return GetChildText(lot, name); };
-        // The description is looked up again from the code: the file's own description may be
-        // out of date.
-        QString cells[kColumnCount];
-        cells[COL_MUKIM_TS] = db->GetMukimTSDescription(text("mk_ts_code"));
-        cells[COL_PLOT_NO] = text("plot_no");
-        cells[COL_LOT_NO] = text("lot_no");
-        cells[COL_PARTIAL] = text("part_lot_flag");
-        QStringView views[kColumnCount];
-        std::copy(std::begin(cells), std::end(cells), views);
-        m_table.AppendRow().AssignCells(views, kColumnCount);
+        FindChildElements(lot, kNames, found, kFields);
+        QAnyStringView cells[kColumnCount];
+        const std::string_view code = GetNodeTextUtf8(found[CODE], gathered[CODE]);
+        cells[COL_MUKIM_TS] = descriptions.Of(code);
+        cells[COL_PLOT_NO] = text(PLOT_NO);
+        cells[COL_LOT_NO] = text(LOT_NO);
+        cells[COL_PARTIAL] = text(PARTIAL);
+        m_table.AppendRow().AssignCells(cells, kColumnCount);
     }
     return QString();
 }

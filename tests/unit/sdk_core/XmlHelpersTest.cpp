@@ -165,6 +165,52 @@ TEST_F(XmlHelpers, DepthLimitCountsElementsWhateverLiesBetweenThem) {
     }
 }
 
+// The byte scans read the file in blocks: whatever the offset of a field's last character or
+// of the file's last '>' within a block, a forbidden character still becomes U+FFFD, UTF-8
+// stays UTF-8, other 8-bit text is read as Latin-1, and the depth is counted to the end.
+TEST_F(XmlHelpers, FieldEndsAndFileEndsAnywhereInABlockReadAlike) {
+    struct Case {
+        const char* what;
+        QByteArray last; // the field's last bytes
+        QString read;    // what they read as
+    };
+    const Case cases[] = {
+        {"a control character", "\x01", QStringLiteral("\uFFFD")},
+        {"a vertical tab", "\x0B", QStringLiteral("\uFFFD")},
+        {"a tab", "\t", QStringLiteral("\t")},
+        {"UTF-8 beyond ASCII", "\xC3\xA9", QStringLiteral("\u00E9")},
+        {"a character beyond the BMP", "\xF0\x9F\x98\x80", QStringLiteral("\U0001F600")},
+        {"a noncharacter", "\xEF\xBF\xBF", QStringLiteral("\uFFFD")},
+        {"Latin-1", "\xE9", QStringLiteral("\u00E9")},
+    };
+    for (const Case& c : cases) {
+        for (int filler = 0; filler < 40; ++filler) {
+            const QByteArray field = QByteArray(filler, 'x') + c.last;
+            for (const QByteArray& bytes : {"<krroot><t>" + field + "</t></krroot>",
+                                            "<krroot><t>" + field + "</t></krroot>\n"}) {
+                ASSERT_TRUE(writeFile(path, bytes));
+                XmlDocPtr doc = LoadXMLDoc(path);
+                ASSERT_TRUE(doc) << c.what << ", " << filler;
+                EXPECT_EQ(GetNodeText(doc->child("krroot").child("t")),
+                          QString(filler, QLatin1Char('x')) + c.read)
+                    << c.what << ", " << filler;
+            }
+        }
+    }
+    // The depth is counted up to a tag that ends the file, at every offset.
+    for (int filler = 0; filler < 40; ++filler) {
+        const QByteArray text(filler, 'x');
+        const QByteArray atLimit = QByteArray("<a>").repeated(kXmlMaxDepth - 1) + "<b>" + text +
+                                   "</b>" + QByteArray("</a>").repeated(kXmlMaxDepth - 1);
+        const QByteArray pastLimit = QByteArray("<a>").repeated(kXmlMaxDepth) + text + "<b/>" +
+                                     QByteArray("</a>").repeated(kXmlMaxDepth);
+        ASSERT_TRUE(writeFile(path, atLimit));
+        EXPECT_TRUE(LoadXMLDoc(path)) << filler;
+        ASSERT_TRUE(writeFile(path, pastLimit));
+        EXPECT_FALSE(LoadXMLDoc(path)) << filler;
+    }
+}
+
 // Many fields found in one pass give what a lookup per field gives: the first element of each
 // name, in whatever order the file has them; instructions of the same name are not elements.
 TEST_F(XmlHelpers, ChildElementsFoundInOnePassAreTheFirstOfTheirName) {
@@ -369,6 +415,15 @@ TEST_F(XmlHelpers, NodeTextGathersEveryTextAndCdataBelowTheNode) {
     EXPECT_EQ(GetNodeText(r.child("t")), QStringLiteral("a<b"));
     EXPECT_EQ(GetNodeText(r.child("m")), QStringLiteral("1234"));
     EXPECT_EQ(GetNodeText(r), QStringLiteral("a<b12345"));
+    // The UTF-8 read gives the same text, a null one only for a null node.
+    std::string gathered;
+    for (const pugi::xml_node node : {r, r.child("t"), r.child("m"), r.child("m").child("k"),
+                                      r.child("n"), r.child("n").first_child(), pugi::xml_node()}) {
+        const std::string_view text = GetNodeTextUtf8(node, gathered);
+        const QString decoded = QString::fromUtf8(text.data(), qsizetype(text.size()));
+        EXPECT_EQ(decoded, GetNodeText(node)) << node.name();
+        EXPECT_EQ(decoded.isNull(), GetNodeText(node).isNull()) << node.name();
+    }
     EXPECT_EQ(GetNodeTextXPath(doc, pugi::xml_node(), QStringLiteral("//i/text()"), QString()),
               QStringLiteral("2"));
     // On a text node SetNodeText sets its value; on an instruction it does nothing.

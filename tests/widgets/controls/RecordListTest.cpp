@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <QtTest>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 constexpr int kListId = 1020;
@@ -201,6 +202,48 @@ private slots:
     }
 
     // Outside its rows and columns the list answers empty and changes nothing; it never throws.
+    // A row filled from UTF-8, Latin-1 and UTF-16 at once holds what a string made from each
+    // would: every length (fields are read in words), beyond ASCII at either end or nowhere,
+    // and broken UTF-8 decoded as QString::fromUtf8 decodes it.
+    void rowFilledFromAnyEncodingHoldsWhatAStringWould() {
+        std::vector<QByteArray> utf8;
+        for (int length = 0; length <= 40; ++length) {
+            const QByteArray ascii =
+                QByteArray("abcdefghijklmnopqrstuvwxyz0123456789ABCDE").left(length);
+            utf8.push_back(ascii);
+            if (length > 0) {
+                utf8.push_back("\xC3\xA9" + ascii.mid(1));
+                utf8.push_back(ascii.chopped(1) + "\xF0\x9F\x98\x80");
+                utf8.push_back(ascii.chopped(1) + "\x80");     // a stray continuation byte
+                utf8.push_back(ascii.chopped(1) + "\xE2\x82"); // cut short at the end
+            }
+        }
+        const QByteArray latin1("Caf\xE9 cr\xE8me");
+        const QString utf16 = QStringLiteral("\u05E9\u05DC\u05D5\u05DD \U0001F600");
+        for (const QByteArray& bytes : utf8) {
+            RecordRow row(5);
+            const QAnyStringView cells[] = {QAnyStringView(bytes.constData(), bytes.size()),
+                                            QLatin1StringView(latin1), utf16,
+                                            QAnyStringView(bytes.constData(), bytes.size())};
+            row.AssignCells(cells, 4);
+            const QString expected = QString::fromUtf8(bytes);
+            QCOMPARE(row.GetCell(0), expected);
+            QCOMPARE(row.GetCell(1), QString::fromLatin1(latin1));
+            QCOMPARE(row.GetCell(2), utf16);
+            QCOMPARE(row.GetCell(3), expected);
+            QCOMPARE(row.GetCell(4), QString());
+            RecordRow same(5);
+            const QString texts[] = {expected, QString::fromLatin1(latin1), utf16, expected};
+            const QStringView views[] = {texts[0], texts[1], texts[2], texts[3]};
+            same.AssignCells(views, 4);
+            QVERIFY(row == same);
+        }
+        RecordRow empty(3);
+        const QAnyStringView none[] = {QAnyStringView(), QAnyStringView("", 0)};
+        empty.AssignCells(none, 2);
+        QVERIFY(empty == RecordRow(3));
+    }
+
     void readsAndWritesOutsideTheListAreHarmless() {
         const int rows = m_list->GetItemCount();
         m_list->SetItemData(rows - 1, 7);
