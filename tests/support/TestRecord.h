@@ -3,6 +3,7 @@
 // the sample project (edited as a test needs), the dialog with the real pages, the log and the
 // boxes kept by the test.
 
+#include "RecordListProbe.h"
 #include "TestAppServices.h"
 #include "app/KestrelDlg.h"
 #include "app/KestrelPages.h"
@@ -43,11 +44,6 @@ inline QString CopyOfSample(const QTemporaryDir& dir,
     if (!copy.open(QIODevice::WriteOnly) || copy.write(content) != content.size())
         return {};
     return path;
-}
-
-// Clicks the first cell of a list row, as the user loads a record.
-inline void ClickRow(CRecordListCtrl* list, int row) {
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->GetSubItemRect(row, 0).center());
 }
 
 // The record at `path` opened and shown in the registration dialog.

@@ -215,9 +215,9 @@ private slots:
         QVERIFY(list->GetItemCount() >= 1);
         list->setFocus();
         QTest::keyClick(list, Qt::Key_Home);
-        QCOMPARE(list->m_nCurrentItem, -1); // the arrows only select
+        QCOMPARE(MarkedRow(list), -1); // the arrows only select
         QTest::keyClick(list, Qt::Key(key));
-        QCOMPARE(list->m_nCurrentItem, 0);
+        QCOMPARE(MarkedRow(list), 0);
         QCOMPARE(h.control<CCharFilterEdit>(h.lots(), 1015)->text(), list->GetItemText(0, 2));
     }
 

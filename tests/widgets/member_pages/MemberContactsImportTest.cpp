@@ -3,6 +3,7 @@
 // view-only run or when the user keeps the edits, the document released and the transfer
 // completed all the same.
 
+#include "RecordListProbe.h"
 #include "TestAppServices.h"
 #include "TestFiles.h"
 #include "TestForm.h"
@@ -171,7 +172,7 @@ private slots:
         };
         for (const auto& [page, id, expected] : fields)
             QCOMPARE(text(page, id), QString::fromLatin1(expected));
-        QCOMPARE(list()->m_nCurrentItem, -1); // a new record
+        QCOMPARE(MarkedRow(list()), -1); // a new record
 
         // What the card cannot give: the identity and a role.
         m_members->NestedSheet()->SetActivePage(general());
@@ -244,7 +245,7 @@ private slots:
         QCOMPARE(m_answers->messages().size(), std::size_t(1));
         QCOMPARE(text(general(), General::IDC_NAME), QStringLiteral("SECOND"));
         QCOMPARE(text(address(), Address::IDC_POSTAL_CODE), QStringLiteral("123456"));
-        QCOMPARE(list()->m_nCurrentItem, -1);
+        QCOMPARE(MarkedRow(list()), -1);
     }
 
     void noToTheDiscardQuestionKeepsTheEdits() {

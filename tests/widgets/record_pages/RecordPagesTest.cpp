@@ -2,6 +2,7 @@
 // clicking rows and buttons, answering the boxes (scripted). Covers the record-list editing
 // pattern: store checks, duplicates, the loaded row, delete, and the unsaved-edits question.
 
+#include "RecordListProbe.h"
 #include "TestAppServices.h"
 #include "TestForm.h"
 #include "TestToolTipHost.h"
@@ -35,10 +36,6 @@ const QString kEdited = QStringLiteral("Data has been edited.\nDo you want to di
 
 void Click(QWidget* widget) {
     QTest::mouseClick(widget, Qt::LeftButton);
-}
-
-void ClickRow(CRecordListCtrl* list, int row) {
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->GetSubItemRect(row, 0).center());
 }
 
 void Type(QWidget* field, const QString& text) {
@@ -215,14 +212,14 @@ private slots:
 
         // The loaded row is not compared with itself when updated...
         ClickRow(lotList(), 1);
-        QCOMPARE(lotList()->m_nCurrentItem, 1);
+        QCOMPARE(MarkedRow(lotList()), 1);
         verifyUpdateButton(true);
         Type(plotNo(), QStringLiteral("9"));
         Click(lotButton(Lots::IDC_UPDATE));
         QCOMPARE(boxes(), std::size_t(1));
         QCOMPARE(lotList()->GetItemCount(), 3);
         QCOMPARE(RowTexts(lotList(), 1).at(1), QStringLiteral("9"));
-        QCOMPARE(lotList()->m_nCurrentItem, -1);
+        QCOMPARE(MarkedRow(lotList()), -1);
         verifyUpdateButton(false);
 
         // ...but saved as new unchanged it is a copy of its own row.
@@ -243,13 +240,13 @@ private slots:
         QTest::keyClick(lotList(), Qt::Key_Up);
         QTest::keyClick(lotList(), Qt::Key_Up);
         QCOMPARE(lotList()->GetNextSelectedItem(), 0);
-        QCOMPARE(lotList()->m_nCurrentItem, 2);
+        QCOMPARE(MarkedRow(lotList()), 2);
 
         m_answers->queueAnswer(kestrel::IDYES);
         Click(lotButton(Lots::IDC_DELETE));
         QCOMPARE(lastBox().text, QStringLiteral("Confirm delete selected record?"));
         QCOMPARE(lotList()->GetItemCount(), 2);
-        QCOMPARE(lotList()->m_nCurrentItem, 1);
+        QCOMPARE(MarkedRow(lotList()), 1);
         QCOMPARE(lotNo()->text(), QStringLiteral("3"));
         verifyUpdateButton(true);
 
@@ -287,11 +284,11 @@ private slots:
         lotList()->SetItemSelected(0, true); // the row above the loaded one
         m_answers->queueAnswer(kestrel::IDYES);
         Click(lotButton(Lots::IDC_DELETE));
-        QCOMPARE(lotList()->m_nCurrentItem, 1);
+        QCOMPARE(MarkedRow(lotList()), 1);
         agree("deleted above the loaded row");
         m_answers->queueAnswer(kestrel::IDYES);
         Click(lotButton(Lots::IDC_DELETE)); // the loaded row itself
-        QCOMPARE(lotList()->m_nCurrentItem, -1);
+        QCOMPARE(MarkedRow(lotList()), -1);
         QCOMPARE(lotList()->GetItemCount(), 2);
         QVERIFY(lotNo()->text().isEmpty());
         agree("deleted the loaded row");
@@ -336,18 +333,18 @@ private slots:
         QCOMPARE(lastBox().buttons, unsigned(kestrel::MB_YESNO));
         QCOMPARE(lastBox().icon, unsigned(kestrel::MB_ICONQUESTION));
         QCOMPARE(lotNo()->text(), QStringLiteral("1X"));
-        QCOMPARE(lotList()->m_nCurrentItem, 0);
+        QCOMPARE(MarkedRow(lotList()), 0);
         QCOMPARE(lotList()->GetNextSelectedItem(), 0);
 
         m_answers->queueAnswer(kestrel::IDYES);
         ClickRow(lotList(), 1);
-        QCOMPARE(lotList()->m_nCurrentItem, 1);
+        QCOMPARE(MarkedRow(lotList()), 1);
         QCOMPARE(lotNo()->text(), QStringLiteral("2"));
         QCOMPARE(RowTexts(lotList(), 0), (QStringList{"MUKIM 01", "", "1", "N"}));
 
         Click(lotButton(Lots::IDC_RESET)); // loaded, unchanged: cleared without a question
         QCOMPARE(boxes(), std::size_t(2));
-        QCOMPARE(lotList()->m_nCurrentItem, -1);
+        QCOMPARE(MarkedRow(lotList()), -1);
 
         // In a new record the partial box alone, ticked, counts as an edit.
         QVERIFY(m_lots->ResetLotForm(true, false));
@@ -368,7 +365,7 @@ private slots:
         QVERIFY(lotNo()->isReadOnly());
         QVERIFY(!mukim()->isEnabled());
         ClickRow(lotList(), 1);
-        QCOMPARE(lotList()->m_nCurrentItem, 1);
+        QCOMPARE(MarkedRow(lotList()), 1);
         QCOMPARE(mukim()->currentText(), QStringLiteral("MUKIM 02"));
         QCOMPARE(lotNo()->text(), QStringLiteral("2"));
         QVERIFY(partial()->isChecked());
