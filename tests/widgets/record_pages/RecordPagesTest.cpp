@@ -227,6 +227,9 @@ private slots:
         Click(lotButton(Lots::IDC_SAVE_AS_NEW));
         QCOMPARE(lastBox().text, QStringLiteral("Record number: 1\n") + kDuplicate);
         QCOMPARE(lotList()->GetItemCount(), 3);
+        // The refused form is a new record now, no longer row 0's: nothing to update.
+        verifyUpdateButton(false);
+        QCOMPARE(MarkedRow(lotList()), -1);
     }
 
     void deletingAKeyboardSelectedRowAboveTheLoadedRowKeepsTheRecord() {
@@ -353,6 +356,11 @@ private slots:
         Click(lotButton(Lots::IDC_RESET));
         QCOMPARE(lastBox().text, kEdited);
         QVERIFY(partial()->isChecked()); // No keeps it
+        ClickRow(lotList(), 0); // and a click on a row, answered No, leaves no row selected
+        QCOMPARE(lastBox().text, kEdited);
+        QVERIFY(partial()->isChecked());
+        QCOMPARE(lotList()->GetNextSelectedItem(), -1);
+        QCOMPARE(MarkedRow(lotList()), -1);
         m_answers->queueAnswer(kestrel::IDYES);
         Click(lotButton(Lots::IDC_RESET));
         QVERIFY(!partial()->isChecked());
