@@ -4,6 +4,7 @@
 // file. Texts cross this boundary as QString and are stored as UTF-8. Paths are file names as
 // FileNames.h decodes them: every byte of a name that is not UTF-8 reaches the system.
 
+#include <QAnyStringView>
 #include <QString>
 
 #include <pugixml.hpp>
@@ -95,6 +96,11 @@ QString GetNodeText(pugi::xml_node node);
 // where a single text child holds it (the usual field), else of `gathered`, which is filled with
 // the texts joined. Valid while the document and `gathered` are left unchanged.
 std::string_view GetNodeTextUtf8(pugi::xml_node node, std::string& gathered);
+// The same, as a text a record row takes straight into its buffer (RecordRow::AssignCells).
+inline QAnyStringView GetNodeTextView(pugi::xml_node node, std::string& gathered) {
+    const std::string_view utf8 = GetNodeTextUtf8(node, gathered);
+    return QAnyStringView(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
 
 // Evaluates `xpath` from `context` (the document when context is null). A node-set result gives
 // the text of its first node in document order (an attribute gives its value); a string, number

@@ -463,9 +463,6 @@ RecordTable ReadMemberGroup(pugi::xml_node group, const std::function<RecordTabl
 
     CCodeDescriptions roads(db, &CAppDB::GetRoadDescription);
     CCodeDescriptions roleNames(db, &CAppDB::GetRoleDescription);
-    const auto view = [](std::string_view utf8) {
-        return QAnyStringView(utf8.data(), static_cast<qsizetype>(utf8.size()));
-    };
     static constexpr const char* kRoleNames[] = {"member_role_code", "professional_no"};
 
     RecordTable members(kMemberColumnCount);
@@ -481,7 +478,7 @@ RecordTable ReadMemberGroup(pugi::xml_node group, const std::function<RecordTabl
         for (int i = 0; i < kCount; ++i)
             field[kOrder[i].field] = found[i];
         for (int column = 0; column < kMemberColumnCount; ++column)
-            cells[column] = view(GetNodeTextUtf8(field[column], gathered[column]));
+            cells[column] = GetNodeTextView(field[column], gathered[column]);
         cells[COL_FORMATTED] =
             GetNodeTextUtf8(field[ADDRESS_TYPE], gathered[ADDRESS_TYPE]) == "F" ? kYes : kNo;
         // Descriptions are looked up again from the codes: the file's own may be out of date.
@@ -494,7 +491,7 @@ RecordTable ReadMemberGroup(pugi::xml_node group, const std::function<RecordTabl
             QAnyStringView roleCells[kRoleColumnCount];
             roleCells[ROLE_DESCRIPTION] =
                 roleNames.Of(GetNodeTextUtf8(roleFound[0], roleGathered[0]));
-            roleCells[ROLE_PROFESSIONAL_NO] = view(GetNodeTextUtf8(roleFound[1], roleGathered[1]));
+            roleCells[ROLE_PROFESSIONAL_NO] = GetNodeTextView(roleFound[1], roleGathered[1]);
             roles->AppendRow().AssignCells(roleCells, kRoleColumnCount);
         }
         cells[COL_ROLES] = roleSummary(*roles, summary);

@@ -217,11 +217,7 @@ QString CPropPageProjectAddress::ReadXml(pugi::xml_document&, pugi::xml_node gro
                                                     "postal_code"};
     pugi::xml_node found[kFields];
     std::string gathered[kFields];
-    const auto utf8 = [&](Field field) { return GetNodeTextUtf8(found[field], gathered[field]); };
-    const auto text = [&](Field field) {
-        const std::string_view bytes = utf8(field);
-        return QAnyStringView(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    };
+    const auto text = [&](Field field) { return GetNodeTextView(found[field], gathered[field]); };
     m_table.RemoveAll();
     for (pugi::xml_node address : group.children("address")) {
         FindChildElements(address, kNames, found, kFields);
@@ -230,7 +226,7 @@ QString CPropPageProjectAddress::ReadXml(pugi::xml_document&, pugi::xml_node gro
         cells[COL_HOUSE_BLOCK_NO] = text(HOUSE_BLOCK);
         cells[COL_LEVEL_NO] = text(LEVEL);
         cells[COL_UNIT_NO] = text(UNIT);
-        cells[COL_ROAD_NAME] = roads.Of(utf8(ROAD_CODE));
+        cells[COL_ROAD_NAME] = roads.Of(GetNodeTextUtf8(found[ROAD_CODE], gathered[ROAD_CODE]));
         cells[COL_POSTAL_CODE] = text(POSTAL_CODE);
         m_table.AppendRow().AssignCells(cells, kColumnCount);
     }

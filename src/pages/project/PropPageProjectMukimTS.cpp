@@ -171,16 +171,12 @@ QString CPropPageProjectMukimTS::ReadXml(pugi::xml_document&, pugi::xml_node gro
                                                     "lot_no", "part_lot_flag"};
     pugi::xml_node found[kFields];
     std::string gathered[kFields];
-    const auto text = [&](Field field) {
-        const std::string_view utf8 = GetNodeTextUtf8(found[field], gathered[field]);
-        return QAnyStringView(utf8.data(), static_cast<qsizetype>(utf8.size()));
-    };
+    const auto text = [&](Field field) { return GetNodeTextView(found[field], gathered[field]); };
     m_table.RemoveAll();
     for (pugi::xml_node lot : group.children("lotmkts")) {
         FindChildElements(lot, kNames, found, kFields);
         QAnyStringView cells[kColumnCount];
-        const std::string_view code = GetNodeTextUtf8(found[CODE], gathered[CODE]);
-        cells[COL_MUKIM_TS] = descriptions.Of(code);
+        cells[COL_MUKIM_TS] = descriptions.Of(GetNodeTextUtf8(found[CODE], gathered[CODE]));
         cells[COL_PLOT_NO] = text(PLOT_NO);
         cells[COL_LOT_NO] = text(LOT_NO);
         cells[COL_PARTIAL] = text(PARTIAL);
