@@ -115,6 +115,10 @@ TEST_F(XmlFidelityTest, ForbiddenCharactersAreNeverWrittenAndCutNothing) {
          "B\xEF\xBF\xBE"
          "C",
          "A" + r + "B" + r + "C"},
+        {"raw control byte beside a character of the last plane",
+         "A\x01"
+         "B\xF4\x8F\xBF\xBD",
+         "A" + r + QStringLiteral("B\U0010FFFD")},
         {"raw control byte deep in a long run", "ABCDEFGHIJKLMNOPQRSTUVW\x02XYZ",
          "ABCDEFGHIJKLMNOPQRSTUVW" + r + "XYZ"},
         {"allowed references stay", "A&#x9;B&#233;C", QStringLiteral("A\tB\u00E9C")},
