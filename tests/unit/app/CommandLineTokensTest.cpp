@@ -60,18 +60,13 @@ TEST(CommandLineTokens, SplittingRules) {
     EXPECT_EQ(CCommandLineTokens("").GetAt(0), QByteArray());
 }
 
-// main's arguments, as the tokens take them.
-struct Argv {
-    explicit Argv(const QList<QByteArray>& arguments) : bytes(arguments) {
-        pointers.push_back("kestrel");
-        for (const QByteArray& argument : bytes) {
-            pointers.push_back(argument.constData());
-        }
-    }
-    int argc() const { return static_cast<int>(pointers.size()); }
-    QList<QByteArray> bytes;
-    std::vector<const char*> pointers;
-};
+// Tokens of main's arguments.
+CCommandLineTokens tokensOf(const QList<QByteArray>& arguments) {
+    std::vector<const char*> argv{"kestrel"};
+    for (const QByteArray& argument : arguments)
+        argv.push_back(argument.constData());
+    return CCommandLineTokens(static_cast<int>(argv.size()), argv.data());
+}
 
 // Each argument arrives whole, and the path opens exactly the file its bytes name: blanks,
 // quotes (a quote before a blank once cut `x" y.xml` to `x`), line breaks, bytes that are not
@@ -81,15 +76,13 @@ TEST(CommandLineTokens, ProgramArgumentsReachTheFilePathWhole) {
          {QByteArray("/tmp/x\" y.xml"), QByteArray("\"quoted.xml\""), QByteArray("a\nb.xml"),
           QByteArray("/tmp/caf\xe9 \xff\xc3.xml"), QByteArray("/tmp/\xed\xa0\x80.xml"),
           QByteArray("ends with quote\""), QByteArray("\""), QByteArray("")}) {
-        const Argv argv({"EDIT_PROJ", path, "third"});
-        const CCommandLineTokens tokens(argv.argc(), argv.pointers.data());
+        const CCommandLineTokens tokens = tokensOf({"EDIT_PROJ", path, "third"});
         ASSERT_EQ(tokens.GetCount(), 3) << path.toStdString();
         EXPECT_EQ(tokens.GetAt(0), QByteArray("EDIT_PROJ"));
         EXPECT_EQ(tokens.GetAt(1), path);
         EXPECT_EQ(EncodeFileName(tokens.GetFilePath()), path);
     }
-    const Argv none({});
-    const CCommandLineTokens noArguments(none.argc(), none.pointers.data());
+    const CCommandLineTokens noArguments = tokensOf({});
     EXPECT_EQ(noArguments.GetCount(), 0);
     EXPECT_EQ(noArguments.GetFilePath(), QString());
     EXPECT_EQ(noArguments.GetCommandLine(), QByteArray());
@@ -99,8 +92,7 @@ TEST(CommandLineTokens, ProgramArgumentsReachTheFilePathWhole) {
 // The logged command line quotes as a host does, so it reads back as the same arguments
 // wherever one text can carry them.
 TEST(CommandLineTokens, LoggedCommandLineSplitsBackToTheArguments) {
-    const Argv plain({"EDIT_PROJ", "/tmp/my file.xml"});
-    EXPECT_EQ(CCommandLineTokens(plain.argc(), plain.pointers.data()).GetCommandLine(),
+    EXPECT_EQ(tokensOf({"EDIT_PROJ", "/tmp/my file.xml"}).GetCommandLine(),
               QByteArray("EDIT_PROJ \"/tmp/my file.xml\""));
     EXPECT_EQ(CCommandLineTokens("NEW_PROJ  a.xml ").GetCommandLine(),
               QByteArray("NEW_PROJ  a.xml "));
@@ -109,14 +101,11 @@ TEST(CommandLineTokens, LoggedCommandLineSplitsBackToTheArguments) {
         {"VIEW_PROJ", "tab\there.xml", "ab\"cd.xml", "\"leading-quote.xml", "ends with quote\""},
         {"NEW_PROJ", "/tmp/caf\xc3\xa9 \xa0.xml"}};
     for (const QList<QByteArray>& arguments : cases) {
-        const Argv argv(arguments);
-        const QByteArray line =
-            CCommandLineTokens(argv.argc(), argv.pointers.data()).GetCommandLine();
+        const QByteArray line = tokensOf(arguments).GetCommandLine();
         const CCommandLineTokens tokens(line.constData());
         ASSERT_EQ(tokens.GetCount(), arguments.size()) << line.toStdString();
-        for (int i = 0; i < tokens.GetCount(); ++i) {
+        for (int i = 0; i < tokens.GetCount(); ++i)
             EXPECT_EQ(tokens.GetAt(i), arguments[i]) << line.toStdString();
-        }
     }
 }
 

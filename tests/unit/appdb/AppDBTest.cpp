@@ -16,35 +16,65 @@
 
 namespace {
 
-// One code list of the database with its two lookups.
+// One code list of the database, its table, and its lookups ("all" only where the program lists
+// every description).
 struct CodeList {
-    const char* name;
+    const char* table;
+    const char* codeColumn;
+    const char* descriptionColumn;
     std::function<QStringList(CAppDB&)> all;
     std::function<QString(CAppDB&, const QString&)> code;
     std::function<QString(CAppDB&, const QString&)> description;
 };
 
-const std::vector<CodeList>& codeLists() {
-    static const std::vector<CodeList> lists = {
-        {"category", &CAppDB::CategoryDescriptions, &CAppDB::GetCategoryCode,
-         &CAppDB::GetCategoryDescription},
-        {"land ownership", &CAppDB::LandOwnershipDescriptions, &CAppDB::GetLandOwnershipCode,
-         &CAppDB::GetLandOwnershipDescription},
-        {"classification", &CAppDB::ClassificationDescriptions, &CAppDB::GetClassificationCode,
-         &CAppDB::GetClassificationDescription},
-        {"mukim/ts", &CAppDB::MukimTSDescriptions, &CAppDB::GetMukimTSCode,
-         &CAppDB::GetMukimTSDescription},
-        {"role", &CAppDB::RoleDescriptions, &CAppDB::GetRoleCode, &CAppDB::GetRoleDescription},
-        {"country", &CAppDB::CountryDescriptions, &CAppDB::GetCountryCode,
-         &CAppDB::GetCountryDescription},
-    };
-    return lists;
-}
+const CodeList kCodeLists[] = {
+    {"TQ_CATEGORY", "CATEGORY_CODE", "CATEGORY_DESC", &CAppDB::CategoryDescriptions,
+     &CAppDB::GetCategoryCode, &CAppDB::GetCategoryDescription},
+    {"TQ_LAND_OWNERSHIP", "LAND_OWNERSHIP_CODE", "LAND_OWNERSHIP_DESC",
+     &CAppDB::LandOwnershipDescriptions, &CAppDB::GetLandOwnershipCode,
+     &CAppDB::GetLandOwnershipDescription},
+    {"TQ_CLASSIFICATION", "CLASSIFICATION_CODE", "CLASSIFICATION_DESC",
+     &CAppDB::ClassificationDescriptions, &CAppDB::GetClassificationCode,
+     &CAppDB::GetClassificationDescription},
+    {"TQ_MUKIM_TS", "MK_TS_CODE", "MK_TS_DESC", &CAppDB::MukimTSDescriptions,
+     &CAppDB::GetMukimTSCode, &CAppDB::GetMukimTSDescription},
+    {"TQ_ROLE", "ROLE_CODE", "ROLE_DESC", &CAppDB::RoleDescriptions, &CAppDB::GetRoleCode,
+     &CAppDB::GetRoleDescription},
+    {"TQ_COUNTRY", "COUNTRY_CODE", "COUNTRY_NAME", &CAppDB::CountryDescriptions,
+     &CAppDB::GetCountryCode, &CAppDB::GetCountryDescription},
+    {"TQ_ROAD", "ROAD_CODE", "ROAD_NAME", nullptr, &CAppDB::GetRoadCode,
+     &CAppDB::GetRoadDescription},
+};
 
 QString cell(const VariantTable& table, int column, int row) {
     QString value = QStringLiteral("<none>");
     table.cellText(column, row, &value);
     return value;
+}
+
+// The lookup database asked directly, as every lookup once was: the first column of the first
+// row, "" when there is none.
+QString direct(const QString& sql) {
+    static sqlite3* db = [] {
+        sqlite3* opened = nullptr;
+        sqlite3_open_v2(QFile::encodeName(CAppDB::LookupDatabasePath()).constData(), &opened,
+                        SQLITE_OPEN_READONLY, nullptr);
+        return opened;
+    }();
+    QString first;
+    sqlite3_exec(
+        db, sql.toUtf8().constData(),
+        [](void* out, int, char** values, char**) {
+            *static_cast<QString*>(out) = QString::fromUtf8(values[0]);
+            return 1; // the first row is enough
+        },
+        &first, nullptr);
+    return first;
+}
+
+QString quoted(QString text) {
+    return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QLatin1String("''")) +
+           QLatin1Char('\'');
 }
 
 // Lookups against the database the build ships (the sandbox points KESTREL_LOOKUP_DB at it).
@@ -55,22 +85,63 @@ protected:
 };
 
 TEST_F(LookupDatabase, EveryListLooksUpBothWaysAndUnknownKeysAnswerEmpty) {
-    for (const CodeList& list : codeLists()) {
+    for (const CodeList& list : kCodeLists) {
+        if (!list.all)
+            continue;
         const QStringList descriptions = list.all(db);
-        EXPECT_GE(descriptions.size(), 5) << list.name;
+        EXPECT_GE(descriptions.size(), 5) << list.table;
         QSet<QString> codes;
         for (const QString& description : descriptions) {
             const QString code = list.code(db, description);
-            EXPECT_FALSE(code.isEmpty()) << list.name << ": " << description.toStdString();
-            EXPECT_EQ(list.description(db, code), description) << list.name;
+            EXPECT_FALSE(code.isEmpty()) << list.table << ": " << description.toStdString();
+            EXPECT_EQ(list.description(db, code), description) << list.table;
             codes.insert(code);
         }
-        EXPECT_EQ(codes.size(), descriptions.size()) << list.name << ": codes not unique";
-        EXPECT_EQ(list.code(db, QStringLiteral("NO SUCH THING")), QString()) << list.name;
-        EXPECT_EQ(list.description(db, QStringLiteral("ZZ99")), QString()) << list.name;
+        EXPECT_EQ(codes.size(), descriptions.size()) << list.table << ": codes not unique";
     }
-    EXPECT_EQ(db.GetRoadCode(QStringLiteral("NOWHERE LANE")), QString());
-    EXPECT_EQ(db.GetRoadDescription(QStringLiteral("R99999")), QString());
+}
+
+// The answers held in memory are those of a query per key, as every lookup once was, for known
+// keys, keys in other letter cases, and unknown keys.
+TEST_F(LookupDatabase, AnswersFromMemoryAreThoseOfTheQueries) {
+    for (const CodeList& t : kCodeLists) {
+        const QString from = QStringLiteral(" FROM %1 WHERE ").arg(t.table);
+        // Letter case: ASCII letters fold, others do not; codes compare exactly.
+        QStringList descriptions = {QString(),
+                                    QStringLiteral(" "),
+                                    QStringLiteral("NO SUCH THING"),
+                                    QStringLiteral("c\u00f4te d'ivoire"),
+                                    QStringLiteral("C\u00d4TE D'IVOIRE"),
+                                    QStringLiteral("\u00c5land Islands"),
+                                    QStringLiteral("\u00e5LAND ISLANDS")};
+        QStringList codes = {QString(), QStringLiteral("ZZ99"), QStringLiteral("R99999")};
+        for (int row = 1; row <= 3; ++row) {
+            const QString d =
+                direct(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3 LIMIT 1 OFFSET %4")
+                           .arg(t.descriptionColumn, t.table, t.codeColumn)
+                           .arg(row * 7));
+            const QString c =
+                direct(QStringLiteral("SELECT %1 FROM %2 ORDER BY %1 LIMIT 1 OFFSET %3")
+                           .arg(t.codeColumn, t.table)
+                           .arg(row * 5));
+            descriptions << d << d.toLower() << d.toUpper() << d + QLatin1Char(' ')
+                         << d.left(d.size() - 1);
+            codes << c << c.toLower() << c + QLatin1Char(' ');
+        }
+        for (const QString& key : descriptions)
+            EXPECT_EQ(t.code(db, key), key.isEmpty()
+                                           ? QString()
+                                           : direct(QLatin1String("SELECT ") + t.codeColumn + from +
+                                                    t.descriptionColumn + " = " + quoted(key) +
+                                                    " COLLATE NOCASE ORDER BY " + t.codeColumn))
+                << t.table << " description " << key.toStdString();
+        for (const QString& key : codes)
+            EXPECT_EQ(t.description(db, key),
+                      key.isEmpty() ? QString()
+                                    : direct(QLatin1String("SELECT ") + t.descriptionColumn + from +
+                                             t.codeColumn + " = " + quoted(key)))
+                << t.table << " code " << key.toStdString();
+    }
 }
 
 TEST_F(LookupDatabase, CoordinatingRolesLeadToTheirReferencePrefix) {
@@ -114,13 +185,10 @@ TEST_F(LookupDatabase, QueryResultsAreTextColumnFirstAndFailuresLeaveTheTableEmp
               0);
     ASSERT_EQ(table.columnCount(), 3);
     ASSERT_EQ(table.rowCount(), 2);
-    EXPECT_EQ(cell(table, 0, 0), QStringLiteral("42"));
-    EXPECT_EQ(cell(table, 1, 0), QStringLiteral("forty-two"));
-    EXPECT_EQ(cell(table, 2, 0), QString());
-    EXPECT_EQ(cell(table, 0, 1), QStringLiteral("2.5"));
-    EXPECT_EQ(cell(table, 2, 1), QStringLiteral("y"));
-    EXPECT_FALSE(table.cellText(3, 0, nullptr));
-    EXPECT_FALSE(table.cellText(0, 2, nullptr));
+    EXPECT_EQ(
+        QStringList({cell(table, 0, 0), cell(table, 1, 0), cell(table, 2, 0), cell(table, 0, 1),
+                     cell(table, 2, 1), cell(table, 3, 0), cell(table, 0, 2)}),
+        QStringList({"42", "forty-two", "", "2.5", "y", "<none>", "<none>"}));
 
     ASSERT_NE(db.LoadQueryToArray(
                   QStringLiteral("SELECT ROAD_CODE, ROAD_NAME FROM TQ_ROAD WHERE 0"), table),
@@ -139,112 +207,24 @@ TEST_F(LookupDatabase, QueryResultsAreTextColumnFirstAndFailuresLeaveTheTableEmp
     EXPECT_FALSE(db.GetRoadCode(QStringLiteral("ORCHARD ROAD")).isEmpty());
 }
 
-// The database asked directly, one query per key, as every lookup once was: the answers held in
-// memory must be the same for known keys, keys in other letter cases, and unknown keys.
-class DirectQuery {
-public:
-    explicit DirectQuery(const QString& path) {
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READONLY, nullptr);
-    }
-    ~DirectQuery() { sqlite3_close(m_db); }
-    QString first(const QString& sql, const QString& key) {
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr);
-        const QByteArray utf8 = key.toUtf8();
-        sqlite3_bind_text(stmt, 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_STATIC);
-        QString result;
-        if (sqlite3_step(stmt) == SQLITE_ROW)
-            result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-        sqlite3_finalize(stmt);
-        return result;
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-};
-
-TEST_F(LookupDatabase, AnswersFromMemoryAreThoseOfTheQueries) {
-    DirectQuery direct(CAppDB::LookupDatabasePath());
-    struct Table {
-        const char* table;
-        const char* code;
-        const char* description;
-        std::function<QString(CAppDB&, const QString&)> codeOf;
-        std::function<QString(CAppDB&, const QString&)> descriptionOf;
-    };
-    const Table tables[] = {
-        {"TQ_MUKIM_TS", "MK_TS_CODE", "MK_TS_DESC", &CAppDB::GetMukimTSCode,
-         &CAppDB::GetMukimTSDescription},
-        {"TQ_ROLE", "ROLE_CODE", "ROLE_DESC", &CAppDB::GetRoleCode, &CAppDB::GetRoleDescription},
-        {"TQ_COUNTRY", "COUNTRY_CODE", "COUNTRY_NAME", &CAppDB::GetCountryCode,
-         &CAppDB::GetCountryDescription},
-        {"TQ_ROAD", "ROAD_CODE", "ROAD_NAME", &CAppDB::GetRoadCode, &CAppDB::GetRoadDescription},
-    };
-    for (const Table& t : tables) {
-        const QString codeSql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1 COLLATE NOCASE "
-                                               "ORDER BY %1 LIMIT 1")
-                                    .arg(t.code, t.table, t.description);
-        const QString descriptionSql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1 LIMIT 1")
-                                           .arg(t.description, t.table, t.code);
-        QStringList descriptions;
-        QStringList codes;
-        for (int row = 1; row <= 3; ++row) {
-            descriptions << direct.first(
-                QStringLiteral("SELECT %1 FROM %2 ORDER BY %3 LIMIT 1 OFFSET %4")
-                    .arg(t.description, t.table, t.code)
-                    .arg(row * 7),
-                QString());
-            codes << direct.first(QStringLiteral("SELECT %1 FROM %2 ORDER BY %1 LIMIT 1 OFFSET %3")
-                                      .arg(t.code, t.table)
-                                      .arg(row * 5),
-                                  QString());
-        }
-        // Letter case: ASCII letters fold, others do not; codes compare exactly.
-        QStringList keys = {QString(),
-                            QStringLiteral(" "),
-                            QStringLiteral("NO SUCH THING"),
-                            QStringLiteral("c\u00f4te d'ivoire"),
-                            QStringLiteral("C\u00d4TE D'IVOIRE"),
-                            QStringLiteral("\u00c5land Islands"),
-                            QStringLiteral("\u00e5LAND ISLANDS")};
-        for (const QString& d : descriptions)
-            keys << d << d.toLower() << d.toUpper() << d + QLatin1Char(' ') << d.left(d.size() - 1);
-        for (const QString& key : keys)
-            EXPECT_EQ(t.codeOf(db, key), key.isEmpty() ? QString() : direct.first(codeSql, key))
-                << t.table << " description " << key.toStdString();
-        keys = {QString(), QStringLiteral("ZZ99"), QStringLiteral("R99999")};
-        for (const QString& c : codes)
-            keys << c << c.toLower() << c + QLatin1Char(' ');
-        for (const QString& key : keys)
-            EXPECT_EQ(t.descriptionOf(db, key),
-                      key.isEmpty() ? QString() : direct.first(descriptionSql, key))
-                << t.table << " code " << key.toStdString();
-    }
-}
-
 // The database may live in any folder: characters that mean something in a URI are only a name.
-TEST(LookupDatabasePath, OddCharactersInThePathOpenTheSameDatabase) {
+// A database that is missing, not a database at all, cut short or without the tables: every
+// lookup answers empty and nothing crashes.
+TEST(LookupDatabasePath, OddPathsOpenTheSameDatabaseAndBrokenOnesAnswerEmpty) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString odd = dir.filePath(QStringLiteral("a b#c?d%20e&f=g\u00e9.db"));
     ASSERT_TRUE(QFile::copy(CAppDB::LookupDatabasePath(), odd));
-    ScopedEnv env("KESTREL_LOOKUP_DB", QFile::encodeName(odd));
-    CAppDB db;
-    ASSERT_TRUE(db.IsOpen());
-    EXPECT_EQ(db.GetMukimTSCode(QStringLiteral("town subdivision 24")), QStringLiteral("TS24"));
-}
-
-// A database that is missing, not a database at all, cut short or without the tables: every
-// lookup answers empty and nothing crashes.
-TEST(BrokenLookupDatabase, EveryLookupAnswersEmpty) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    QFile real(CAppDB::LookupDatabasePath());
-    ASSERT_TRUE(real.open(QIODevice::ReadOnly));
+    {
+        ScopedEnv env("KESTREL_LOOKUP_DB", QFile::encodeName(odd));
+        CAppDB db;
+        ASSERT_TRUE(db.IsOpen());
+        EXPECT_EQ(db.GetMukimTSCode(QStringLiteral("town subdivision 24")), QStringLiteral("TS24"));
+    }
     const std::pair<const char*, QByteArray> files[] = {
         {"garbage.db", QByteArray(8192, '\x5a')},
-        {"truncated.db", real.read(100)}, // the header alone: the schema pages are gone
-        {"bare.db", QByteArray()},        // a valid, empty SQLite database
+        {"truncated.db", readFile(odd).left(100)}, // the header alone: the schema pages are gone
+        {"bare.db", QByteArray()},                 // a valid, empty SQLite database
     };
     for (const auto& [name, bytes] : files)
         ASSERT_TRUE(writeFile(dir.filePath(QString::fromLatin1(name)), bytes));
@@ -252,11 +232,13 @@ TEST(BrokenLookupDatabase, EveryLookupAnswersEmpty) {
         ScopedEnv env("KESTREL_LOOKUP_DB",
                       QFile::encodeName(dir.filePath(QString::fromLatin1(name))));
         CAppDB db;
-        for (const CodeList& list : codeLists()) {
-            EXPECT_TRUE(list.all(db).isEmpty()) << name << " " << list.name;
+        for (const CodeList& list : kCodeLists) {
+            if (list.all) {
+                EXPECT_TRUE(list.all(db).isEmpty()) << name << " " << list.table;
+            }
             EXPECT_EQ(list.description(db, QStringLiteral("X")), QString()) << name;
+            EXPECT_EQ(list.code(db, QStringLiteral("ORCHARD ROAD")), QString()) << name;
         }
-        EXPECT_EQ(db.GetRoadCode(QStringLiteral("ORCHARD ROAD")), QString()) << name;
         EXPECT_EQ(db.GetProjectPrefixDescription(QStringLiteral("AR")), QString()) << name;
         VariantTable table = VariantTable::fromRows(1, {{QStringLiteral("stale")}});
         EXPECT_EQ(db.LoadQueryToArray(QStringLiteral("SELECT 1"), table), 0) << name;

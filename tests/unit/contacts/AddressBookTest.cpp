@@ -29,9 +29,15 @@ QStringList namesOf(const AddressBook& book) {
     return names;
 }
 
+// A file one byte larger than an address book may be; sparse, so no disk is used.
+bool makeHugeFile(const QString& path) {
+    QFile huge(path);
+    return huge.open(QIODevice::WriteOnly) && huge.resize(kMaxAddressBookFileBytes + 1);
+}
+
 } // namespace
 
-TEST(AddressBookPlace, KestrelContactsWinsThenTheXdgDataFolder) {
+TEST(AddressBook, KestrelContactsWinsThenTheXdgDataFolder) {
     {
         ScopedEnv contacts("KESTREL_CONTACTS", QByteArray("/somewhere/book.vcf"));
         EXPECT_EQ(DefaultAddressBookPath(), QStringLiteral("/somewhere/book.vcf"));
@@ -45,7 +51,7 @@ TEST(AddressBookPlace, KestrelContactsWinsThenTheXdgDataFolder) {
     EXPECT_EQ(DefaultAddressBookPath(), QDir::homePath() + "/.local/share/kestrel/contacts.vcf");
 }
 
-TEST(AddressBookFile, EveryExporterStyleIsReadAndSortedByName) {
+TEST(AddressBook, EveryExporterStyleIsReadAndSortedByName) {
     for (const char* file : {"google-3.0.vcf", "apple-3.0.vcf", "phone-2.1.vcf",
                              "nextcloud-4.0.vcf", "office-2.1.vcf"}) {
         const AddressBook book = LoadAddressBook(dataPath(file));
@@ -62,89 +68,66 @@ TEST(AddressBookFile, EveryExporterStyleIsReadAndSortedByName) {
     EXPECT_TRUE(tan.searchText.contains(QLatin1String("tan & lim")));
     EXPECT_EQ(namesOf(LoadAddressBook(dataPath("phone-2.1.vcf"))),
               QStringList({"Chlo\u00e9 L\u00e9ong \u674e\u660e", "J\u00fcrgen M\u00fcller"}));
+
+    const AddressBook folder = LoadAddressBook(dataPath("carddav"));
+    EXPECT_TRUE(folder.isFolder);
+    EXPECT_EQ(namesOf(folder), QStringList({"Folder One", "Folder Three", "Folder Two"}));
+    EXPECT_EQ(folder.fileCount, 4) << "every .vcf file below the folder, and no other";
 }
 
-TEST(AddressBookFile, BrokenCardsAreCountedAndTheGoodOnesListed) {
-    const AddressBook book = LoadAddressBook(dataPath("broken.vcf"));
-    EXPECT_EQ(namesOf(book), QStringList({"First Good", "Second Good", "Third Good"}));
-    EXPECT_TRUE(book.problem.startsWith(QLatin1String("3 cards could not be read (line 6: ")))
-        << book.problem.toStdString();
-    EXPECT_TRUE(book.problem.contains(QLatin1String("line 25")));
-}
-
-TEST(AddressBookFile, MissingEmptyAndNotVCardEachSaySo) {
-    const AddressBook missing = LoadAddressBook(dataPath("nobody-here.vcf"));
-    EXPECT_TRUE(missing.contacts.isEmpty());
-    EXPECT_EQ(missing.problem, "There is no address book at " + dataPath("nobody-here.vcf") + ".");
-
-    const AddressBook empty = LoadAddressBook(dataPath("empty.vcf"));
-    EXPECT_TRUE(empty.contacts.isEmpty());
-    EXPECT_EQ(empty.problem, "The address book " + dataPath("empty.vcf") + " is empty.");
-
-    const AddressBook garbage = LoadAddressBook(dataPath("garbage.vcf"));
-    EXPECT_TRUE(garbage.contacts.isEmpty());
-    EXPECT_EQ(garbage.problem,
-              dataPath("garbage.vcf") + " is not a vCard file: it holds no BEGIN:VCARD.");
-
-    EXPECT_FALSE(LoadAddressBook(QString()).problem.isEmpty());
-}
-
-TEST(AddressBookFile, AFileTooLargeToBeAnAddressBookIsNotRead) {
+// Whatever cannot be read is said in one line; what can be read is still listed.
+TEST(AddressBook, EveryWayToFailSaysSoAndTheGoodCardsAreListed) {
     QTemporaryDir dir;
-    QFile huge(dir.filePath("huge.vcf"));
-    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(huge.resize(kMaxAddressBookFileBytes + 1)); // sparse: no disk is used
-    huge.close();
-    const AddressBook book = LoadAddressBook(huge.fileName());
-    EXPECT_TRUE(book.contacts.isEmpty());
-    EXPECT_TRUE(book.problem.startsWith("The address book " + huge.fileName() +
-                                        " cannot be read: it is too large"))
-        << book.problem.toStdString();
-}
+    const QString locked = dir.filePath("locked.vcf");
+    ASSERT_TRUE(writeFile(locked, "BEGIN:VCARD\nFN:A\nEND:VCARD\n"));
+    QFile::setPermissions(locked, QFileDevice::Permissions());
+    const QString huge = dir.filePath("huge.vcf");
+    ASSERT_TRUE(makeHugeFile(huge));
+    const QString mixed = dir.filePath("mixed");
+    ASSERT_TRUE(QDir(mixed).mkpath("."));
+    ASSERT_TRUE(writeFile(mixed + "/a.vcf", "BEGIN:VCARD\nFN:Kept\nEND:VCARD\n"));
+    ASSERT_TRUE(writeFile(mixed + "/b.vcf", ""));
+    ASSERT_TRUE(writeFile(mixed + "/c.vcf", "garbage"));
+    ASSERT_TRUE(makeHugeFile(mixed + "/d.vcf"));
+    const QString noCards = dir.filePath("no-cards");
+    ASSERT_TRUE(QDir(noCards).mkpath("."));
+    ASSERT_TRUE(writeFile(noCards + "/notes.txt", "hello"));
 
-TEST(AddressBookFile, AnUnreadableFileSaysWhy) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("locked.vcf");
-    ASSERT_TRUE(writeFile(path, "BEGIN:VCARD\nFN:A\nEND:VCARD\n"));
-    QFile::setPermissions(path, QFileDevice::Permissions());
-    if (::access(path.toLocal8Bit().constData(), R_OK) == 0)
-        GTEST_SKIP() << "running with rights that read any file";
-    const AddressBook book = LoadAddressBook(path);
-    EXPECT_TRUE(book.contacts.isEmpty());
-    EXPECT_TRUE(book.problem.startsWith("The address book " + path + " cannot be read: "))
-        << book.problem.toStdString();
-}
-
-TEST(AddressBookFolder, EveryVcfFileBelowTheFolderIsReadAndOthersIgnored) {
-    const AddressBook book = LoadAddressBook(dataPath("carddav"));
-    EXPECT_TRUE(book.isFolder);
-    EXPECT_EQ(namesOf(book), QStringList({"Folder One", "Folder Three", "Folder Two"}));
-    EXPECT_EQ(book.fileCount, 4);
-    EXPECT_EQ(book.problem,
-              QStringLiteral("1 card could not be read (0a1d-broken.vcf line 1: the card has no "
-                             "END:VCARD and was left out)."));
-}
-
-TEST(AddressBookFolder, AFolderWithoutCardFilesSaysSo) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(writeFile(dir.filePath("notes.txt"), "hello"));
-    const AddressBook book = LoadAddressBook(dir.path());
-    EXPECT_TRUE(book.contacts.isEmpty());
-    EXPECT_EQ(book.problem, "The folder " + dir.path() + " holds no .vcf files.");
-}
-
-TEST(AddressBookFolder, EmptyAndUnusableFilesInAFolderLeaveTheRest) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(writeFile(dir.filePath("a.vcf"), "BEGIN:VCARD\nFN:Kept\nEND:VCARD\n"));
-    ASSERT_TRUE(writeFile(dir.filePath("b.vcf"), ""));
-    ASSERT_TRUE(writeFile(dir.filePath("c.vcf"), "garbage"));
-    QFile huge(dir.filePath("d.vcf"));
-    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(huge.resize(kMaxAddressBookFileBytes + 1));
-    huge.close();
-    const AddressBook book = LoadAddressBook(dir.path());
-    EXPECT_EQ(namesOf(book), QStringList({"Kept"}));
-    EXPECT_TRUE(book.problem.startsWith(QLatin1String("1 file could not be read: d.vcf (it is "
-                                                      "too large")))
-        << book.problem.toStdString();
+    const struct {
+        QString path;
+        QStringList names;
+        QString problem; // the whole line, or its start when it ends in "…"
+    } cases[] = {
+        {dataPath("broken.vcf"),
+         {"First Good", "Second Good", "Third Good"},
+         "3 cards could not be read (line 6: …"},
+        {dataPath("nobody-here.vcf"),
+         {},
+         "There is no address book at " + dataPath("nobody-here.vcf") + "."},
+        {dataPath("empty.vcf"), {}, "The address book " + dataPath("empty.vcf") + " is empty."},
+        {dataPath("garbage.vcf"),
+         {},
+         dataPath("garbage.vcf") + " is not a vCard file: it holds no BEGIN:VCARD."},
+        {huge, {}, "The address book " + huge + " cannot be read: it is too large…"},
+        {locked, {}, "The address book " + locked + " cannot be read: …"},
+        {dataPath("carddav"),
+         {"Folder One", "Folder Three", "Folder Two"},
+         "1 card could not be read (0a1d-broken.vcf line 1: the card has no END:VCARD and was "
+         "left out)."},
+        {noCards, {}, "The folder " + noCards + " holds no .vcf files."},
+        {mixed, {"Kept"}, "1 file could not be read: d.vcf (it is too large…"},
+        {QString(), {}, "…"},
+    };
+    for (const auto& c : cases) {
+        if (c.path == locked && ::access(QFile::encodeName(locked).constData(), R_OK) == 0)
+            continue; // running with rights that read any file
+        const AddressBook book = LoadAddressBook(c.path);
+        EXPECT_EQ(namesOf(book), c.names) << c.path.toStdString();
+        const bool onlyItsStart = c.problem.endsWith(QChar(0x2026));
+        EXPECT_TRUE(onlyItsStart
+                        ? book.problem.startsWith(c.problem.chopped(1)) && !book.problem.isEmpty()
+                        : book.problem == c.problem)
+            << book.problem.toStdString();
+    }
+    EXPECT_TRUE(LoadAddressBook(dataPath("broken.vcf")).problem.contains(QLatin1String("line 25")));
 }

@@ -12,11 +12,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -93,23 +92,14 @@ TEST_F(ProjectDocumentTest, NewDocumentIsWrittenWithItsInstructionsAndSkeletonIn
     ASSERT_EQ(save(0), 0);
     EXPECT_TRUE(document.HasDocument());
     EXPECT_EQ(readFile(path),
-              QByteArray("<?xml version=\"1.0\"?>\n"
-                         "<?xml-stylesheet type=\"text/xsl\" href=\"KR_Project.xsl\"?>\n"
-                         "<?filetype type=\"MasterProfile\"?>\n"
-                         "<krroot>\n"
-                         "  <authority>\n"
-                         "    <id>ZQAV</id>\n"
-                         "  </authority>\n"
-                         "  <project>\n"
-                         "    <profile>\n"
-                         "      <written>profile data</written>\n"
-                         "    </profile>\n"
-                         "    <member_group>\n"
-                         "      <written>member data</written>\n"
-                         "    </member_group>\n"
+              QByteArray("<?xml version=\"1.0\"?>\n<?xml-stylesheet type=\"text/xsl\" "
+                         "href=\"KR_Project.xsl\"?>\n<?filetype type=\"MasterProfile\"?>\n"
+                         "<krroot>\n  <authority>\n    <id>ZQAV</id>\n  </authority>\n"
+                         "  <project>\n    <profile>\n      <written>profile data</written>\n"
+                         "    </profile>\n    <member_group>\n"
+                         "      <written>member data</written>\n    </member_group>\n"
                          "    <reference_no>A123-00042-2002</reference_no>\n"
-                         "    <project_type_code>0</project_type_code>\n"
-                         "  </project>\n"
+                         "    <project_type_code>0</project_type_code>\n  </project>\n"
                          "</krroot>\n"));
 }
 
@@ -119,20 +109,12 @@ TEST_F(ProjectDocumentTest, NewDocumentIsWrittenWithItsInstructionsAndSkeletonIn
 TEST_F(ProjectDocumentTest, PathsOfAnyBytesOpenAndSaveExactlyTheirFile) {
     const QByteArray folder = QFile::encodeName(m_box.path()) + '/';
     const auto bytesAt = [](const QByteArray& name) {
-        QByteArray content;
-        if (FILE* file = std::fopen(name.constData(), "rb")) {
-            char chunk[4096];
-            for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
-                content.append(chunk, qsizetype(n));
-            std::fclose(file);
-        }
-        return content;
+        std::ifstream in(name.constData(), std::ios::binary);
+        return QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}});
     };
     const auto putBytes = [](const QByteArray& name, const QByteArray& content) {
-        FILE* file = std::fopen(name.constData(), "wb");
-        const bool written = file && std::fwrite(content.constData(), 1, size_t(content.size()),
-                                                 file) == size_t(content.size());
-        return file && std::fclose(file) == 0 && written;
+        std::ofstream out(name.constData(), std::ios::binary);
+        return bool(out.write(content.constData(), content.size()).flush());
     };
     const QByteArray record =
         readFile(QStringLiteral(KESTREL_TEST_DATA_DIR "/documents/legacy-project.xml"));
@@ -157,14 +139,7 @@ TEST_F(ProjectDocumentTest, PathsOfAnyBytesOpenAndSaveExactlyTheirFile) {
         EXPECT_EQ(bytesAt(folder + c.misread), decoy);
     }
     // Nothing else was made; and the names Qt cannot spell are removed here, by their bytes.
-    int entries = 0;
-    if (DIR* dir = ::opendir(folder.constData())) {
-        while (const dirent* entry = ::readdir(dir))
-            entries +=
-                std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0;
-        ::closedir(dir);
-    }
-    EXPECT_EQ(entries, 6);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.constData()), {}), 6);
     for (const auto& c : cases) {
         ::unlink((folder + c.name).constData());
         ::unlink((folder + c.misread).constData());
