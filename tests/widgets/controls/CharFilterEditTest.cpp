@@ -175,10 +175,15 @@ private slots:
         m_edit->setCursorPosition(2);
         paste(m_edit, QStringLiteral("ab\u00DF\u0131"));
         QCOMPARE(m_edit->text(), QStringLiteral("abAB\u00DF\u0131ab"));
+        // Over a selection, all that was pasted, even where it ends as the selection did.
+        m_edit->setText(QStringLiteral("abcd"));
+        m_edit->setSelection(1, 2);
+        paste(m_edit, QStringLiteral("xc"));
+        QCOMPARE(m_edit->text(), QStringLiteral("aXCd"));
         m_text->SetAllowedChars(kDigits);
         m_text->clear();
         focusOn(m_text);
-        QTest::keyClick(m_text, Qt::Key_V, Qt::ControlModifier);
+        paste(m_text, QStringLiteral("ab\u00DF\u0131"));
         QCOMPARE(m_text->text(), QStringLiteral("AB\u00DF\u0131"));
         const int beeps = m_answerer->beepCount();
         m_text->SetUpperCase(false);
