@@ -234,6 +234,7 @@ private slots:
         QVERIFY(!m_list->SetColumnWidth(0, -1));
         QCOMPARE(m_list->InsertColumn(3, QStringLiteral("Key"), LVCFMT_LEFT, 0), 3);
         QVERIFY(m_list->isColumnHidden(3)); // a column of no width stays hidden
+        QCOMPARE(m_list->GetColumnWidth(3), 0);
         QVERIFY(m_list->DeleteAllItems());
         QCOMPARE(m_list->GetItemCount(), 0);
     }

@@ -313,10 +313,11 @@ private slots:
         const QString create = QStringLiteral("TernSdkDef::CreateProject ");
         const QString taken = uniqueReference();
         saveRecord(path("other.xml"), taken, "NEW_PROJ");
+        ScriptedAnswerer answers;
         for (const QString& loaded : {QString(), QStringLiteral("   ")}) {
+            answers.clear();
             saveRecord(path("edit.xml"), loaded, "LOCAL_PROJ");
             const QByteArray before = readFile(path("edit.xml"));
-            ScriptedAnswerer answers;
             QCOMPARE(saveRecord(path("edit.xml"), taken, "EDIT_PROJ").mid(1),
                      (QStringList{QStringLiteral("Saving file to: ") + path("edit.xml"),
                                   create + "call: " + taken, create + "ret: -1"}));
