@@ -1,9 +1,13 @@
 // The drop-list combo as a user meets it: real key presses and mouse clicks on the box and its
-// popup, the incremental search with its caret and pause, where the popup opens, and resizing
-// it by its corner.
+// popup, the incremental search with its caret and pause, where the popup opens, resizing it by
+// its corner, and record-list cells moved to and from it as the address and site pages do.
 #include "controls/DropListCombo.h"
 #include "controls/ComboDropList.h"
+#include "controls/DropListExchange.h"
+#include "controls/ListCtrl.h"
+#include "controls/ListExchange.h"
 #include "controls/ListSource.h"
+#include "framework/ControlId.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -62,63 +66,98 @@ private slots:
     }
     void cleanup() { m_form.reset(); }
 
-    void choosingByIndex() {
+    void choosingByIndexAndListCells() {
         QCOMPARE(m_combo->GetCurSel(), -1);
         QCOMPARE(m_combo->SetCurSel(3), -1);
         QCOMPARE(m_combo->GetWindowText(), QStringLiteral("Acacia Avenue"));
         QCOMPARE(m_combo->SetCurSel(7), 3);
         QCOMPARE(m_combo->GetCurSel(), 7);
         QCOMPARE(m_combo->SetCurSel(m_roads.GetCount()), -1); // outside the source: empty
+        QCOMPARE(m_combo->GetWindowText(), QString());
+
+        // A cell chooses the first road it begins; a cell matching none changes nothing.
+        const int listId = 1010, comboId = 1024, missing = 4242;
+        QWidget* page = m_form.get();
+        kestrel::MarkAsForm(page);
+        kestrel::SetControlId(m_combo, comboId);
+        auto* list = new CListCtrl(page);
+        kestrel::SetControlId(list, listId);
+        list->InsertColumn(0, QStringLiteral("No."));
+        list->InsertColumn(1, QStringLiteral("Road"));
+        list->InsertItem(0, QStringLiteral("1"));
+        list->SetItemText(0, 1, QStringLiteral("BAKER"));
+        QCOMPARE(ListCellToDropListCombo(page, listId, comboId, 0, 1), 1);
+        QCOMPARE(m_combo->GetWindowText(), QStringLiteral("Baker Street"));
+        list->SetItemText(0, 1, QStringLiteral("Nowhere Lane"));
+        QCOMPARE(ListCellToDropListCombo(page, listId, comboId, 0, 1), 0);
+        QCOMPARE(m_combo->GetCurSel(), 4);
+        QCOMPARE(ListCellToDropListCombo(page, missing, comboId, 0, 1), 0);
+        QCOMPARE(ListCellToDropListCombo(page, listId, missing, 0, 1), 0);
+        // The choice goes into the cell, and may be cleared from the box; nothing chosen
+        // empties the cell, and the keys start again from the top.
+        page->show();
+        m_combo->SetCurSel(8);
+        QCOMPARE(ComboToListCell(page, listId, m_combo, 0, 1, false), 1);
+        QCOMPARE(list->GetItemText(0, 1), QStringLiteral("Canal Walk"));
+        QCOMPARE(m_combo->GetCurSel(), 8);
+        m_combo->SetCurSel(m_roads.GetCount() - 1);
+        QCOMPARE(DropListComboToListCell(page, listId, comboId, 0, 1, true), 1);
+        QCOMPARE(list->GetItemText(0, 1), QStringLiteral("Zephyr Row"));
         QCOMPARE(m_combo->GetCurSel(), -1);
         QCOMPARE(m_combo->GetWindowText(), QString());
+        QCOMPARE(ComboToListCell(page, listId, comboId, 0, 1, true), 1);
+        QCOMPARE(list->GetItemText(0, 1), QString());
+        QTest::keyClick(m_combo, Qt::Key_Down);
+        QCOMPARE(m_combo->GetCurSel(), 0);
+        QCOMPARE(DropListComboToListCell(page, listId, missing, 0, 1, true), 0);
+        QCOMPARE(m_combo->GetCurSel(), 0);
     }
 
+    // On the closed box the list keys choose and Enter and Escape go to the dialog; Alt+Down or
+    // Alt+Up open the list, where the keys choose at once, Escape closes without undoing, and
+    // Enter and Tab close it leaving the focus on the box.
     void keysOnTheClosedAndTheOpenBox() {
         showCombo(50, 50);
         const int last = m_roads.GetCount() - 1;
         const int page = CComboDropList::kInitialRows - 1; // the visible rows less one
-        const std::pair<Qt::Key, int> steps[] = {{Qt::Key_Down, 0},
-                                                 {Qt::Key_Up, 0},
-                                                 {Qt::Key_Down, 1},
-                                                 {Qt::Key_Down, 2},
-                                                 {Qt::Key_PageDown, 2 + page},
-                                                 {Qt::Key_End, last},
-                                                 {Qt::Key_Down, last},
-                                                 {Qt::Key_PageUp, last - page},
-                                                 {Qt::Key_Home, 0}};
-        for (auto [key, expected] : steps) {
-            QTest::keyClick(m_combo, key);
-            QCOMPARE(m_combo->GetCurSel(), expected);
-        }
-        QVERIFY(!m_combo->IsDroppedDown());
-        // Enter and Escape on the closed box go to the dialog.
         QTest::keyClick(m_combo, Qt::Key_Escape);
         QTest::keyClick(m_combo, Qt::Key_Return);
-        QTest::keyClick(m_combo, Qt::Key_Down); // list keys stay with the box
         QCOMPARE(m_form->keys, (QList<int>{Qt::Key_Escape, Qt::Key_Return}));
-
-        QCOMPARE(m_combo->SetCurSel(4), 1);
-        QTest::keyClick(m_combo, Qt::Key_Down, Qt::AltModifier);
-        QVERIFY(m_combo->IsDroppedDown());
-        QCOMPARE(popup()->Highlighted(), 4);
-        QTest::keyClick(popup(), Qt::Key_Down);
-        QTest::keyClick(popup(), Qt::Key_Down);
-        QCOMPARE(m_combo->GetCurSel(), 6);
-        QTest::keyClick(popup(), Qt::Key_Escape); // closes; Escape does not undo
-        QVERIFY(!m_combo->IsDroppedDown());
-        QCOMPARE(m_combo->GetCurSel(), 6);
-        QTest::keyClick(m_combo, Qt::Key_Up, Qt::AltModifier);
-        QVERIFY(m_combo->IsDroppedDown());
-        QTest::keyClick(popup(), Qt::Key_Up);
-        QTest::keyClick(popup(), Qt::Key_Return);
-        QVERIFY(!m_combo->IsDroppedDown());
-        QCOMPARE(m_combo->GetCurSel(), 5);
-        // Tab closes the list and leaves the focus on the box.
-        QTest::keyClick(m_combo, Qt::Key_Down, Qt::AltModifier);
-        QTest::keyClick(popup(), Qt::Key_Tab);
-        QVERIFY(!m_combo->IsDroppedDown());
+        const struct {
+            bool onList;
+            Qt::Key key;
+            Qt::KeyboardModifier modifier;
+            int chosen;
+            bool open;
+        } steps[] = {
+            {false, Qt::Key_Down, Qt::NoModifier, 0, false},
+            {false, Qt::Key_Up, Qt::NoModifier, 0, false},
+            {false, Qt::Key_Down, Qt::NoModifier, 1, false},
+            {false, Qt::Key_PageDown, Qt::NoModifier, 1 + page, false},
+            {false, Qt::Key_End, Qt::NoModifier, last, false},
+            {false, Qt::Key_Down, Qt::NoModifier, last, false},
+            {false, Qt::Key_PageUp, Qt::NoModifier, last - page, false},
+            {false, Qt::Key_Home, Qt::NoModifier, 0, false},
+            {false, Qt::Key_Down, Qt::AltModifier, 0, true},
+            {true, Qt::Key_Down, Qt::NoModifier, 1, true},
+            {true, Qt::Key_Down, Qt::NoModifier, 2, true},
+            {true, Qt::Key_Escape, Qt::NoModifier, 2, false},
+            {false, Qt::Key_Up, Qt::AltModifier, 2, true},
+            {true, Qt::Key_Up, Qt::NoModifier, 1, true},
+            {true, Qt::Key_Return, Qt::NoModifier, 1, false},
+            {false, Qt::Key_Down, Qt::AltModifier, 1, true},
+            {true, Qt::Key_Tab, Qt::NoModifier, 1, false},
+        };
+        for (const auto& step : steps) {
+            QTest::keyClick(step.onList ? static_cast<QWidget*>(popup()) : m_combo, step.key,
+                            step.modifier);
+            QCOMPARE(m_combo->GetCurSel(), step.chosen);
+            QCOMPARE(m_combo->IsDroppedDown(), step.open);
+        }
+        // The list keys stay with the box.
+        for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_Home})
+            QVERIFY(!m_form->keys.contains(key));
         QTRY_VERIFY(m_combo->hasFocus());
-        QCOMPARE(m_combo->GetCurSel(), 5);
     }
 
     void typingSearchesWithTheCaretAfterTheMatch() {

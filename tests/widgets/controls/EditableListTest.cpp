@@ -1,4 +1,4 @@
-// The editable list: in-place text fields and drop-downs over the cells.
+// The editable list: in-place text fields and drop-downs over the cells, by mouse and keyboard.
 
 #include "TestForm.h"
 #include "controls/EditableListCtrl.h"
@@ -11,6 +11,40 @@
 
 class EditableListTest : public QObject {
     Q_OBJECT
+
+    QWidget* m_form = nullptr;
+    CEditableListCtrl* m_list = nullptr;
+    QLineEdit* m_other = nullptr;
+
+    void clickCell(int row, int column, QPoint offset = {}) {
+        QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {},
+                          m_list->GetSubItemRect(row, column).center() + offset);
+    }
+    // The editor that has taken the focus (an old one may not be gone yet).
+    static CInPlaceEdit* focusedEdit() {
+        CInPlaceEdit* edit = nullptr;
+        (void)QTest::qWaitFor(
+            [&edit] { return (edit = qobject_cast<CInPlaceEdit*>(QApplication::focusWidget())); },
+            2000);
+        return edit;
+    }
+    CInPlaceEdit* openEdit(int row, int column) {
+        clickCell(row, column);
+        return focusedEdit();
+    }
+    CInPlaceCombo* openCombo() {
+        auto* combo = m_list->findChild<CInPlaceCombo*>();
+        if (combo)
+            (void)QTest::qWaitFor([combo] { return combo->view()->isVisible(); }, 2000);
+        return combo;
+    }
+    bool noEditor() const {
+        return !m_list->findChild<CInPlaceEdit*>() && !m_list->findChild<CInPlaceCombo*>();
+    }
+    void focusList() {
+        m_list->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), m_list);
+    }
 
 private slots:
     void init() {
@@ -34,7 +68,9 @@ private slots:
     }
     void cleanup() { delete m_form; }
 
-    void enterStoresEscapeCancels() {
+    // Enter stores, Escape cancels, a click on another cell or control stores; below the rows a
+    // click opens nothing. Long text widens the field up to the list's edge.
+    void textCellsByMouse() {
         CInPlaceEdit* edit = openEdit(1, 1);
         QVERIFY(edit);
         QCOMPARE(edit->text(), QStringLiteral("A1"));
@@ -42,40 +78,29 @@ private slots:
         QTest::keyClicks(edit, QStringLiteral("23"));
         QTest::keyClick(edit, Qt::Key_Return);
         QTRY_COMPARE(m_list->GetItemText(1, 1), QStringLiteral("A123"));
-        QTRY_VERIFY(!m_list->findChild<CInPlaceEdit*>());
-
-        edit = openEdit(1, 1);
-        QVERIFY(edit);
+        QTRY_VERIFY(noEditor());
+        QVERIFY((edit = openEdit(1, 1)));
         QTest::keyClicks(edit, QStringLiteral("xyz"));
         QTest::keyClick(edit, Qt::Key_Escape);
-        QTRY_VERIFY(!m_list->findChild<CInPlaceEdit*>());
+        QTRY_VERIFY(noEditor());
         QCOMPARE(m_list->GetItemText(1, 1), QStringLiteral("A123"));
-    }
 
-    void clickElsewhereStoresAndBelowTheRowsOpensNothing() {
-        CInPlaceEdit* edit = openEdit(0, 1);
-        QVERIFY(edit);
+        QVERIFY((edit = openEdit(0, 1)));
         QTest::keyClicks(edit, QStringLiteral("P"));
         CInPlaceEdit* second = openEdit(2, 1);
         QTRY_COMPARE(m_list->GetItemText(0, 1), QStringLiteral("PA0"));
         QVERIFY(second);
         QTest::keyClicks(second, QStringLiteral("Q"));
-        QTest::mouseClick(m_other, Qt::LeftButton); // another control stores too
+        QTest::mouseClick(m_other, Qt::LeftButton);
         QTRY_COMPARE(m_list->GetItemText(2, 1), QStringLiteral("QA2"));
-        QTRY_VERIFY(!m_list->findChild<CInPlaceEdit*>());
+        QTRY_VERIFY(noEditor());
+        clickCell(2, 1, QPoint(0, 80));
+        QCoreApplication::processEvents();
+        QVERIFY(noEditor());
 
-        const QRect last = m_list->GetSubItemRect(2, 1);
-        QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {}, last.center() + QPoint(0, 80));
-        QTest::qWait(20);
-        QVERIFY(!m_list->findChild<CInPlaceEdit*>());
-        QVERIFY(!m_list->findChild<CInPlaceCombo*>());
-    }
-
-    void longTextWidensUpToTheListEdge() {
         // The last column reaches the list's edge already; this one stops short of it.
         m_list->InsertColumn(2, QStringLiteral("Note"), LVCFMT_LEFT, 60);
-        CInPlaceEdit* edit = openEdit(1, 1);
-        QVERIFY(edit);
+        QVERIFY((edit = openEdit(1, 1)));
         const int start = edit->width();
         QTest::keyClicks(edit, QStringLiteral("MMMMMMMMMMMM"));
         QVERIFY(edit->width() > start);
@@ -83,53 +108,52 @@ private slots:
         QCOMPARE(edit->geometry().right(), m_list->viewport()->width() - 1);
     }
 
-    void comboChoiceIsStoredAndDeleteRemovesTheRow() {
-        QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {},
-                          m_list->GetSubItemRect(0, 0).center());
-        auto* combo = m_list->findChild<CInPlaceCombo*>();
-        QVERIFY(combo);
-        QTRY_VERIFY(combo->view()->isVisible());
+    // A click on a role drops its choices open; a choice ends the edit at once. Delete, and the
+    // keypad's Delete, remove the selected row.
+    void comboCellsAndDelete() {
+        clickCell(0, 0);
+        CInPlaceCombo* combo = openCombo();
+        QVERIFY(combo && combo->view()->isVisible());
         QCOMPARE(combo->currentText(), QStringLiteral("Architect"));
-        // Choosing the third role in the open drop-down ends the edit at once.
         QTest::keyClick(combo->view(), Qt::Key_Down);
         QTest::keyClick(combo->view(), Qt::Key_Down);
         QTest::keyClick(combo->view(), Qt::Key_Return);
         QTRY_COMPARE(m_list->GetItemText(0, 0), QStringLiteral("Land Surveyor"));
-        QTRY_VERIFY(!m_list->findChild<CInPlaceCombo*>());
+        QTRY_VERIFY(noEditor());
 
-        m_list->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), m_list);
+        focusList();
         m_list->SetItemSelected(1, true);
         QTest::keyClick(m_list, Qt::Key_Delete);
         QCOMPARE(m_list->GetItemCount(), 2);
         QCOMPARE(m_list->GetItemText(1, 1), QStringLiteral("A2"));
-        // The keypad's Delete is the same key.
         m_list->SetItemSelected(0, true);
         QTest::keyClick(m_list, Qt::Key_Delete, Qt::KeypadModifier);
         QCOMPARE(m_list->GetItemCount(), 1);
         QCOMPARE(m_list->GetItemText(0, 1), QStringLiteral("A2"));
     }
 
-    void f2OpensTheCurrentCellForTheKeyboard() {
-        m_list->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), m_list);
-        m_list->SetItemSelected(2, true);
-        // The marked row opens at its role: its choices drop open and the keys choose one.
+    // F2 opens the keyboard's cell: the role's choices, then (Right) the number's text field.
+    // Without a current cell it opens nothing.
+    void f2OpensTheCurrentCell() {
+        focusList();
+        m_list->setCurrentIndex({});
         QTest::keyClick(m_list, Qt::Key_F2);
-        auto* combo = m_list->findChild<CInPlaceCombo*>();
-        QVERIFY(combo);
-        QTRY_VERIFY(combo->view()->isVisible());
+        QCoreApplication::processEvents();
+        QVERIFY(noEditor());
+
+        m_list->SetItemSelected(2, true);
+        QTest::keyClick(m_list, Qt::Key_F2);
+        CInPlaceCombo* combo = openCombo();
+        QVERIFY(combo && combo->view()->isVisible());
         QTest::keyClicks(combo->view(), QStringLiteral("Civil"));
         QTest::keyClick(combo->view(), Qt::Key_Return);
         QTRY_COMPARE(m_list->GetItemText(2, 0), QStringLiteral("Civil Engineer"));
-        QTRY_VERIFY(!m_list->findChild<CInPlaceCombo*>());
-
-        // Right moves to the number's cell of the same row; F2 opens its text field.
+        QTRY_VERIFY(noEditor());
         QTRY_COMPARE(QApplication::focusWidget(), m_list);
         QTest::keyClick(m_list, Qt::Key_Right);
         QTest::keyClick(m_list, Qt::Key_F2);
-        CInPlaceEdit* edit = nullptr;
-        QTRY_VERIFY((edit = qobject_cast<CInPlaceEdit*>(QApplication::focusWidget())));
+        CInPlaceEdit* edit = focusedEdit();
+        QVERIFY(edit);
         QCOMPARE(edit->row(), 2);
         QCOMPARE(edit->column(), 1);
         QTest::keyClick(edit, Qt::Key_End);
@@ -138,32 +162,6 @@ private slots:
         QTRY_COMPARE(m_list->GetItemText(2, 1), QStringLiteral("A27"));
         QCOMPARE(m_list->GetItemText(2, 0), QStringLiteral("Civil Engineer"));
     }
-
-    void f2WithoutACurrentCellOpensNothing() {
-        m_list->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), m_list);
-        m_list->setCurrentIndex({});
-        QTest::keyClick(m_list, Qt::Key_F2);
-        QTest::qWait(20);
-        QVERIFY(!m_list->findChild<CInPlaceEdit*>());
-        QVERIFY(!m_list->findChild<CInPlaceCombo*>());
-    }
-
-private:
-    CInPlaceEdit* openEdit(int row, int column) {
-        QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {},
-                          m_list->GetSubItemRect(row, column).center());
-        // The new editor is the one that takes the focus (an old one may not be gone yet).
-        CInPlaceEdit* edit = nullptr;
-        (void)QTest::qWaitFor(
-            [&edit] { return (edit = qobject_cast<CInPlaceEdit*>(QApplication::focusWidget())); },
-            2000);
-        return edit;
-    }
-
-    QWidget* m_form = nullptr;
-    CEditableListCtrl* m_list = nullptr;
-    QLineEdit* m_other = nullptr;
 };
 
 QTEST_MAIN(EditableListTest)

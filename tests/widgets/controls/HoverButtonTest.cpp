@@ -1,7 +1,7 @@
 // The hover button (colours, edges, focus hand-over) and the group frame.
 
-#include "controls/GroupFrame.h"
 #include "controls/HoverButton.h"
+#include "controls/GroupFrame.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -43,7 +43,7 @@ private slots:
     }
     void cleanup() { delete m_form; }
 
-    void edgesAndCaptionFollowTheMouse() {
+    void edgesCaptionAndFocusFollowTheUser() {
         QCOMPARE(m_button->SetStateColor(6, Qt::red), 3);
         QTest::mouseMove(m_form, QPoint(250, 180));
         m_button->SetFlatStyle(true);
@@ -73,9 +73,8 @@ private slots:
         const QRect inner = image.rect().adjusted(2, 2, -3, -3);
         QCOMPARE(down.copy(inner.translated(1, 1)), image.copy(inner));
         QTest::mouseRelease(m_button, Qt::LeftButton, {}, QPoint(20, 10));
-    }
 
-    void disablingMovesFocusOnward() {
+        // Disabled, it hands the focus on.
         m_before->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), m_before);
         m_button->setEnabled(false);

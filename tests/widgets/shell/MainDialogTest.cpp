@@ -1,5 +1,5 @@
 // The main dialog's shell: quitting (button, Escape, the window manager's close, Enter), the
-// window menu's LOG window entry, Save & Quit with the host library, and dropped files.
+// window menu's LOG window entry, Save & Quit with the host's store, and dropped files.
 
 #include "TestAppServices.h"
 #include "TestFiles.h"
@@ -61,16 +61,14 @@ public:
     FakeStore& operator=(const FakeStore&) = delete;
 
     static int Call() {
-        if (!s_current) {
+        if (!s_current)
             return -4;
-        }
         FakeStore& store = *s_current;
         ++store.calls;
         const QCursor* cursor = QGuiApplication::overrideCursor();
         store.waitCursorInEveryCall &= cursor && cursor->shape() == Qt::WaitCursor;
-        if (store.during) {
+        if (store.during)
             store.during();
-        }
         return store.answer;
     }
 
@@ -84,10 +82,6 @@ private:
     void* m_real;
 };
 
-QPushButton* button(CKestrelDlg& dialog, int id) {
-    return qobject_cast<QPushButton*>(GetDlgItem(&dialog, id));
-}
-
 // Loads the record (unless there is none), names the editing type and shows the dialog.
 bool openAndShow(CKestrelDlg& dialog, const QString& path, const QString& editingType) {
     dialog.LoadDocument(path);
@@ -97,7 +91,32 @@ bool openAndShow(CKestrelDlg& dialog, const QString& path, const QString& editin
     return QTest::qWaitForWindowActive(&dialog);
 }
 
+// What the store answers and what the save then leaves behind.
+struct StoreCase {
+    const char* what;
+    QString editingType;
+    int answer;
+    bool fileBefore, unreadable, folderLocked; // the folder is locked while the store works
+    int refusal;                               // the box's string id, 0 for none
+    bool putBack;                              // the file is as before the save
+};
+const int kDup = ids::IDS_DUPLICATE_REFERENCE, kFailed = ids::IDS_CREATE_FAILED;
+const StoreCase kStoreCases[] = {
+    {"created", "NEW_PROJ", 0, true, false, false, 0, true},
+    {"duplicate, no file", "NEW_PROJ", -1, false, false, false, kDup, true},
+    {"duplicate, a file", "NEW_PROJ", -1, true, false, false, kDup, true},
+    {"store error", "NEW_PROJ", -4, true, false, false, kFailed, true},
+    {"an unreadable file", "NEW_PROJ", -1, true, true, false, kDup, false},
+    {"no file, folder locked", "NEW_PROJ", -1, false, false, true, kDup, false},
+    {"a file, folder locked", "NEW_PROJ", -1, true, false, true, kDup, false},
+    {"renamed", "EDIT_PROJ", 0, true, false, false, 0, true},
+    {"rename: duplicate", "EDIT_PROJ", -1, true, false, false, kDup, true},
+    {"rename: no store", "EDIT_PROJ", -3, true, false, false, kFailed, true},
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(StoreCase)
 
 extern "C" Q_DECL_EXPORT int CreateProject(const char*) {
     return FakeStore::Call();
@@ -109,342 +128,8 @@ extern "C" Q_DECL_EXPORT int RenameProject(const char*, const char*) {
 
 class TestMainDialog : public QObject {
     Q_OBJECT
-private slots:
-    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
 
-    void escapeCloseAndEnter() {
-        TestAppServices services;
-        ScriptedAnswerer answers;
-        CKestrelDlg dialog;
-        QVERIFY(openAndShow(dialog, path("new.xml"), QStringLiteral("NEW_PROJ")));
-
-        QTest::keyClick(&dialog, Qt::Key_Return);
-        QTest::keyClick(button(dialog, ids::IDC_SAVE_AND_QUIT), Qt::Key_Enter);
-        QVERIFY(dialog.isVisible());
-        QVERIFY(answers.messages().empty() && answers.saveRequests().empty());
-
-        QTest::keyClick(&dialog, Qt::Key_Escape); // answered No
-        QVERIFY(!dialog.close());                 // the window manager's close, answered No
-        QCOMPARE(answers.messages().size(), size_t(2));
-        QCOMPARE(answers.messages().front().text, GetRCString(123));
-        QCOMPARE(answers.lastText(), GetRCString(123));
-        QVERIFY(dialog.isVisible());
-
-        answers.queueAnswer(IDYES);
-        QVERIFY(dialog.close());
-        QCOMPARE(dialog.result(), int(IDCANCEL));
-        QCOMPARE(services.log, (QStringList{QStringLiteral("Editing type: NEW_PROJ"),
-                                            QStringLiteral("COMMAND: Cancel")}));
-    }
-
-    void viewOnlyRunQuitsWithoutAsking() {
-        TestAppServices services(true);
-        ScriptedAnswerer answers;
-        CKestrelDlg dialog;
-        QVERIFY(openAndShow(dialog, QString(), QStringLiteral("view_proj")));
-        QTest::mouseClick(button(dialog, ids::IDC_QUIT_WITHOUT_SAVING), Qt::LeftButton);
-        QVERIFY(answers.messages().empty() && !dialog.isVisible());
-        QCOMPARE(services.log.last(), QStringLiteral("COMMAND: Cancel"));
-    }
-
-    void logWindowEntryTogglesTheWindowAndItsMark() {
-        CKestrelApp app;
-        app.StartUp(QByteArray("LOCAL_PROJ x.xml"));
-        QVERIFY(!app.LogWindow()->isVisible());
-        CKestrelDlg dialog;
-        QAction* entry = dialog.SystemMenu()->actions().last();
-        dialog.OnSysCommand(ids::IDM_LOGWINDOW);
-        QVERIFY(app.LogWindow()->isVisible());
-        QVERIFY(dialog.IsLogWindowChecked() && entry->isChecked());
-        entry->trigger(); // as chosen from the menu
-        QVERIFY(!app.LogWindow()->isVisible());
-        QVERIFY(!dialog.IsLogWindowChecked() && !entry->isChecked());
-    }
-
-    void saveDialogOpensWhenThePathCannotBeUsed() {
-        TestAppServices services;
-        ScriptedAnswerer answers;
-        {
-            CKestrelDlg dialog;
-            QVERIFY(openAndShow(dialog, QString(), QString()));
-            dialog.OnSaveAndQuit(); // cancelled
-            QCOMPARE(answers.saveRequests().size(), size_t(1));
-            QVERIFY(dialog.isVisible());
-            answers.queueSaveFileName(path("chosen"));
-            dialog.OnSaveAndQuit();
-            QVERIFY(QFile::exists(path("chosen.xml")));
-            QCOMPARE(dialog.result(), int(IDOK));
-        }
-        // A folder is no file to write to, whatever its permissions.
-        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.xml")));
-        {
-            CKestrelDlg dialog;
-            QVERIFY(openAndShow(dialog, path("folder.xml"), QStringLiteral("LOCAL_PROJ")));
-            dialog.OnSaveAndQuit(); // cancelled
-            QCOMPARE(answers.saveRequests().size(), size_t(3));
-            QVERIFY(answers.messages().empty() && dialog.isVisible());
-            QVERIFY(QFileInfo(path("folder.xml")).isDir());
-        }
-        // The file just written, made read-only.
-        QVERIFY(QFile::setPermissions(path("chosen.xml"), QFile::ReadOwner));
-        if (QFileInfo(path("chosen.xml")).isWritable()) {
-            QSKIP("file permissions do not bind this user");
-        }
-        CKestrelDlg dialog;
-        QVERIFY(openAndShow(dialog, path("chosen.xml"), QStringLiteral("LOCAL_PROJ")));
-        dialog.OnSaveAndQuit();
-        QCOMPARE(answers.saveRequests().size(), size_t(4));
-        QVERIFY(dialog.isVisible());
-    }
-
-    void newProjectIsCreatedInTheStoreOnce() {
-        QVERIFY2(XKR_GetAppDB()->m_hSdkDef, "the host library should load from KESTREL_SDKDEF");
-        const QString reference = uniqueReference();
-        {
-            TestAppServices services;
-            CKestrelDlg dialog(pagesComposing(&reference));
-            QVERIFY(openAndShow(dialog, path("new.xml"), QStringLiteral("NEW_PROJ")));
-            dialog.OnSaveAndQuit();
-            QCOMPARE(services.log.mid(1),
-                     (QStringList{QStringLiteral("Saving file to: ") + path("new.xml"),
-                                  QStringLiteral("TernSdkDef::CreateProject call: ") + reference,
-                                  QStringLiteral("TernSdkDef::CreateProject ret: 0")}));
-            QCOMPARE(dialog.result(), int(IDOK));
-            QVERIFY(QFile::exists(path("new.xml")));
-        }
-        // The same reference again, for a file elsewhere: refused, the file written is removed.
-        TestAppServices services;
-        ScriptedAnswerer answers;
-        CKestrelDlg dialog(pagesComposing(&reference));
-        QVERIFY(openAndShow(dialog, path("second.xml"), QStringLiteral("new_proj")));
-        dialog.OnSaveAndQuit();
-        QCOMPARE(services.log.last(), QStringLiteral("TernSdkDef::CreateProject ret: -1"));
-        QCOMPARE(answers.messages().size(), size_t(1));
-        QCOMPARE(answers.lastText(), GetRCString(ids::IDS_DUPLICATE_REFERENCE));
-        QVERIFY(!QFile::exists(path("second.xml")));
-        QVERIFY(dialog.isVisible() && dialog.Document().HasDocument());
-
-        // Without the library the file is written and the failure only logged.
-        void* const handle = std::exchange(XKR_GetAppDB()->m_hSdkDef, nullptr);
-        answers.clear();
-        dialog.OnSaveAndQuit();
-        XKR_GetAppDB()->m_hSdkDef = handle;
-        QCOMPARE(services.log.last(), QStringLiteral("TernSdkDef LoadLibary fail: "));
-        QVERIFY(QFile::exists(path("second.xml")));
-        QVERIFY(answers.messages().empty() && dialog.isVisible());
-    }
-
-    void editedReferenceIsRenamedOnlyWhenChanged() {
-        const QString oldReference = uniqueReference();
-        const QString newReference = uniqueReference();
-        const auto save = [&](const QString& reference, const char* type) {
-            return saveRecord(path("edit.xml"), reference, type);
-        };
-        save(oldReference, "LOCAL_PROJ");
-        QCOMPARE(save(oldReference, "EDIT_PROJ").last(),
-                 QStringLiteral("Skiping TernSdkDef call due to editing type: EDIT_PROJ"));
-        QCOMPARE(save(newReference, "Edit_Proj").mid(1),
-                 (QStringList{QStringLiteral("TernSdkDef::RenameProject call: ") + newReference +
-                                  QStringLiteral(" -> ") + oldReference,
-                              QStringLiteral("TernSdkDef::RenameProject ret: 0"),
-                              QStringLiteral("Saving file to: ") + path("edit.xml")}));
-    }
-
-    void aRenameIsTakenBackWhenTheFileCannotBeWritten() {
-        const QString oldReference = uniqueReference();
-        const QString newReference = uniqueReference();
-        QCOMPARE(saveRecord(path("edit.xml"), oldReference, "NEW_PROJ").last(),
-                 QStringLiteral("TernSdkDef::CreateProject ret: 0"));
-        TestAppServices services;
-        ScriptedAnswerer answers;
-        CKestrelDlg dialog(pagesComposing(&newReference));
-        dialog.LoadDocument(path("edit.xml"));
-        dialog.SetEditingType(QStringLiteral("EDIT_PROJ"));
-        dialog.Document().SetFilePath(path("gone/edit.xml")); // no such folder
-
-        dialog.OnSaveAndQuit();
-        const QString rename = QStringLiteral("TernSdkDef::RenameProject call: ");
-        QCOMPARE(services.log.mid(1),
-                 (QStringList{rename + newReference + QStringLiteral(" -> ") + oldReference,
-                              QStringLiteral("TernSdkDef::RenameProject ret: 0"),
-                              QStringLiteral("Saving file to: ") + path("gone/edit.xml"),
-                              rename + oldReference + QStringLiteral(" -> ") + newReference,
-                              QStringLiteral("TernSdkDef::RenameProject ret: 0")}));
-        QCOMPARE(answers.lastText(), QStringLiteral("Error encountered while saving to file: \n") +
-                                         path("gone/edit.xml") +
-                                         QStringLiteral("\nPlease try again."));
-
-        // The next attempt finds the old reference in the store again, not the new one taken.
-        dialog.Document().SetFilePath(path("edit.xml"));
-        services.log.clear();
-        dialog.OnSaveAndQuit();
-        QCOMPARE(services.log.at(1), QStringLiteral("TernSdkDef::RenameProject ret: 0"));
-        QCOMPARE(dialog.result(), int(IDOK));
-    }
-
-    void aRecordWithoutReferenceIsRegisteredWhenEdited_data() {
-        QTest::addColumn<QString>("loaded");
-        QTest::newRow("empty") << QString();
-        QTest::newRow("blanks") << QStringLiteral("   ");
-    }
-
-    void aRecordWithoutReferenceIsRegisteredWhenEdited() {
-        QFETCH(QString, loaded);
-        saveRecord(path("edit.xml"), loaded, "LOCAL_PROJ");
-        const QByteArray before = readFile(path("edit.xml"));
-        const QString taken = uniqueReference();
-        saveRecord(path("other.xml"), taken, "NEW_PROJ");
-        const QString create = QStringLiteral("TernSdkDef::CreateProject ");
-
-        // Taken by another project: refused, and the file is as it was.
-        ScriptedAnswerer answers;
-        QCOMPARE(saveRecord(path("edit.xml"), taken, "EDIT_PROJ").mid(1),
-                 (QStringList{QStringLiteral("Saving file to: ") + path("edit.xml"),
-                              create + QStringLiteral("call: ") + taken,
-                              create + QStringLiteral("ret: -1")}));
-        QCOMPARE(answers.lastText(), GetRCString(ids::IDS_DUPLICATE_REFERENCE));
-        QCOMPARE(readFile(path("edit.xml")), before);
-
-        QCOMPARE(saveRecord(path("edit.xml"), uniqueReference(), "EDIT_PROJ").last(),
-                 create + QStringLiteral("ret: 0"));
-        QCOMPARE(answers.messages().size(), size_t(1));
-    }
-
-    void aRefusedProjectPutsThePreviousFileBackOrSaysItCannot_data() {
-        QTest::addColumn<bool>("fileBefore");
-        QTest::addColumn<bool>("unreadable");
-        QTest::addColumn<bool>("folderLocked"); // while the store is at work
-        QTest::addColumn<bool>("putBack");
-        QTest::newRow("no file") << false << false << false << true;
-        QTest::newRow("a file") << true << false << false << true;
-        QTest::newRow("an unreadable file") << true << true << false << false;
-        QTest::newRow("no file, folder locked") << false << false << true << false;
-        QTest::newRow("a file, folder locked") << true << false << true << false;
-    }
-
-    void aRefusedProjectPutsThePreviousFileBackOrSaysItCannot() {
-        QFETCH(bool, fileBefore);
-        QFETCH(bool, unreadable);
-        QFETCH(bool, folderLocked);
-        QFETCH(bool, putBack);
-        const QString folder = path("box");
-        const QString file = path("box/record.xml");
-        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("box")));
-        const auto unlock = [&] {
-            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-            QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
-        };
-        const auto unlockAtTheEnd = qScopeGuard(unlock);
-        if (fileBefore) {
-            saveRecord(file, QStringLiteral("A1-00001-2026"), "LOCAL_PROJ");
-        }
-        const QByteArray before = readFile(file);
-        if (unreadable) {
-            QVERIFY(QFile::setPermissions(file, QFile::WriteOwner));
-        }
-        FakeStore store;
-        store.answer = -1;
-        if (folderLocked) {
-            store.during = [&] {
-                QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-            };
-        }
-        const QString reference = QStringLiteral("A1-00002-2026");
-        TestAppServices services;
-        ScriptedAnswerer answers;
-        answers.queueSaveFileName(file);
-        CKestrelDlg dialog(pagesComposing(&reference));
-        QVERIFY(openAndShow(dialog, QString(), QStringLiteral("NEW_PROJ")));
-        {
-            const FilePermissionsBind permissionsBind;
-            dialog.OnSaveAndQuit();
-        }
-        unlock(); // to look at what the save left
-
-        QCOMPARE(store.calls, 1);
-        QCOMPARE(answers.messages().front().text, GetRCString(ids::IDS_DUPLICATE_REFERENCE));
-        if (putBack) {
-            QCOMPARE(answers.messages().size(), size_t(1));
-            QCOMPARE(QFile::exists(file), fileBefore);
-            QCOMPARE(readFile(file), before);
-            return;
-        }
-        // Nothing is removed that cannot be put back: the file keeps the record just written.
-        QVERIFY(readFile(file).contains(reference.toUtf8()));
-        QCOMPARE(answers.messages().size(), size_t(2));
-        const ScriptedAnswerer::Message& box = answers.messages().back();
-        QCOMPARE(box.text,
-                 QStringLiteral("Error encountered while restoring the previous file: \n") + file +
-                     QStringLiteral("\nThe file now holds this record, which is not registered."));
-        QCOMPARE(box.caption, QStringLiteral("Kestrel"));
-        QCOMPARE(box.buttons | box.icon, unsigned(MB_OK));
-    }
-
-    void theStoreWorksUnderTheWaitCursorAndARefusalComesInAPlainBox_data() {
-        QTest::addColumn<QString>("editingType");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<int>("refusal"); // string id, 0 for none
-        QTest::newRow("created") << QStringLiteral("NEW_PROJ") << 0 << 0;
-        QTest::newRow("create: duplicate")
-            << QStringLiteral("NEW_PROJ") << -1 << ids::IDS_DUPLICATE_REFERENCE;
-        QTest::newRow("create: store error")
-            << QStringLiteral("NEW_PROJ") << -4 << ids::IDS_CREATE_FAILED;
-        QTest::newRow("renamed") << QStringLiteral("EDIT_PROJ") << 0 << 0;
-        QTest::newRow("rename: duplicate")
-            << QStringLiteral("EDIT_PROJ") << -1 << ids::IDS_DUPLICATE_REFERENCE;
-        QTest::newRow("rename: no store")
-            << QStringLiteral("EDIT_PROJ") << -3 << ids::IDS_CREATE_FAILED;
-    }
-
-    void theStoreWorksUnderTheWaitCursorAndARefusalComesInAPlainBox() {
-        QFETCH(QString, editingType);
-        QFETCH(int, answer);
-        QFETCH(int, refusal);
-        const QString reference = QStringLiteral("A1-00002-2026");
-        saveRecord(path("record.xml"), QStringLiteral("A1-00001-2026"), "LOCAL_PROJ");
-        FakeStore store;
-        store.answer = answer;
-        TestAppServices services;
-        ScriptedAnswerer answers;
-        CKestrelDlg dialog(pagesComposing(&reference));
-        QVERIFY(openAndShow(dialog, path("record.xml"), editingType));
-
-        dialog.OnSaveAndQuit();
-        QCOMPARE(store.calls, 1);
-        QVERIFY(store.waitCursorInEveryCall);
-        QVERIFY(!QGuiApplication::overrideCursor());
-        if (refusal == 0) {
-            QVERIFY(answers.messages().empty());
-            QCOMPARE(dialog.result(), int(IDOK));
-            return;
-        }
-        QCOMPARE(answers.messages().size(), size_t(1));
-        const ScriptedAnswerer::Message& box = answers.messages().front();
-        QCOMPARE(box.text, GetRCString(refusal));
-        QCOMPARE(box.caption, QStringLiteral("Kestrel"));
-        QCOMPARE(box.buttons | box.icon, unsigned(MB_OK));
-        QVERIFY(!box.cursorOverriddenWhenShown);
-        QVERIFY(dialog.isVisible());
-    }
-
-    void firstDroppedXmlFileOpensInANewDialog() {
-        TestAppServices services;
-        ScriptedAnswerer answers;
-        CKestrelDlg dialog;
-        QVERIFY(openAndShow(dialog, path("first.xml"), QStringLiteral("EDIT_PROJ")));
-        QVERIFY(drop(dialog, "notes.txt", "other.xml").isEmpty());
-        QVERIFY(answers.messages().empty() && dialog.isVisible());
-
-        answers.queueAnswer(IDNO);  // do not save the first record
-        answers.queueAnswer(IDYES); // quit the second one
-        QCOMPARE(drop(dialog, "OTHER.XML", "another.xml"), path("OTHER.XML"));
-        QCOMPARE(answers.messages().at(0).text, GetRCString(ids::IDS_SAVE_CURRENT_CHANGES));
-        QVERIFY(!dialog.isVisible());
-        QCOMPARE(dialog.result(), ids::IDC_SAVE_AND_QUIT);
-        QVERIFY(services.log.contains(QStringLiteral("Editing type: LOCAL_PROJ")));
-    }
-
-private:
+    std::unique_ptr<QTemporaryDir> m_dir;
     QString path(const char* name) const { return m_dir->filePath(QString::fromLatin1(name)); }
 
     // One Save & Quit of the record at file, composing reference, without showing the dialog;
@@ -457,6 +142,14 @@ private:
         dialog.SetEditingType(QString::fromLatin1(editingType));
         dialog.OnSaveAndQuit();
         return services.log;
+    }
+
+    // Every box of the save flow that reports a failure: its text, the program's caption, a
+    // plain OK button and no icon.
+    static void expectPlainBox(const ScriptedAnswerer::Message& box, const QString& text) {
+        QCOMPARE(box.text, text);
+        QCOMPARE(box.caption, QStringLiteral("Kestrel"));
+        QCOMPARE(box.buttons | box.icon, unsigned(MB_OK));
     }
 
     // Drops two files on the dialog; the path of the dialog that opened for them, if any, which
@@ -477,12 +170,252 @@ private:
                 }
             }
         });
-        poll.start(20);
-        QTest::qWait(300);
+        poll.start(10);
+        // The drop is finished first; the new dialog then runs modal inside this loop.
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
         return opened;
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+private slots:
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+
+    // Enter does not quit; Escape and the window manager's close ask first, and No keeps the
+    // dialog. A view-only run quits without asking.
+    void quitting() {
+        {
+            TestAppServices services;
+            ScriptedAnswerer answers;
+            CKestrelDlg dialog;
+            QVERIFY(openAndShow(dialog, path("new.xml"), QStringLiteral("NEW_PROJ")));
+            QTest::keyClick(&dialog, Qt::Key_Return);
+            QTest::keyClick(GetDlgItem(&dialog, ids::IDC_SAVE_AND_QUIT), Qt::Key_Enter);
+            QVERIFY(dialog.isVisible());
+            QVERIFY(answers.messages().empty() && answers.saveRequests().empty());
+            QTest::keyClick(&dialog, Qt::Key_Escape); // answered No
+            QVERIFY(!dialog.close());                 // answered No
+            QCOMPARE(answers.messages().size(), size_t(2));
+            QCOMPARE(answers.messages().front().text, GetRCString(123));
+            QCOMPARE(answers.lastText(), GetRCString(123));
+            answers.queueAnswer(IDYES);
+            QVERIFY(dialog.close());
+            QCOMPARE(dialog.result(), int(IDCANCEL));
+            QCOMPARE(services.log, (QStringList{QStringLiteral("Editing type: NEW_PROJ"),
+                                                QStringLiteral("COMMAND: Cancel")}));
+        }
+        TestAppServices services(true);
+        ScriptedAnswerer answers;
+        CKestrelDlg dialog;
+        QVERIFY(openAndShow(dialog, QString(), QStringLiteral("view_proj")));
+        QTest::mouseClick(GetDlgItem(&dialog, ids::IDC_QUIT_WITHOUT_SAVING), Qt::LeftButton);
+        QVERIFY(answers.messages().empty() && !dialog.isVisible());
+        QCOMPARE(services.log.last(), QStringLiteral("COMMAND: Cancel"));
+    }
+
+    void logWindowEntryTogglesTheWindowAndItsMark() {
+        CKestrelApp app;
+        app.StartUp(QByteArray("LOCAL_PROJ x.xml"));
+        QVERIFY(!app.LogWindow()->isVisible());
+        CKestrelDlg dialog;
+        QAction* entry = dialog.SystemMenu()->actions().last();
+        dialog.OnSysCommand(ids::IDM_LOGWINDOW);
+        QVERIFY(app.LogWindow()->isVisible());
+        QVERIFY(dialog.IsLogWindowChecked() && entry->isChecked());
+        entry->trigger(); // as chosen from the menu
+        QVERIFY(!app.LogWindow()->isVisible());
+        QVERIFY(!dialog.IsLogWindowChecked() && !entry->isChecked());
+    }
+
+    // No path, a folder (whatever its permissions) or a read-only file: the file dialog opens.
+    void saveDialogOpensWhenThePathCannotBeUsed() {
+        TestAppServices services;
+        ScriptedAnswerer answers;
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.xml")));
+        {
+            CKestrelDlg dialog;
+            QVERIFY(openAndShow(dialog, QString(), QString()));
+            dialog.OnSaveAndQuit(); // cancelled
+            QCOMPARE(answers.saveRequests().size(), size_t(1));
+            QVERIFY(dialog.isVisible());
+            answers.queueSaveFileName(path("chosen"));
+            dialog.OnSaveAndQuit();
+            QVERIFY(QFile::exists(path("chosen.xml")));
+            QCOMPARE(dialog.result(), int(IDOK));
+        }
+        QVERIFY(QFile::setPermissions(path("chosen.xml"), QFile::ReadOwner));
+        for (const char* unusable : {"folder.xml", "chosen.xml"}) {
+            CKestrelDlg dialog;
+            QVERIFY(openAndShow(dialog, path(unusable), QStringLiteral("LOCAL_PROJ")));
+            const size_t asked = answers.saveRequests().size();
+            dialog.OnSaveAndQuit(); // cancelled
+            if (QFileInfo(path(unusable)).isWritable() && QFileInfo(path(unusable)).isFile())
+                QSKIP("file permissions do not bind this user");
+            QCOMPARE(answers.saveRequests().size(), asked + 1);
+            QVERIFY(answers.messages().empty() && dialog.isVisible());
+        }
+        QVERIFY(QFileInfo(path("folder.xml")).isDir());
+    }
+
+    // With the host's library a new project is registered in the store once its file is written;
+    // without the library the file is written and the failure only logged.
+    void newProjectIsCreatedInTheStore() {
+        QVERIFY2(XKR_GetAppDB()->m_hSdkDef, "the host library should load from KESTREL_SDKDEF");
+        const QString reference = uniqueReference();
+        QCOMPARE(saveRecord(path("new.xml"), reference, "NEW_PROJ").mid(1),
+                 (QStringList{QStringLiteral("Saving file to: ") + path("new.xml"),
+                              QStringLiteral("TernSdkDef::CreateProject call: ") + reference,
+                              QStringLiteral("TernSdkDef::CreateProject ret: 0")}));
+        void* const handle = std::exchange(XKR_GetAppDB()->m_hSdkDef, nullptr);
+        const QStringList log = saveRecord(path("second.xml"), uniqueReference(), "new_proj");
+        XKR_GetAppDB()->m_hSdkDef = handle;
+        QCOMPARE(log.last(), QStringLiteral("TernSdkDef LoadLibary fail: "));
+        QVERIFY(QFile::exists(path("new.xml")) && QFile::exists(path("second.xml")));
+    }
+
+    // An edited record is renamed in the store only when its reference changed; when the file
+    // then cannot be written the rename is taken back, so the next attempt finds the old
+    // reference again.
+    void editedReferenceIsRenamedAndTakenBackOnFailure() {
+        const QString oldReference = uniqueReference();
+        const QString newReference = uniqueReference();
+        const QString rename = QStringLiteral("TernSdkDef::RenameProject call: ");
+        const QString renamed = QStringLiteral("TernSdkDef::RenameProject ret: 0");
+        QCOMPARE(saveRecord(path("edit.xml"), oldReference, "NEW_PROJ").last(),
+                 QStringLiteral("TernSdkDef::CreateProject ret: 0"));
+        QCOMPARE(saveRecord(path("edit.xml"), oldReference, "EDIT_PROJ").last(),
+                 QStringLiteral("Skiping TernSdkDef call due to editing type: EDIT_PROJ"));
+        TestAppServices services;
+        ScriptedAnswerer answers;
+        CKestrelDlg dialog(pagesComposing(&newReference));
+        dialog.LoadDocument(path("edit.xml"));
+        dialog.SetEditingType(QStringLiteral("Edit_Proj"));
+        dialog.Document().SetFilePath(path("gone/edit.xml")); // no such folder
+        dialog.OnSaveAndQuit();
+        QCOMPARE(services.log.mid(1),
+                 (QStringList{rename + newReference + " -> " + oldReference, renamed,
+                              QStringLiteral("Saving file to: ") + path("gone/edit.xml"),
+                              rename + oldReference + " -> " + newReference, renamed}));
+        QCOMPARE(answers.lastText(), "Error encountered while saving to file: \n" +
+                                         path("gone/edit.xml") + "\nPlease try again.");
+
+        dialog.Document().SetFilePath(path("edit.xml"));
+        services.log.clear();
+        dialog.OnSaveAndQuit();
+        QCOMPARE(services.log,
+                 (QStringList{rename + newReference + " -> " + oldReference, renamed,
+                              QStringLiteral("Saving file to: ") + path("edit.xml")}));
+        QCOMPARE(dialog.result(), int(IDOK));
+    }
+
+    // A record loaded without a reference registers the new one when edited (a reference taken
+    // by another project is refused and leaves the file as it was).
+    void aRecordWithoutReferenceIsRegisteredWhenEdited() {
+        const QString create = QStringLiteral("TernSdkDef::CreateProject ");
+        const QString taken = uniqueReference();
+        saveRecord(path("other.xml"), taken, "NEW_PROJ");
+        ScriptedAnswerer answers;
+        for (const QString& loaded : {QString(), QStringLiteral("   ")}) {
+            answers.clear();
+            saveRecord(path("edit.xml"), loaded, "LOCAL_PROJ");
+            const QByteArray before = readFile(path("edit.xml"));
+            QCOMPARE(saveRecord(path("edit.xml"), taken, "EDIT_PROJ").mid(1),
+                     (QStringList{QStringLiteral("Saving file to: ") + path("edit.xml"),
+                                  create + "call: " + taken, create + "ret: -1"}));
+            QCOMPARE(answers.lastText(), GetRCString(ids::IDS_DUPLICATE_REFERENCE));
+            QCOMPARE(readFile(path("edit.xml")), before);
+            QCOMPARE(saveRecord(path("edit.xml"), uniqueReference(), "EDIT_PROJ").last(),
+                     create + "ret: 0");
+            QCOMPARE(answers.messages().size(), size_t(1));
+        }
+    }
+
+    // The store works under the wait cursor, and its refusal comes in a plain box. A refused new
+    // project puts the previous file back, or says it cannot and removes nothing it could not
+    // put back.
+    void theStoresAnswerIsShownAndAFailedCreateIsUndone_data() {
+        QTest::addColumn<StoreCase>("c");
+        for (const StoreCase& c : kStoreCases)
+            QTest::newRow(c.what) << c;
+    }
+
+    void theStoresAnswerIsShownAndAFailedCreateIsUndone() {
+        QFETCH(StoreCase, c);
+        const auto [what, editingType, answer, fileBefore, unreadable, folderLocked, refusal,
+                    putBack] = c;
+        const QString folder = path("box");
+        const QString file = path("box/record.xml");
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("box")));
+        const auto unlock = [&] {
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+        };
+        const auto unlockAtTheEnd = qScopeGuard(unlock);
+        if (fileBefore)
+            saveRecord(file, QStringLiteral("A1-00001-2026"), "LOCAL_PROJ");
+        const QByteArray before = readFile(file);
+        if (unreadable)
+            QVERIFY(QFile::setPermissions(file, QFile::WriteOwner));
+        FakeStore store;
+        store.answer = answer;
+        if (folderLocked)
+            store.during = [&] {
+                QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+            };
+        const QString reference = QStringLiteral("A1-00002-2026");
+        TestAppServices services;
+        ScriptedAnswerer answers;
+        answers.queueSaveFileName(file);
+        CKestrelDlg dialog(pagesComposing(&reference));
+        const bool isNew = editingType == QLatin1String("NEW_PROJ");
+        QVERIFY(openAndShow(dialog, isNew ? QString() : file, editingType));
+        {
+            const FilePermissionsBind permissionsBind;
+            dialog.OnSaveAndQuit();
+        }
+        unlock(); // to look at what the save left
+
+        QCOMPARE(store.calls, 1);
+        QVERIFY(store.waitCursorInEveryCall);
+        QVERIFY(!QGuiApplication::overrideCursor());
+        if (refusal == 0) {
+            QVERIFY(answers.messages().empty());
+            QCOMPARE(dialog.result(), int(IDOK));
+            return;
+        }
+        expectPlainBox(answers.messages().front(), GetRCString(refusal));
+        QVERIFY(!answers.messages().front().cursorOverriddenWhenShown);
+        QVERIFY(dialog.isVisible());
+        if (putBack) {
+            QCOMPARE(answers.messages().size(), size_t(1));
+            QCOMPARE(QFile::exists(file), fileBefore);
+            QCOMPARE(readFile(file), before);
+            return;
+        }
+        QVERIFY(readFile(file).contains(reference.toUtf8()));
+        QCOMPARE(answers.messages().size(), size_t(2));
+        expectPlainBox(answers.messages().back(),
+                       "Error encountered while restoring the previous file: \n" + file +
+                           "\nThe file now holds this record, which is not registered.");
+    }
+
+    // Only the first dropped file counts, and only when it is XML (in any case): this record is
+    // left (its changes not saved when the user says No) for a new dialog on that file.
+    void firstDroppedXmlFileOpensInANewDialog() {
+        TestAppServices services;
+        ScriptedAnswerer answers;
+        CKestrelDlg dialog;
+        QVERIFY(openAndShow(dialog, path("first.xml"), QStringLiteral("EDIT_PROJ")));
+        QVERIFY(drop(dialog, "notes.txt", "other.xml").isEmpty());
+        QVERIFY(answers.messages().empty() && dialog.isVisible());
+
+        answers.queueAnswer(IDNO);  // do not save the first record
+        answers.queueAnswer(IDYES); // quit the second one
+        QCOMPARE(drop(dialog, "OTHER.XML", "another.xml"), path("OTHER.XML"));
+        QCOMPARE(answers.messages().at(0).text, GetRCString(ids::IDS_SAVE_CURRENT_CHANGES));
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), ids::IDC_SAVE_AND_QUIT);
+        QVERIFY(services.log.contains(QStringLiteral("Editing type: LOCAL_PROJ")));
+    }
 };
 
 QTEST_MAIN(TestMainDialog)
