@@ -106,6 +106,7 @@ TEST(MemberRow, IdentityIsComposedAndSplitAgain) {
     }
     EXPECT_EQ(RoleSummary(roles("ARCHITECT:1,:2,DEVELOPER:")), "ARCHITECT, , DEVELOPER");
     EXPECT_EQ(RoleSummary(roles("")), "");
+    EXPECT_EQ(RoleSummary(roles(" DEVELOPER :")), "DEVELOPER"); // one role is trimmed too
 }
 
 // Each case changes the valid member and names every line the checks must give, in order, and

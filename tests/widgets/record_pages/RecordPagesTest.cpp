@@ -32,8 +32,10 @@ const QString kEdited = QStringLiteral("Data has been edited.\nDo you want to di
 
 void Type(QWidget* field, const QString& text, bool replace = false) {
     field->setFocus(Qt::MouseFocusReason);
-    if (auto* edit = qobject_cast<QLineEdit*>(field); edit && replace)
-        edit->clear();
+    if (auto* edit = qobject_cast<QLineEdit*>(field); edit && replace) {
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+    }
     QTest::keyClicks(field, text);
 }
 
