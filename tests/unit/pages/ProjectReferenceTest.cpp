@@ -7,44 +7,51 @@
 
 using namespace kestrel;
 
-namespace kestrel {
-void PrintTo(const ProjectReferenceParts& parts, std::ostream* os) {
-    *os << '{' << parts.professionalNo.toStdString() << " | " << parts.serialNo.toStdString()
-        << " | " << parts.year.toStdString() << '}';
-}
-} // namespace kestrel
+namespace {
 
+ProjectReferenceParts parts(const QString& text) {
+    return {text.section('|', 0, 0), text.section('|', 1, 1), text.section('|', 2, 2)};
+}
+
+std::string text(const ProjectReferenceParts& p) {
+    return (p.professionalNo + "|" + p.serialNo + "|" + p.year).toStdString();
+}
+
+} // namespace
+
+// Typed parts, the reference composed of them, and the serial as it comes back.
 TEST(ProjectReference, ComposeThenSplitGivesThePartsBackWithTheSerialFormatted) {
     const struct {
-        ProjectReferenceParts typed;
-        QString composed, serialBack;
+        QString typed, composed, serialBack;
     } cases[] = {
-        {{"A123", "42", "2002"}, "A123-00042-2002", "00042"},
-        {{"A123", "00042", "2002"}, "A123-00042-2002", "00042"},
-        {{"ZZ9", "", "1999"}, "ZZ9-00000-1999", "00000"},
-        {{"X", "0", "2050"}, "X-00000-2050", "00000"},
+        {"A123|42|2002", "A123-00042-2002", "00042"},
+        {"A123|00042|2002", "A123-00042-2002", "00042"},
+        {"ZZ9||1999", "ZZ9-00000-1999", "00000"},
+        {"X|0|2050", "X-00000-2050", "00000"},
         // More digits than five are all kept; the value, not the text, is what is formatted.
-        {{"X", "1234567", "2050"}, "X-1234567-2050", "1234567"},
-        {{"X", "000000009", "2050"}, "X-00009-2050", "00009"},
+        {"X|1234567|2050", "X-1234567-2050", "1234567"},
+        {"X|000000009|2050", "X-00009-2050", "00009"},
         // A loaded file may carry any text as its serial: it is read up to the first non-digit,
         // and far too many digits are clamped.
-        {{"X", "12a", "2050"}, "X-00012-2050", "00012"},
-        {{"X", "abc", "2050"}, "X-00000-2050", "00000"},
-        {{"X", "99999999999999999999", "2050"}, "X-2147483647-2050", "2147483647"},
-        {{"", "", ""}, "-00000-", "00000"},
+        {"X|12a|2050", "X-00012-2050", "00012"},
+        {"X|abc|2050", "X-00000-2050", "00000"},
+        {"X|99999999999999999999|2050", "X-2147483647-2050", "2147483647"},
+        {"||", "-00000-", "00000"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ComposeProjectReference(c.typed), c.composed);
-        EXPECT_EQ(ComposeProjectReference(c.typed.professionalNo, c.typed.serialNo, c.typed.year),
+        const ProjectReferenceParts typed = parts(c.typed);
+        EXPECT_EQ(ComposeProjectReference(typed), c.composed);
+        EXPECT_EQ(ComposeProjectReference(typed.professionalNo, typed.serialNo, typed.year),
                   c.composed);
         const ProjectReferenceParts back = SplitProjectReference(c.composed);
-        EXPECT_EQ(back, (ProjectReferenceParts{c.typed.professionalNo, c.serialBack, c.typed.year}))
-            << c.composed.toStdString();
+        const ProjectReferenceParts expected{typed.professionalNo, c.serialBack, typed.year};
+        EXPECT_TRUE(back == expected) << text(back) << " for " << text(expected);
         EXPECT_EQ(ComposeProjectReference(back), c.composed);
     }
 }
 
-TEST(ProjectReference, SerialIsTheIntegerACConversionReadsWithTheSignBeforeFiveDigits) {
+// The serial is the integer a C conversion reads, with the sign before five digits.
+TEST(ProjectReference, SerialFormatsAsTheIntegerItReads) {
     const std::pair<QString, QString> cases[] = {
         {"-7", "-00007"},
         {"-0", "00000"},
@@ -62,16 +69,14 @@ TEST(ProjectReference, SerialIsTheIntegerACConversionReadsWithTheSignBeforeFiveD
         EXPECT_EQ(FormatReferenceSerial(serial), formatted) << serial.toStdString();
 }
 
+// Split cuts at the first two dashes only; without two, the whole text is the year.
 TEST(ProjectReference, SplitCutsAtTheFirstTwoDashesOnly) {
-    const std::pair<QString, ProjectReferenceParts> cases[] = {
-        {"A1-007-20-02", {"A1", "007", "20-02"}},
-        {"A123--2002", {"A123", "", "2002"}},
-        // Without two dashes the whole text is the year.
-        {"2002", {"", "", "2002"}},
-        {"", {"", "", ""}},
-        {"A123-2002", {"A123", "", "A123-2002"}}};
-    for (const auto& [reference, parts] : cases)
-        EXPECT_EQ(SplitProjectReference(reference), parts) << reference.toStdString();
+    for (const auto& [reference, split] : {std::pair{"A1-007-20-02", "A1|007|20-02"},
+                                           {"A123--2002", "A123||2002"},
+                                           {"2002", "||2002"},
+                                           {"", "||"},
+                                           {"A123-2002", "A123||A123-2002"}})
+        EXPECT_EQ(text(SplitProjectReference(reference)), split) << reference;
 }
 
 TEST(ProjectReference, LocationDescriptionJoinsNonEmptySummaries) {

@@ -1,45 +1,60 @@
 // The member page and its three detail pages driven as a user drives them: fields typed, roles
-// added, rows clicked, the record buttons pressed, the boxes answered (scripted).
+// added, rows clicked, the record buttons pressed, the boxes answered (scripted); and a contact
+// copied into the form from the address book through the contacts control.
 
+#include "RecordListProbe.h"
+#include "TestFiles.h"
 #include "TestForm.h"
 #include "TestRecord.h"
 #include "TestToolTipHost.h"
+#include "contacts/AddressBook.h"
+#include "contacts/ContactPickerDlg.h"
+#include "contacts/KRProContacts.h"
 #include "controls/EditableListCtrl.h"
 #include "controls/HoverButton.h"
-#include "controls/RecordListCtrl.h"
 #include "controls/ToolTipPropertySheet.h"
-#include "framework/ControlId.h"
-#include "framework/MessageBox.h"
 #include "pages/member/PropPageMemberAddress.h"
 #include "pages/member/PropPageMemberContact.h"
 #include "pages/member/PropPageMemberGeneral.h"
 #include "pages/member/PropPageMemberInfo.h"
-#include "pages/project/PropPageProjectInfo.h"
 #include "sdk/StringTable.h"
 #include "sdk/XmlHelpers.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <memory>
 #include <sstream>
 
-using kestrel::ScriptedAnswerer;
+using kestrel::IDNO;
+using kestrel::IDYES;
 using Members = CPropPageMemberInfo;
 using General = CPropPageMemberGeneral;
+using Address = CPropPageMemberAddress;
+using Contact = CPropPageMemberContact;
 
 namespace {
 
-void Type(QWidget* field, const QString& text) {
-    field->setFocus(Qt::MouseFocusReason);
-    QTest::keyClicks(field, text);
-}
-
 QString line(int id) {
     return GetRCString(id) + QLatin1Char('\n');
+}
+
+// A contact document with one member of the given elements.
+XmlDocPtr contactDocument(std::initializer_list<std::pair<const char*, const char*>> elements) {
+    XmlDocPtr doc = CreateXMLDoc();
+    pugi::xml_node member =
+        doc->append_child("krroot").append_child("members").append_child("member");
+    for (const auto& [name, text] : elements)
+        member.append_child(name).text().set(text);
+    return doc;
+}
+
+pugi::xml_node sampleMembers(XmlDocPtr& doc) {
+    doc = LoadXMLDoc(SampleProjectPath());
+    return doc ? doc->child("krroot").child("project").child("member_group") : pugi::xml_node();
 }
 
 } // namespace
@@ -49,247 +64,373 @@ class MemberPagesTest : public QObject {
 
 private:
     std::unique_ptr<TestAppServices> m_services;
-    std::unique_ptr<ScriptedAnswerer> m_answers;
+    std::unique_ptr<kestrel::ScriptedAnswerer> m_answers;
+    std::unique_ptr<TestToolTipHost> m_host;
     std::unique_ptr<CPropPageProjectInfo> m_project;
     std::unique_ptr<Members> m_members;
 
+    void showPage(bool viewOnly = false) {
+        m_members.reset();
+        m_services.reset(); // before the next one registers itself
+        m_services = std::make_unique<TestAppServices>(
+            viewOnly,
+            QStringList{"ADAM CLOSE", "ADAM ROAD", "ANG MO KIO AVENUE 3", "ORCHARD ROAD"});
+        m_members = std::make_unique<Members>(m_host.get());
+        m_members->SetProjectPage(m_project.get());
+        m_members->resize(900, 650);
+        m_members->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_members.get()));
+    }
     General* general() { return m_members->GeneralPage(); }
+    Address* address() { return m_members->AddressPage(); }
+    Contact* contact() { return m_members->ContactPage(); }
+    CKRProContacts* contacts() { return m_members->ContactsControl(); }
+    CPropertyPage* activePage() { return m_members->NestedSheet()->GetActivePage(); }
     CRecordListCtrl* list() {
         return Control<CRecordListCtrl>(m_members.get(), Members::IDC_MEMBER_LIST);
     }
-    CHoverButton* button(int id) { return Control<CHoverButton>(m_members.get(), id); }
-    QLineEdit* generalEdit(int id) { return Control<QLineEdit>(general(), id); }
-    QLineEdit* contactEdit(int id) {
-        m_members->NestedSheet()->SetActivePage(m_members->ContactPage());
-        return Control<QLineEdit>(m_members->ContactPage(), id);
+    // A control of a detail page, the page brought forward first.
+    template <class W = QLineEdit> W* on(CPropertyPage* page, int id) {
+        m_members->NestedSheet()->SetActivePage(page);
+        return Control<W>(page, id);
     }
-    QLineEdit* addressEdit(int id) {
-        m_members->NestedSheet()->SetActivePage(m_members->AddressPage());
-        return Control<QLineEdit>(m_members->AddressPage(), id);
+    QString text(CPropertyPage* page, int id) { return on(page, id)->text(); }
+    bool radio(int id) { return on<QRadioButton>(general(), id)->isChecked(); }
+    void type(CPropertyPage* page, int id, const QString& text) {
+        on(page, id)->setFocus(Qt::MouseFocusReason);
+        QTest::keyClicks(on(page, id), text);
     }
-    std::size_t boxes() { return m_answers->messages().size(); }
-    const ScriptedAnswerer::Message& lastBox() { return m_answers->messages().back(); }
-    void click(int id) { QTest::mouseClick(button(id), Qt::LeftButton); }
-    void clickRow(int row) { ClickRow(list(), row); }
+    void click(int id) {
+        QTest::mouseClick(Control<CHoverButton>(m_members.get(), id), Qt::LeftButton);
+    }
+    int boxes() { return int(m_answers->messages().size()); }
+    const kestrel::ScriptedAnswerer::Message& box() { return m_answers->messages().back(); }
+    QString cell(int row, int column) { return list()->GetItemText(row, column); }
 
     // A role as the user enters it: "Add", then the two cells.
     void addRole(const QString& role, const QString& number) {
-        m_members->NestedSheet()->SetActivePage(general());
-        QTest::mouseClick(Control<CHoverButton>(general(), General::IDC_ADD_ROLE), Qt::LeftButton);
+        QTest::mouseClick(on<CHoverButton>(general(), General::IDC_ADD_ROLE), Qt::LeftButton);
         CEditableListCtrl* roles = general()->RolesList();
-        const int row = roles->GetItemCount() - 1;
-        roles->SetItemText(row, kestrel::ROLE_DESCRIPTION, role);
-        roles->SetItemText(row, kestrel::ROLE_PROFESSIONAL_NO, number);
+        roles->SetItemText(roles->GetItemCount() - 1, kestrel::ROLE_DESCRIPTION, role);
+        roles->SetItemText(roles->GetItemCount() - 1, kestrel::ROLE_PROFESSIONAL_NO, number);
     }
-
-    // A member with an NRIC, an unformatted address and an email; optionally the coordinator.
-    void enterMember(const QString& name, const QString& nric, bool coordinator,
-                     const QString& role = QStringLiteral("ARCHITECT"),
-                     const QString& number = QStringLiteral("1234")) {
-        m_members->NestedSheet()->SetActivePage(general());
-        Type(generalEdit(General::IDC_NAME), name);
-        Type(generalEdit(General::IDC_NRIC_NO), nric);
+    // A member with an NRIC, an unformatted address, an email and a mobile; stored at once
+    // unless told otherwise.
+    void enterMember(const QString& name, const QString& nric, bool coordinator = false,
+                     bool store = true) {
+        type(general(), General::IDC_NAME, name);
+        type(general(), General::IDC_NRIC_NO, nric);
         if (coordinator)
-            QTest::mouseClick(Control<QCheckBox>(general(), General::IDC_COORDINATOR),
-                              Qt::LeftButton);
-        addRole(role, number);
-        m_members->NestedSheet()->SetActivePage(m_members->AddressPage());
-        QTest::mouseClick(
-            Control<QCheckBox>(m_members->AddressPage(), CPropPageMemberAddress::IDC_FORMATTED),
-            Qt::LeftButton);
-        Type(addressEdit(CPropPageMemberAddress::IDC_LINE1), QStringLiteral("1 Jalan"));
-        Type(contactEdit(CPropPageMemberContact::IDC_EMAIL), name.left(3) + "@x.sg");
-        Type(contactEdit(CPropPageMemberContact::IDC_MOBILE_NO), QStringLiteral("91234567"));
+            QTest::mouseClick(on<QCheckBox>(general(), General::IDC_COORDINATOR), Qt::LeftButton);
+        addRole("ARCHITECT", "1234");
+        QTest::mouseClick(on<QCheckBox>(address(), Address::IDC_FORMATTED), Qt::LeftButton);
+        type(address(), Address::IDC_LINE1, "1 Jalan");
+        type(contact(), Contact::IDC_EMAIL, name.left(3) + "@x.sg");
+        type(contact(), Contact::IDC_MOBILE_NO, "91234567");
+        if (store)
+            click(CRecordPage::IDC_SAVE_AS_NEW);
+    }
+    // Offers a document; the control is left as after a whole import, the document released.
+    void offer(XmlDocPtr doc) {
+        QSignalSpy completed(contacts(), &CKRProContacts::transferCompleted);
+        contacts()->OfferContactDocument(std::move(doc));
+        QCOMPARE(completed.count(), 1);
+        QVERIFY(!contacts()->IsTransferring() && !contacts()->GetContactDocument());
     }
 
 private slots:
     void init() {
-        m_services = std::make_unique<TestAppServices>();
-        m_answers = std::make_unique<ScriptedAnswerer>();
+        m_answers = std::make_unique<kestrel::ScriptedAnswerer>();
+        m_host = std::make_unique<TestToolTipHost>();
         m_project = std::make_unique<CPropPageProjectInfo>(nullptr);
-        m_members = std::make_unique<Members>(nullptr);
-        m_members->SetProjectPage(m_project.get());
-        m_members->resize(800, 600);
-        m_members->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_members.get()));
+        showPage();
     }
     void cleanup() {
         m_members.reset();
         m_project.reset();
+        m_host.reset();
         m_answers.reset();
         m_services.reset();
     }
 
-    void storedCoordinatorIsMarkedAndGivesTheProjectItsNumber() {
-        enterMember(QStringLiteral("TAN AH KOW"), QStringLiteral("1234567D"), true);
-        addRole(QStringLiteral("PROFESSIONAL ENGINEER (MECHANICAL)"), QStringLiteral("88"));
+    void checksBringTheirPageForwardAndStoreNothing() {
+        m_members->NestedSheet()->SetActivePage(contact());
         click(CRecordPage::IDC_SAVE_AS_NEW);
-        QVERIFY2(boxes() == 0, qPrintable(boxes() ? lastBox().text : QString()));
+        QCOMPARE(boxes(), 1);
+        QCOMPARE(box().text, line(130) + line(131) + line(133) + line(134) + line(125) + line(158));
+        QCOMPARE(box().caption, GetRCString(122));
+        QCOMPARE(box().icon, unsigned(kestrel::MB_ICONERROR));
+        QCOMPARE(activePage(), general());
+        QCOMPARE(box().focusWhenShown, static_cast<QWidget*>(on(general(), General::IDC_NAME)));
+        QCOMPARE(list()->GetItemCount(), 0);
+        // Only the email is wrong: the contact page comes forward with the email field.
+        enterMember("LIM", "1234567D", false, false);
+        on(contact(), Contact::IDC_EMAIL)->setText("a b");
+        m_members->NestedSheet()->SetActivePage(general());
+        click(CRecordPage::IDC_SAVE_AS_NEW);
+        QCOMPARE(box().text, line(125));
+        QCOMPARE(activePage(), contact());
+        QCOMPARE(box().focusWhenShown, static_cast<QWidget*>(on(contact(), Contact::IDC_EMAIL)));
+    }
+
+    void storedCoordinatorIsMarkedAndGivesTheProjectItsNumber() {
+        enterMember("TAN AH KOW", "1234567D", true, false);
+        addRole("PROFESSIONAL ENGINEER (MECHANICAL)", "88");
+        click(CRecordPage::IDC_SAVE_AS_NEW);
+        QVERIFY2(boxes() == 0, qPrintable(m_answers->lastText()));
         QCOMPARE(list()->GetItemCount(), 1);
-        QCOMPARE(list()->GetItemText(0, kestrel::COL_IC_PASSPORT_NO), QStringLiteral("S1234567D"));
-        QCOMPARE(list()->GetItemText(0, kestrel::COL_ROLES),
-                 QStringLiteral("ARCHITECT, PROFESSIONAL ENGINEER (MECHANICAL)"));
-        QCOMPARE(list()->model()->index(0, 0).data().toString(), QStringLiteral("* TAN AH KOW"));
+        QCOMPARE(cell(0, kestrel::COL_IC_PASSPORT_NO), "S1234567D");
+        QCOMPARE(cell(0, kestrel::COL_ROLES), "ARCHITECT, PROFESSIONAL ENGINEER (MECHANICAL)");
+        QCOMPARE(list()->model()->index(0, 0).data().toString(), "* TAN AH KOW");
         // The architect's number wins over the engineer's.
-        QCOMPARE(m_project->ProfessionalNo(), QStringLiteral("A1234"));
+        QCOMPARE(m_project->ProfessionalNo(), "A1234");
         QCOMPARE(Control<QLineEdit>(m_project.get(), CPropPageProjectInfo::IDC_PROF_NO)->text(),
-                 QStringLiteral("A1234"));
-        QCOMPARE(m_members->MarkCoordinator(true), QStringLiteral("TAN AH KOW"));
+                 "A1234");
+        QCOMPARE(m_members->MarkCoordinator(true), "TAN AH KOW");
         QVERIFY(m_members->UpdateProjectProfessionalNo());
         // The form is empty again, and a second member cannot be the coordinator.
-        QVERIFY(generalEdit(General::IDC_NAME)->text().isEmpty());
-        QVERIFY(!Control<QCheckBox>(general(), General::IDC_COORDINATOR)->isEnabled());
+        QVERIFY(text(general(), General::IDC_NAME).isEmpty());
+        QVERIFY(!on<QCheckBox>(general(), General::IDC_COORDINATOR)->isEnabled());
+
+        // The same identity is refused; the member's own row is no duplicate of itself.
+        enterMember("TWO", "1234567D");
+        QCOMPARE(boxes(), 1);
+        QCOMPARE(box().text, "Record number: 1\n" + line(155));
+        QCOMPARE(list()->GetItemCount(), 1);
+        m_answers->queueAnswer(IDYES); // discard the refused member
+        ClickRow(list(), 0);
+        QCOMPARE(text(general(), General::IDC_NRIC_NO), "1234567D");
+        QVERIFY(on<QCheckBox>(general(), General::IDC_COORDINATOR)->isChecked());
+        type(general(), General::IDC_NAME, "X");
+        click(CRecordPage::IDC_UPDATE);
+        QCOMPARE(boxes(), 2);
+        QCOMPARE(cell(0, kestrel::COL_MEMBER_NAME), "TAN AH KOWX");
 
         // A copy of the loaded coordinator is stored as an ordinary member.
-        clickRow(0);
-        QCOMPARE(generalEdit(General::IDC_NRIC_NO)->text(), QStringLiteral("1234567D"));
-        QVERIFY(Control<QCheckBox>(general(), General::IDC_COORDINATOR)->isChecked());
-        m_members->NestedSheet()->SetActivePage(general());
-        generalEdit(General::IDC_NRIC_NO)->setText(QStringLiteral("7654321F"));
+        ClickRow(list(), 0);
+        on(general(), General::IDC_NRIC_NO)->setText("7654321F");
         click(CRecordPage::IDC_SAVE_AS_NEW);
-        QVERIFY2(boxes() == 0, qPrintable(boxes() ? lastBox().text : QString()));
-        QCOMPARE(list()->GetItemCount(), 2);
-        QCOMPARE(list()->GetItemText(1, kestrel::COL_COORDINATOR), QStringLiteral("N"));
-        QCOMPARE(list()->GetItemText(0, kestrel::COL_COORDINATOR), QStringLiteral("Y"));
-    }
-
-    void failedChecksBringTheirPageForwardAndStoreNothing() {
-        m_members->NestedSheet()->SetActivePage(m_members->ContactPage());
-        click(CRecordPage::IDC_SAVE_AS_NEW);
-        QCOMPARE(boxes(), std::size_t(1));
-        QCOMPARE(lastBox().text,
-                 line(130) + line(131) + line(133) + line(134) + line(125) + line(158));
-        QCOMPARE(lastBox().caption, GetRCString(122));
-        QCOMPARE(lastBox().icon, unsigned(kestrel::MB_ICONERROR));
-        QCOMPARE(m_members->NestedSheet()->GetActivePage(), general());
-        QCOMPARE(lastBox().focusWhenShown, static_cast<QWidget*>(generalEdit(General::IDC_NAME)));
-        QCOMPARE(list()->GetItemCount(), 0);
-
-        // Only the email is wrong: the contact page comes forward with the email field.
-        enterMember(QStringLiteral("LIM"), QStringLiteral("1234567D"), false);
-        contactEdit(CPropPageMemberContact::IDC_EMAIL)->setText(QStringLiteral("a b"));
-        m_members->NestedSheet()->SetActivePage(general());
-        click(CRecordPage::IDC_SAVE_AS_NEW);
-        QCOMPARE(lastBox().text, line(125));
-        QCOMPARE(m_members->NestedSheet()->GetActivePage(), m_members->ContactPage());
-        QCOMPARE(lastBox().focusWhenShown,
-                 static_cast<QWidget*>(contactEdit(CPropPageMemberContact::IDC_EMAIL)));
-    }
-
-    void identityMustBeUniqueAmongTheOtherMembers() {
-        enterMember(QStringLiteral("ONE"), QStringLiteral("1234567D"), false);
-        click(CRecordPage::IDC_SAVE_AS_NEW);
-        enterMember(QStringLiteral("TWO"), QStringLiteral("1234567D"), false);
-        click(CRecordPage::IDC_SAVE_AS_NEW);
-        QCOMPARE(boxes(), std::size_t(1));
-        QCOMPARE(lastBox().text, QStringLiteral("Record number: 1\n") + line(155));
-        QCOMPARE(list()->GetItemCount(), 1);
-        m_answers->queueAnswer(kestrel::IDYES); // discard the refused member
-        // The member's own row is no duplicate of itself.
-        clickRow(0);
-        m_members->NestedSheet()->SetActivePage(general());
-        Type(generalEdit(General::IDC_NAME), QStringLiteral("X"));
-        click(CRecordPage::IDC_UPDATE);
-        QCOMPARE(boxes(), std::size_t(2));
-        QCOMPARE(list()->GetItemText(0, kestrel::COL_MEMBER_NAME), QStringLiteral("ONEX"));
+        QVERIFY2(boxes() == 2, qPrintable(m_answers->lastText()));
+        QCOMPARE(cell(0, kestrel::COL_COORDINATOR) + cell(1, kestrel::COL_COORDINATOR), "YN");
     }
 
     void editsAreKeptUnlessDiscardedAndDeletionKeepsTheLoadedMember() {
         for (const char* nric : {"1234567D", "0000001I", "7654321F"})
-            enterMember(QString::fromLatin1(nric).left(3), QString::fromLatin1(nric), false),
-                click(CRecordPage::IDC_SAVE_AS_NEW);
+            enterMember(QString(nric).left(3), nric);
         QCOMPARE(list()->GetItemCount(), 3);
-        clickRow(2);
-        m_members->NestedSheet()->SetActivePage(general());
-        Type(generalEdit(General::IDC_NAME), QStringLiteral("Z"));
+        ClickRow(list(), 2);
+        type(general(), General::IDC_NAME, "Z");
         QVERIFY(!m_members->ResetMemberForm(true, false));
-
-        clickRow(1); // No (the default answer): the edits stay
-        QCOMPARE(boxes(), std::size_t(1));
-        QCOMPARE(lastBox().text, GetRCString(128));
-        QCOMPARE(generalEdit(General::IDC_NAME)->text(), QStringLiteral("765Z"));
-
+        ClickRow(list(), 1); // No (the default answer): the edits stay
+        QCOMPARE(boxes(), 1);
+        QCOMPARE(box().text, GetRCString(128));
+        QCOMPARE(text(general(), General::IDC_NAME), "765Z");
         // Deleting a row above the loaded member keeps that member in the form; Update writes
         // it back to its row, which moved up.
         list()->SetItemSelected(0, true);
-        m_answers->queueAnswer(kestrel::IDYES);
+        m_answers->queueAnswer(IDYES);
         click(CRecordPage::IDC_DELETE);
         QCOMPARE(list()->GetItemCount(), 2);
         click(CRecordPage::IDC_UPDATE);
-        QCOMPARE(list()->GetItemText(1, kestrel::COL_MEMBER_NAME), QStringLiteral("765Z"));
-        QCOMPARE(list()->GetItemText(0, kestrel::COL_MEMBER_NAME), QStringLiteral("000"));
-
+        QCOMPARE(cell(0, kestrel::COL_MEMBER_NAME) + "/" + cell(1, kestrel::COL_MEMBER_NAME),
+                 "000/765Z");
         // Deleting the loaded member empties the form.
-        clickRow(1);
-        m_answers->queueAnswer(kestrel::IDYES);
+        ClickRow(list(), 1);
+        m_answers->queueAnswer(IDYES);
         click(CRecordPage::IDC_DELETE);
         QCOMPARE(list()->GetItemCount(), 1);
-        QVERIFY(generalEdit(General::IDC_NAME)->text().isEmpty());
+        QVERIFY(text(general(), General::IDC_NAME).isEmpty());
         QVERIFY(m_members->ResetMemberForm(true, false));
     }
 
     // A radio ticked without a click (a screen reader's toggle action) switches the fields too.
     void identityFieldsFollowTheTickedRadio() {
-        auto* passport = Control<QRadioButton>(general(), General::IDC_PASSPORT_RADIO);
-        passport->setChecked(true);
-        QVERIFY(generalEdit(General::IDC_PASSPORT_NO)->isEnabled());
-        QVERIFY(!generalEdit(General::IDC_NRIC_NO)->isEnabled());
-        QVERIFY(Control<QComboBox>(general(), General::IDC_COUNTRY)->currentText().isEmpty());
-        Control<QRadioButton>(general(), General::IDC_OTHERS_RADIO)->setChecked(true);
-        QVERIFY(generalEdit(General::IDC_OTHER_ID)->isEnabled());
-        QCOMPARE(Control<QComboBox>(general(), General::IDC_COUNTRY)->currentText(),
-                 QStringLiteral("Singapore"));
+        on<QRadioButton>(general(), General::IDC_PASSPORT_RADIO)->setChecked(true);
+        QVERIFY(on(general(), General::IDC_PASSPORT_NO)->isEnabled());
+        QVERIFY(!on(general(), General::IDC_NRIC_NO)->isEnabled());
+        QVERIFY(on<QComboBox>(general(), General::IDC_COUNTRY)->currentText().isEmpty());
+        on<QRadioButton>(general(), General::IDC_OTHERS_RADIO)->setChecked(true);
+        QVERIFY(on(general(), General::IDC_OTHER_ID)->isEnabled());
+        QCOMPARE(on<QComboBox>(general(), General::IDC_COUNTRY)->currentText(), "Singapore");
         QVERIFY(!m_members->ResetMemberForm(true, false)); // another identity type is an edit
     }
 
-    // A view-only run shows a clicked member in fields nobody can change.
-    void viewOnlyRunShowsClickedMembersReadOnly() {
-        m_members.reset();
-        m_services->viewOnly = true;
-        TestToolTipHost host;
-        m_members = std::make_unique<Members>(&host);
-        m_members->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_members.get()));
-        XmlDocPtr doc = LoadXMLDoc(SampleProjectPath());
-        QVERIFY(doc);
-        m_members->ReadXml(*doc, doc->child("krroot").child("project").child("member_group"));
-        clickRow(1);
-        QCOMPARE(generalEdit(General::IDC_NAME)->text(), QStringLiteral("NUR AISYAH BINTE RAHMAN"));
-        QVERIFY(generalEdit(General::IDC_NAME)->isReadOnly());
-        QVERIFY(Control<QRadioButton>(general(), General::IDC_PASSPORT_RADIO)->isChecked());
-        QVERIFY(!Control<QRadioButton>(general(), General::IDC_NRIC_RADIO)->isEnabled());
-        QVERIFY(!general()->RolesList()->isEnabled());
-        QCOMPARE(general()->RolesList()->GetItemCount(), 2);
-        QVERIFY(!button(CRecordPage::IDC_SAVE_AS_NEW)->isEnabled());
-        QVERIFY(addressEdit(CPropPageMemberAddress::IDC_LINE1)->isReadOnly());
-        QCOMPARE(addressEdit(CPropPageMemberAddress::IDC_LINE1)->text(),
-                 QStringLiteral("SUITE 8-3, MENARA STRUCTA"));
-        clickRow(0);
-        QCOMPARE(generalEdit(General::IDC_NRIC_NO)->text(), QStringLiteral("1234567D"));
-        QCOMPARE(boxes(), std::size_t(0));
-        m_members.reset();
+    // Members read from a file are shown, loading is no edit, and they are written back
+    // unchanged; a view-only run shows them in fields nobody can change.
+    void membersReadFromAFileAreShownAndWrittenBackUnchanged() {
+        for (bool viewOnly : {false, true}) {
+            showPage(viewOnly);
+            XmlDocPtr doc;
+            const pugi::xml_node group = sampleMembers(doc);
+            m_members->ReadXml(*doc, group);
+            QCOMPARE(list()->GetItemCount(), 2);
+            ClickRow(list(), 1);
+            QCOMPARE(text(general(), General::IDC_NAME), "NUR AISYAH BINTE RAHMAN");
+            QVERIFY(radio(General::IDC_PASSPORT_RADIO));
+            QCOMPARE(text(general(), General::IDC_PASSPORT_NO), "A12345678");
+            QCOMPARE(general()->RolesList()->GetItemCount(), 2);
+            QCOMPARE(text(address(), Address::IDC_LINE1), "SUITE 8-3, MENARA STRUCTA");
+            QCOMPARE(on(general(), General::IDC_NAME)->isReadOnly(), viewOnly);
+            QCOMPARE(on(address(), Address::IDC_LINE1)->isReadOnly(), viewOnly);
+            QCOMPARE(on<QRadioButton>(general(), General::IDC_NRIC_RADIO)->isEnabled(), !viewOnly);
+            QCOMPARE(general()->RolesList()->isEnabled(), !viewOnly);
+            QCOMPARE(Control<QWidget>(m_members.get(), CRecordPage::IDC_SAVE_AS_NEW)->isEnabled(),
+                     !viewOnly);
+            QCOMPARE(contacts()->isEnabled(), !viewOnly); // no import in a view-only run
+            ClickRow(list(), 0);
+            QCOMPARE(text(general(), General::IDC_NRIC_NO), "1234567D");
+            QVERIFY(m_members->ResetMemberForm(true, false));
+            QCOMPARE(boxes(), 0);
+            if (viewOnly)
+                continue;
+            XmlDocPtr out = CreateXMLDoc();
+            pugi::xml_node written = out->append_child("member_group");
+            m_members->UpdateData(true);
+            m_members->WriteXml(*out, written);
+            std::ostringstream before, after;
+            group.print(before, "", pugi::format_raw);
+            written.print(after, "", pugi::format_raw);
+            QCOMPARE(QString::fromStdString(after.str()), QString::fromStdString(before.str()));
+        }
     }
 
-    void membersReadFromAFileAreShownAndWrittenBackUnchanged() {
-        XmlDocPtr doc = LoadXMLDoc(SampleProjectPath());
-        QVERIFY(doc);
-        pugi::xml_node group = doc->child("krroot").child("project").child("member_group");
-        m_members->ReadXml(*doc, group);
-        QCOMPARE(list()->GetItemCount(), 2);
-        clickRow(1);
-        QVERIFY(Control<QRadioButton>(general(), General::IDC_PASSPORT_RADIO)->isChecked());
-        QCOMPARE(generalEdit(General::IDC_PASSPORT_NO)->text(), QStringLiteral("A12345678"));
-        QCOMPARE(general()->RolesList()->GetItemCount(), 2);
-        QVERIFY(m_members->ResetMemberForm(true, false)); // loading is no edit
+    // The whole way by keyboard: the control (between "Save as New" and the list), the picker,
+    // Enter; then the member is completed and stored.
+    void aMemberIsFilledFromTheAddressBookByKeyboardAndStored() {
+        QVERIFY(writeFile(kestrel::DefaultAddressBookPath(),
+                          readFile(KESTREL_TEST_DATA_DIR "/contacts/apple-3.0.vcf") +
+                              readFile(KESTREL_TEST_DATA_DIR "/contacts/google-3.0.vcf")));
+        showPage();
+        QCOMPARE(Control<CKRProContacts>(m_members.get(), Members::IDC_CONTACTS), contacts());
+        QCOMPARE(contacts()->accessibleDescription(), GetRCString(1066));
+        QVERIFY(!contacts()->GetFlag()); // set by the page when it is first shown
+        QWidget* saveAsNew = Control<QWidget>(m_members.get(), CRecordPage::IDC_SAVE_AS_NEW);
+        saveAsNew->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(saveAsNew, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(contacts()));
+        QTest::keyClick(contacts(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(list()));
+        contacts()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(contacts(), Qt::Key_Space);
+        kestrel::CContactPickerDlg* picker = contacts()->Picker();
+        QVERIFY(picker && QTest::qWaitForWindowActive(picker));
+        // The user types at once: the search field has the focus.
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(picker->SearchField()));
+        QTest::keyClicks(QApplication::focusWidget(), "surveyors");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_VERIFY(!contacts()->Picker());
+        QCOMPARE(boxes(), 0); // an empty form: no question
+        // The window manager's part: the form's window is active again once the picker is gone.
+        m_members->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_members.get()));
 
-        XmlDocPtr out = CreateXMLDoc();
-        pugi::xml_node written = GetNode(*out, *out, QStringLiteral("member_group"), 1, QString());
-        m_members->UpdateData(true);
-        m_members->WriteXml(*out, written);
-        std::ostringstream before, after;
-        group.print(before, "", pugi::format_raw);
-        written.print(after, "", pugi::format_raw);
-        QCOMPARE(QString::fromStdString(after.str()), QString::fromStdString(before.str()));
+        QCOMPARE(on<QComboBox>(general(), General::IDC_COUNTRY)->currentText(), "Singapore");
+        QCOMPARE(on<QComboBox>(address(), Address::IDC_ROAD_NAME)->currentText(), "ORCHARD ROAD");
+        QVERIFY(radio(General::IDC_OTHERS_RADIO)); // a card carries no identity
+        const std::tuple<CPropertyPage*, int, const char*> fields[] = {
+            {general(), General::IDC_NAME, "Goh Kok Wei"},
+            {general(), General::IDC_FIRM_NAME, "Goh Surveyors"},
+            {address(), Address::IDC_BUILDING_NAME, "Orchard Tower"},
+            {address(), Address::IDC_HOUSE_BLOCK_NO, "1"},
+            {address(), Address::IDC_LEVEL_NO, "10"},
+            {address(), Address::IDC_UNIT_NO, "01"},
+            {address(), Address::IDC_POSTAL_CODE, "238824"},
+            {address(), Address::IDC_LINE1, "Orchard Tower"},
+            {address(), Address::IDC_LINE4, "Singapore 238824, Singapore"},
+            {contact(), Contact::IDC_TEL_NO, "63456789"},
+            {contact(), Contact::IDC_TEL_EXT, "21"},
+            {contact(), Contact::IDC_MOBILE_NO, "98765432"},
+            {contact(), Contact::IDC_PAGER_NO, "94001234"},
+            {contact(), Contact::IDC_FAX_NO, ""},
+            {contact(), Contact::IDC_EMAIL, "kw.goh@example-survey.sg"},
+            {contact(), Contact::IDC_EMAIL2, ""},
+        };
+        for (const auto& [page, id, expected] : fields)
+            QCOMPARE(text(page, id), expected);
+        QCOMPARE(MarkedRow(list()), -1); // a new record
+
+        // What the card cannot give: the identity (a radio takes clicks on its circle) and a role.
+        auto* nric = on<QRadioButton>(general(), General::IDC_NRIC_RADIO);
+        QTest::mouseClick(nric, Qt::LeftButton, {}, QPoint(5, nric->height() / 2));
+        QVERIFY(radio(General::IDC_NRIC_RADIO) && on(general(), General::IDC_NRIC_NO)->isEnabled());
+        on(general(), General::IDC_NRIC_NO)->setText("1234567D");
+        on(general(), General::IDC_DESIGNATION)->setText("Surveyor");
+        addRole("ARCHITECT", "77");
+        click(CRecordPage::IDC_SAVE_AS_NEW);
+        QVERIFY2(boxes() == 0, qPrintable(m_answers->lastText()));
+        QCOMPARE(list()->GetItemCount(), 1);
+        QCOMPARE(cell(0, kestrel::COL_MEMBER_NAME) + "|" + cell(0, kestrel::COL_ROAD_NAME) + "|" +
+                     cell(0, kestrel::COL_TEL_NO) + "|" + cell(0, kestrel::COL_EMAIL),
+                 "Goh Kok Wei|ORCHARD ROAD|63456789|kw.goh@example-survey.sg");
+    }
+
+    // The identity is split by its type (the prefix only beside an NRIC); a missing element is
+    // read as empty.
+    void identityIsSplitByItsTypeAndMissingElementsAreEmpty() {
+        const struct {
+            const char *flag, *number;
+            int radio;
+            const char *prefix, *nric, *passport, *other;
+        } cases[] = {
+            {"Y", "S1234567D", General::IDC_NRIC_RADIO, "S", "1234567D", "", ""},
+            {"N", "E1234567", General::IDC_PASSPORT_RADIO, "", "", "E1234567", ""},
+            {"", "X-99", General::IDC_OTHERS_RADIO, "", "", "", "X-99"},
+            {"Q", "W 1", General::IDC_OTHERS_RADIO, "", "", "", "W 1"},
+        };
+        for (const auto& c : cases) {
+            showPage();
+            offer(contactDocument({{"member_name", "A PERSON"},
+                                   {"ic_flag", c.flag},
+                                   {"ic_passport_no", c.number},
+                                   {"email_address1", "one@example.org"}}));
+            QVERIFY2(radio(c.radio), c.flag);
+            QCOMPARE(on<QComboBox>(general(), General::IDC_NRIC_PREFIX)->currentText(), c.prefix);
+            QCOMPARE(text(general(), General::IDC_NRIC_NO), c.nric);
+            QCOMPARE(text(general(), General::IDC_PASSPORT_NO), c.passport);
+            QCOMPARE(text(general(), General::IDC_OTHER_ID), c.other);
+            QCOMPARE(text(general(), General::IDC_NAME), "A PERSON");
+        }
+        QCOMPARE(text(contact(), Contact::IDC_EMAIL), "one@example.org");
+        for (const auto& [page, id] :
+             {std::pair<CPropertyPage*, int>{contact(), Contact::IDC_EMAIL2},
+              {contact(), Contact::IDC_TEL_NO},
+              {general(), General::IDC_DESIGNATION},
+              {address(), Address::IDC_LINE1}})
+            QCOMPARE(text(page, id), QString());
+    }
+
+    // An import nobody stored is replaced after a Yes; No keeps what the user typed; a
+    // view-only run imports nothing; no document, no import.
+    void anImportAsksBeforeReplacingTheForm() {
+        offer(contactDocument({{"member_name", "FIRST"}}));
+        QCOMPARE(boxes(), 0);
+        m_answers->queueAnswer(IDYES);
+        offer(contactDocument({{"member_name", "SECOND"}, {"postal_code", "123456"}}));
+        QCOMPARE(boxes(), 1);
+        QCOMPARE(text(general(), General::IDC_NAME) + text(address(), Address::IDC_POSTAL_CODE),
+                 "SECOND123456");
+        QCOMPARE(MarkedRow(list()), -1);
+
+        on(general(), General::IDC_NAME)->setText("TYPED BY HAND");
+        on(contact(), Contact::IDC_EMAIL)->setText("hand@example.org");
+        m_answers->queueAnswer(IDNO);
+        offer(contactDocument(
+            {{"member_name", "FROM CONTACT"}, {"email_address1", "contact@example.org"}}));
+        QCOMPARE(boxes(), 2);
+        QCOMPARE(box().text, GetRCString(128));
+        QCOMPARE(box().caption, GetRCString(129));
+        QCOMPARE(box().buttons, unsigned(kestrel::MB_YESNO));
+        QCOMPARE(text(general(), General::IDC_NAME), "TYPED BY HAND");
+        QCOMPARE(text(contact(), Contact::IDC_EMAIL), "hand@example.org");
+
+        QSignalSpy completed(contacts(), &CKRProContacts::transferCompleted);
+        QVERIFY(!m_members->OnContactsImport());
+        QCOMPARE(completed.count(), 0);
+
+        showPage(true);
+        offer(contactDocument({{"member_name", "NOT IMPORTED"}, {"email_address1", "n@x.org"}}));
+        QCOMPARE(text(general(), General::IDC_NAME) + text(contact(), Contact::IDC_EMAIL), "");
+        QCOMPARE(boxes(), 2);
     }
 };
 

@@ -104,11 +104,11 @@ public:
     CPropertyPage* member;
 };
 
-QStringList ChildNames(pugi::xml_node node) {
+QString ChildNames(pugi::xml_node node) {
     QStringList names;
     for (pugi::xml_node child : node.children())
         names << child.name();
-    return names;
+    return names.join(' ');
 }
 
 QString NodeXml(pugi::xml_node node) {
@@ -117,11 +117,16 @@ QString NodeXml(pugi::xml_node node) {
     return QString::fromStdString(out.str());
 }
 
-QStringList TableRoads(const RecordTable& table) {
-    QStringList names;
-    for (int row = 0; row < table.GetRowCount(); ++row)
-        names << table.GetCell(row, 0);
-    return names;
+// The table's rows, cells joined by '|' and rows by '/'.
+QString TableText(const RecordTable& table) {
+    QStringList rows;
+    for (int row = 0; row < table.GetRowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < table.GetColumnCount(); ++column)
+            cells << table.GetCell(row, column);
+        rows << cells.join('|');
+    }
+    return rows.join('/');
 }
 
 const QString kTitle = "Two blocks of flats, with \"basement\" & car park";
@@ -151,142 +156,113 @@ class TestProjectPage : public QObject {
     Q_OBJECT
 
 private slots:
-    void saveChecksGiveTheirMessagesAndFocus_data();
     void saveChecksGiveTheirMessagesAndFocus();
-    void refusedRoadsListEveryReasonInOneBox_data();
     void refusedRoadsListEveryReasonInOneBox();
     void siteXmlAlwaysHasBothElements();
     void fileRoundTripKeepsEveryValue();
     void viewOnlyRunMakesEveryFieldReadOnly();
 };
 
-void TestProjectPage::saveChecksGiveTheirMessagesAndFocus_data() {
-    QTest::addColumn<QStringList>("breaks");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<int>("focusId");
-
+// Each case breaks some of the values of a valid record; the first failure takes the focus.
+void TestProjectPage::saveChecksGiveTheirMessagesAndFocus() {
     const QString reference = "Invalid project reference number\n";
     const QString location = "One of the Project MK/TS or Address or Site info is required\n";
-    QTest::newRow("professional no") << QStringList{"prof"} << reference << 1001;
-    QTest::newRow("serial no") << QStringList{"serial"} << reference << 1001;
-    QTest::newRow("year") << QStringList{"year"} << reference << 1001;
-    QTest::newRow("title") << QStringList{"title"} << "Project title is mandatory\n" << 1004;
-    QTest::newRow("dates") << QStringList{"dates"}
-                           << "Project completion date must be later than the commencement "
-                              "date\n"
-                           << 1006;
-    QTest::newRow("category") << QStringList{"category"} << "Project category is mandatory\n"
-                              << 1054;
-    QTest::newRow("classification")
-        << QStringList{"classification"} << "Project classification is mandatory\n"
-        << 1007;
-    QTest::newRow("land ownership")
-        << QStringList{"land"} << "Project land ownership is mandatory\n"
-        << 1008;
-    // A site description alone is no location.
-    QTest::newRow("location") << QStringList{"location"} << location << 1018;
-    QTest::newRow("everything, in order, the first one focused")
-        << QStringList{"prof",     "serial",         "year", "title",   "dates",
-                       "category", "classification", "land", "location"}
-        << reference +
-               "Project title is mandatory\n"
-               "Project completion date must be later than the commencement date\n"
-               "Project category is mandatory\nProject classification is mandatory\n"
-               "Project land ownership is mandatory\n" +
-               location
-        << 1001;
-}
+    const QString dates = "Project completion date must be later than the commencement date\n";
+    const QString category = "Project category is mandatory\n",
+                  classification = "Project classification is mandatory\n",
+                  land = "Project land ownership is mandatory\n";
+    const struct {
+        QString breaks, message;
+        int focusId;
+    } cases[] = {
+        {"prof", reference, 1001},
+        {"serial", reference, 1001},
+        {"year", reference, 1001},
+        {"title", "Project title is mandatory\n", 1004},
+        {"dates", dates, 1006},
+        {"category", category, 1054},
+        {"classification", classification, 1007},
+        {"land", land, 1008},
+        {"location", location, 1018}, // a site description alone is no location
+        {"prof serial year title dates category classification land location",
+         reference + "Project title is mandatory\n" + dates + category + classification + land +
+             location,
+         1001},
+    };
+    for (const auto& c : cases) {
+        TestAppServices services;
+        Harness h;
+        h.showAndActivate();
+        h.fillValid();
+        const QStringList breaks = c.breaks.split(' ');
+        for (const auto& [name, id] : {std::pair{"prof", 1000}, {"serial", 1001}, {"year", 1002}})
+            if (breaks.contains(name))
+                h.edit(id)->clear();
+        if (breaks.contains("title"))
+            h.title()->setPlainText(" \n  ");
+        if (breaks.contains("dates"))
+            h.date(1006)->setDate(QDate(2002, 3, 3));
+        for (const auto& [name, id] :
+             {std::pair{"category", 1054}, {"classification", 1007}, {"land", 1008}})
+            if (breaks.contains(name))
+                h.combo(id)->setCurrentIndex(-1);
+        if (breaks.contains("location")) {
+            pugi::xml_document doc;
+            doc.load_string("<profile><site_descr>Some text</site_descr></profile>");
+            h.page->SitePage()->ReadXml(doc, doc.child("profile"));
+        }
+        // Leave the user somewhere else, as Save & Quit would find them.
+        h.sheet->SetActivePage(h.member);
 
-void TestProjectPage::saveChecksGiveTheirMessagesAndFocus() {
-    QFETCH(QStringList, breaks);
-    QFETCH(QString, message);
-    QFETCH(int, focusId);
-
-    TestAppServices services;
-    Harness h;
-    h.showAndActivate();
-    h.fillValid();
-    for (const auto& [name, id] : {std::pair{"prof", 1000}, {"serial", 1001}, {"year", 1002}})
-        if (breaks.contains(name))
-            h.edit(id)->clear();
-    if (breaks.contains("title"))
-        h.title()->setPlainText(" \n  ");
-    if (breaks.contains("dates"))
-        h.date(1006)->setDate(QDate(2002, 3, 3));
-    for (const auto& [name, id] :
-         {std::pair{"category", 1054}, {"classification", 1007}, {"land", 1008}})
-        if (breaks.contains(name))
-            h.combo(id)->setCurrentIndex(-1);
-    if (breaks.contains("location")) {
-        pugi::xml_document doc;
-        doc.load_string("<profile><site_descr>Some text</site_descr></profile>");
-        h.page->SitePage()->ReadXml(doc, doc.child("profile"));
+        QVERIFY(h.page->UpdateData(true));
+        const QList<Page::SaveCheckFailure> failures = h.page->RunSaveChecks();
+        QCOMPARE(Page::JoinMessages(failures), c.message);
+        QCOMPARE(failures.size(), c.message.count('\n'));
+        const Page::FocusTarget& target = failures[0].focus;
+        QCOMPARE(target.page, static_cast<CPropertyPage*>(h.page));
+        QCOMPARE(target.controlId, c.focusId);
+        const bool onLotPage = c.focusId == 1018;
+        QCOMPARE(target.nestedSheet, onLotPage ? h.page->NestedSheet() : nullptr);
+        QCOMPARE(target.nestedPage, onLotPage ? h.page->LotPage() : nullptr);
+        kestrel::BringForward(target);
+        QCOMPARE(h.sheet->GetActivePage(), static_cast<CPropertyPage*>(h.page));
+        if (onLotPage)
+            QCOMPARE(h.page->NestedSheet()->GetActivePage(), h.page->LotPage());
+        QCOMPARE(
+            QApplication::focusWidget(),
+            GetDlgItem(onLotPage ? h.page->LotPage() : static_cast<QWidget*>(h.page), c.focusId));
     }
-    // Leave the user somewhere else, as Save & Quit would find them.
-    h.sheet->SetActivePage(h.member);
-
-    QVERIFY(h.page->UpdateData(true));
-    const QList<Page::SaveCheckFailure> failures = h.page->RunSaveChecks();
-    QCOMPARE(Page::JoinMessages(failures), message);
-    QCOMPARE(failures.size(), message.count('\n'));
-
-    const Page::FocusTarget& target = failures[0].focus;
-    QCOMPARE(target.page, static_cast<CPropertyPage*>(h.page));
-    QCOMPARE(target.controlId, focusId);
-    const bool onLotPage = focusId == 1018;
-    QCOMPARE(target.nestedSheet,
-             onLotPage ? static_cast<CPropertySheet*>(h.page->NestedSheet()) : nullptr);
-    QCOMPARE(target.nestedPage,
-             onLotPage ? static_cast<CPropertyPage*>(h.page->LotPage()) : nullptr);
-
-    kestrel::BringForward(target);
-    QCOMPARE(h.sheet->GetActivePage(), static_cast<CPropertyPage*>(h.page));
-    if (onLotPage)
-        QCOMPARE(h.page->NestedSheet()->GetActivePage(),
-                 static_cast<CPropertyPage*>(h.page->LotPage()));
-    QCOMPARE(QApplication::focusWidget(),
-             GetDlgItem(onLotPage ? h.page->LotPage() : static_cast<QWidget*>(h.page), focusId));
 }
 
-void TestProjectPage::refusedRoadsListEveryReasonInOneBox_data() {
-    QTest::addColumn<int>("roadsFirst");
-    QTest::addColumn<QString>("road");
-    QTest::addColumn<QString>("message");
-
-    QTest::newRow("nothing chosen") << 0 << ""
-                                    << "Road Name is mandatory. \n";
-    QTest::newRow("duplicate") << 2 << "ADAM CIRCLE"
-                               << "Duplicate road selected.\n";
-    QTest::newRow("fifth road") << 4 << "ADAM GROVE"
-                                << "Maximum 4 road names.\n";
-    QTest::newRow("four and nothing chosen") << 4 << ""
-                                             << "Road Name is mandatory. \nMaximum 4 road names.\n";
-    QTest::newRow("four and a duplicate") << 4 << "ADAM CLOSE"
-                                          << "Maximum 4 road names.\nDuplicate road selected.\n";
-}
-
+// Each case lists some roads first, then adds one more.
 void TestProjectPage::refusedRoadsListEveryReasonInOneBox() {
-    QFETCH(int, roadsFirst);
-    QFETCH(QString, road);
-    QFETCH(QString, message);
-
-    TestAppServices services;
-    ScriptedAnswerer answers;
-    Harness h;
-    h.showSite();
-    const QStringList first = TestAppServices::DefaultRoads().mid(0, roadsFirst);
-    for (const QString& name : first)
-        h.addRoad(name);
-    QVERIFY(answers.messages().empty());
-    QCOMPARE(h.listedRoads(), first);
-
-    h.addRoad(road);
-    QCOMPARE(answers.messages().size(), size_t(1));
-    const ScriptedAnswerer::Message& box = answers.messages().front();
-    QCOMPARE(box.text, message);
-    QCOMPARE(box.caption, QString("Input error"));
-    QCOMPARE(box.icon, unsigned(kestrel::MB_ICONERROR));
-    QCOMPARE(h.listedRoads(), first);
+    const QString mandatory = "Road Name is mandatory. \n", maximum = "Maximum 4 road names.\n";
+    const struct {
+        int roadsFirst;
+        QString road, message;
+    } cases[] = {{0, "", mandatory},
+                 {2, "ADAM CIRCLE", "Duplicate road selected.\n"},
+                 {4, "ADAM GROVE", maximum},
+                 {4, "", mandatory + maximum},
+                 {4, "ADAM CLOSE", maximum + "Duplicate road selected.\n"}};
+    for (const auto& c : cases) {
+        TestAppServices services;
+        ScriptedAnswerer answers;
+        Harness h;
+        h.showSite();
+        const QStringList first = TestAppServices::DefaultRoads().mid(0, c.roadsFirst);
+        for (const QString& name : first)
+            h.addRoad(name);
+        QVERIFY(answers.messages().empty());
+        QCOMPARE(h.listedRoads(), first);
+        h.addRoad(c.road);
+        QCOMPARE(answers.messages().size(), size_t(1));
+        const ScriptedAnswerer::Message& box = answers.messages().front();
+        QCOMPARE(box.text, c.message);
+        QCOMPARE(box.caption, "Input error");
+        QCOMPARE(box.icon, unsigned(kestrel::MB_ICONERROR));
+        QCOMPARE(h.listedRoads(), first);
+    }
 }
 
 void TestProjectPage::siteXmlAlwaysHasBothElements() {
@@ -297,9 +273,9 @@ void TestProjectPage::siteXmlAlwaysHasBothElements() {
                             "<road_group><road>R01908</road><other>R00055</other>"
                             "<road>NOSUCH</road></road_group></profile>"));
     QCOMPARE(page.ReadXml(doc, doc.child("profile")), QString());
-    QCOMPARE(page.SiteDescription(), QString("Near the park"));
+    QCOMPARE(page.SiteDescription(), "Near the park");
     // Only road elements count; an unknown code reads as the lookup's empty answer.
-    QCOMPARE(TableRoads(page.GetRecordTable()), QStringList({"ADAM CIRCLE", ""}));
+    QCOMPARE(TableText(page.GetRecordTable()), "ADAM CIRCLE/");
 
     // A profile without the site elements: empty description, no roads, and both made.
     pugi::xml_document empty;
@@ -307,14 +283,14 @@ void TestProjectPage::siteXmlAlwaysHasBothElements() {
     page.ReadXml(empty, bare);
     QCOMPARE(page.SiteDescription(), QString());
     QCOMPARE(page.GetRoadCount(), 0);
-    QCOMPARE(ChildNames(bare), QStringList({"site_descr", "road_group"}));
+    QCOMPARE(ChildNames(bare), "site_descr road_group");
 
     // Written with nothing, after whatever the profile held: both elements, empty.
     pugi::xml_document out;
     pugi::xml_node profile = out.append_child("profile");
     profile.append_child("title");
     QCOMPARE(page.WriteXml(out, profile), QString());
-    QCOMPARE(ChildNames(profile), QStringList({"title", "site_descr", "road_group"}));
+    QCOMPARE(ChildNames(profile), "title site_descr road_group");
     QVERIFY(profile.child("site_descr").text().empty());
     QVERIFY(!profile.child("road_group").first_child());
     QCOMPARE(page.LocationSummary(), QString());
@@ -336,7 +312,7 @@ void TestProjectPage::fileRoundTripKeepsEveryValue() {
         h.page->SetLoadedReference("A123-00042-2002");
         h.page->ReadXml(in, in.child("profile"));
         h.showAndActivate();
-        QCOMPARE(h.edit(1001)->text(), QString("00042"));
+        QCOMPARE(h.edit(1001)->text(), "00042");
         h.edit(1001)->setText("7");
         h.combo(1054)->setCurrentText("DEMOLITION");
         h.date(1005)->setDate(QDate(2003, 1, 31));
@@ -350,14 +326,14 @@ void TestProjectPage::fileRoundTripKeepsEveryValue() {
         XmlDocPtr doc = CreateXMLDoc();
         pugi::xml_node profile = GetNode(*doc, pugi::xml_node(*doc), "profile", 1, "");
         QCOMPARE(h.page->WriteXml(*doc, profile), QString());
-        QCOMPARE(h.page->ComposedReference(), QString("A123-00007-2002"));
+        QCOMPARE(h.page->ComposedReference(), "A123-00007-2002");
         GetNode(*doc, pugi::xml_node(*doc), "reference_no", 1, h.page->ComposedReference());
         written = NodeXml(profile);
         QCOMPARE(ChildNames(profile),
-                 QStringList({"title", "commence_date", "complete_date", "category_code_desc",
-                              "category_code", "classification_code_desc", "classification_code",
-                              "land_ownership_code_desc", "land_ownership_code", "lotmkts_group",
-                              "address_group", "site_descr", "road_group", "location_descr"}));
+                 "title commence_date complete_date category_code_desc category_code "
+                 "classification_code_desc classification_code land_ownership_code_desc "
+                 "land_ownership_code lotmkts_group address_group site_descr road_group "
+                 "location_descr");
         QCOMPARE(QString(profile.child("location_descr").text().get()),
                  QString("MK17 Plot12 Lot3456 PT, TS05 Lot99, 10 ADAM CIRCLE, #05-12, ABC TOWER, "
                          "Singapore 123456, ADAM GROVE, ADAM GREEN, ADAM AVENUE"));
@@ -372,34 +348,21 @@ void TestProjectPage::fileRoundTripKeepsEveryValue() {
     h.page->ReadXml(*doc, doc->child("profile"));
     h.showSite();
     QCOMPARE(h.listedRoads(), QStringList({"ADAM GROVE", "ADAM GREEN", "ADAM AVENUE"}));
-    QCOMPARE(h.edit(1000)->text(), QString("A123"));
-    QCOMPARE(h.edit(1001)->text(), QString("00007"));
-    QCOMPARE(h.edit(1002)->text(), QString("2002"));
+    QCOMPARE(h.edit(1000)->text() + "-" + h.edit(1001)->text() + "-" + h.edit(1002)->text(),
+             "A123-00007-2002");
     QCOMPARE(h.title()->toPlainText(), kTitle);
     QCOMPARE(h.date(1005)->date(), QDate(2003, 1, 31));
     QCOMPARE(h.date(1006)->date(), QDate(2004, 5, 6));
     QCOMPARE(h.page->CommencementDate().time(), QTime(9, 30));
-    QCOMPARE(h.combo(1054)->currentText(), QString("DEMOLITION"));
-    QCOMPARE(h.combo(1007)->currentText(), QString("RESIDENTIAL (NON-LANDED)"));
-    QCOMPARE(h.combo(1008)->currentText(), QString("PRIVATE (LEASEHOLD)"));
+    QCOMPARE(h.combo(1054)->currentText() + "|" + h.combo(1007)->currentText() + "|" +
+                 h.combo(1008)->currentText(),
+             "DEMOLITION|RESIDENTIAL (NON-LANDED)|PRIVATE (LEASEHOLD)");
 
-    const RecordTable& lots = h.page->LotPage()->GetRecordTable();
-    QCOMPARE(lots.GetRowCount(), 2);
-    for (const auto& [column, text] : {std::pair{CPropPageProjectMukimTS::COL_MUKIM_TS, "MUKIM 17"},
-                                       {CPropPageProjectMukimTS::COL_PLOT_NO, "12"},
-                                       {CPropPageProjectMukimTS::COL_LOT_NO, "3456"},
-                                       {CPropPageProjectMukimTS::COL_PARTIAL, "Y"}})
-        QCOMPARE(lots.GetCell(0, column), QString(text));
-    QCOMPARE(lots.GetCell(1, CPropPageProjectMukimTS::COL_MUKIM_TS),
-             QString("TOWN SUBDIVISION 05"));
-    const RecordTable& addresses = h.page->AddressPage()->GetRecordTable();
-    QCOMPARE(addresses.GetRowCount(), 1);
-    for (const auto& [column, text] :
-         {std::pair{CPropPageProjectAddress::COL_BUILDING_NAME, "ABC TOWER"},
-          {CPropPageProjectAddress::COL_ROAD_NAME, "ADAM CIRCLE"},
-          {CPropPageProjectAddress::COL_POSTAL_CODE, "123456"}})
-        QCOMPARE(addresses.GetCell(0, column), QString(text));
-    QCOMPARE(h.page->SitePage()->SiteDescription(), QString("Corner plot next to the canal"));
+    QCOMPARE(TableText(h.page->LotPage()->GetRecordTable()),
+             "MUKIM 17|12|3456|Y/TOWN SUBDIVISION 05||99|N");
+    QCOMPARE(TableText(h.page->AddressPage()->GetRecordTable()),
+             "ABC TOWER|10|05|12|ADAM CIRCLE|123456");
+    QCOMPARE(h.page->SitePage()->SiteDescription(), "Corner plot next to the canal");
 
     // Written again without a change, the profile is the same, element for element.
     QVERIFY(h.page->UpdateData(true));
