@@ -11,8 +11,8 @@ QString ExecutableDir();
 // Where libTernSdkDef.so is looked for: KESTREL_SDKDEF when set, else beside the program.
 QString SdkDefLibraryPath();
 
-// dlopen with RTLD_NOW | RTLD_LOCAL. Null (and one "kestrel.sdk" warning naming the path and dlerror) when the
-// library is missing or cannot be loaded.
+// dlopen with RTLD_NOW | RTLD_LOCAL. Null (and one "kestrel.sdk" warning naming the path and
+// dlerror) when the library is missing or cannot be loaded.
 void* LoadRunTimeLibrary(const QString& path);
 
 // dlsym; null when handle is null or the export is missing.
