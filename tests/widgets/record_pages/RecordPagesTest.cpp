@@ -234,6 +234,9 @@ private slots:
         Type(ctl(Lots::IDC_PLOT_NO), "4");
         click(Lots::IDC_UPDATE);
         QCOMPARE(boxes(), 1);
+        // The stored record leaves the form empty for the next one.
+        QVERIFY(ctl(Lots::IDC_LOT_NO)->text().isEmpty() &&
+                ctl(Lots::IDC_PLOT_NO)->text().isEmpty());
         QCOMPARE(Row(list(), 0) + "/" + Row(list(), 1), "MUKIM 02|5|2|Y/MUKIM 03|4|3|N");
         agree("updated a moved row");
         ClickRow(list(), 1);
