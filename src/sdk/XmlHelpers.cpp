@@ -99,150 +99,32 @@ const char* pastText(const char* from, const char* end, std::string_view what) {
     return found == end ? end : found + what.size();
 }
 
-#if defined(__SSE2__)
-// Where in the 16 bytes at `p` one of `wanted` lies, one bit per byte (0: none of them).
-template <char... wanted> int bytesAt(const char* p) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    __m128i hits = _mm_setzero_si128();
-    ((hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, _mm_set1_epi8(wanted)))), ...);
-    return _mm_movemask_epi8(hits);
-}
-#endif
-
-// The first of `wanted` at or after `p`, or `end`. Sixteen bytes at a time where the processor
-// allows, eight otherwise: the depth scan runs this twice for every tag of the file, and most
-// distances are short, so it is inline rather than a call to memchr.
-template <char... wanted> const char* findFirstOf(const char* p, const char* end) {
-#if defined(__SSE2__)
-    for (; end - p >= 16; p += 16)
-        if (const int hits = bytesAt<wanted...>(p))
-            return p + __builtin_ctz(static_cast<unsigned>(hits));
-#else
-    constexpr quint64 kOnes = 0x0101010101010101ULL;
-    constexpr quint64 kHigh = 0x8080808080808080ULL;
-    auto hasByte = [](quint64 word, unsigned char c) {
-        const quint64 x = word ^ (kOnes * c);
-        return ((x - kOnes) & ~x & kHigh) != 0;
-    };
-    for (; end - p >= 8; p += 8) {
-        quint64 word;
-        std::memcpy(&word, p, sizeof word);
-        if ((hasByte(word, static_cast<unsigned char>(wanted)) || ...))
-            break;
-    }
-#endif
-    while (p < end && ((*p != wanted) && ...))
-        ++p;
-    return p;
-}
-
-// The first '>', '"' or '\'' at or after `p`, or `end`.
-const char* nextTagStop(const char* p, const char* end) {
-    return findFirstOf<'>', '"', '\''>(p, end);
-}
-
-// Past the '>' that ends a tag whose name starts at `from` (just after its '<'); quoted
-// attribute values may hold '>'.
-const char* pastTag(const char* from, const char* end, bool* selfClosing) {
-    const char* p = from;
-    while ((p = nextTagStop(p, end)) < end) {
-        if (*p == '>') {
-            *selfClosing = p[-1] == '/';
-            return p + 1;
-        }
-        const void* close = ::memchr(p + 1, *p, static_cast<size_t>(end - p - 1));
-        if (!close)
-            return end;
-        p = static_cast<const char*>(close) + 1;
-    }
-    return end;
-}
-
-// Past a declaration such as DOCTYPE, whose internal subset may hold quoted text, comments and
-// instructions with '>' in them.
-const char* pastDeclaration(const char* from, const char* end) {
-    int brackets = 0;
-    char quote = 0;
-    for (const char* p = from; p < end; ++p) {
-        if (quote) {
-            if (*p == quote)
-                quote = 0;
-        } else if (*p == '"' || *p == '\'') {
-            quote = *p;
-        } else if (*p == '[') {
-            ++brackets;
-        } else if (*p == ']') {
-            --brackets;
-        } else if (*p == '<' && end - p >= 4 && std::string_view(p, 4) == "<!--") {
-            p = pastText(p + 4, end, "-->") - 1;
-        } else if (*p == '<' && end - p >= 2 && p[1] == '?') {
-            p = pastText(p + 2, end, "?>") - 1;
-        } else if (*p == '>' && brackets <= 0) {
-            return p + 1;
-        }
-    }
-    return end;
-}
-
-// Whether the text nests elements deeper than kXmlMaxDepth. Read from the bytes before they are
-// parsed, so the guard costs one quick scan instead of a walk over every node of the tree. It
-// needs an encoding in which '<' is one byte (UTF-8 and the 8-bit ones); it counts right for
-// well-formed text, and the parser refuses the rest.
-bool nestsTooDeep(const char* text, size_t size) {
-    const char* p = text;
-    const char* end = text + size;
-    int open = 0;
-    while (p < end) {
-        p = findFirstOf<'<'>(p, end);
-        if (p == end || ++p >= end)
+// Whether elements nest deeper than kXmlMaxDepth. The parser builds the tree without recursion
+// however deep it goes; the limit keeps everything after it (XPath, the pages, the writer) on
+// trees of sane shape. pugixml's own traversal steps through its nodes directly, so the check
+// costs one call per node: far less than a scan of the bytes that has to tell tags, quotes,
+// comments and declarations apart.
+class DepthGuard : public pugi::xml_tree_walker {
+public:
+    bool for_each(pugi::xml_node& node) override {
+        // depth() is 0 for the document's own children, so an element at kXmlMaxDepth is one
+        // level too many; text at that depth is only the content of the deepest allowed element.
+        if (depth() >= kXmlMaxDepth && node.type() == pugi::node_element) {
+            m_tooDeep = true;
             return false;
-        if (*p == '?') {
-            p = pastText(p, end, "?>");
-        } else if (*p == '!') {
-            if (end - p >= 3 && std::string_view(p, 3) == "!--")
-                p = pastText(p + 3, end, "-->");
-            else if (end - p >= 8 && std::string_view(p, 8) == "![CDATA[")
-                p = pastText(p + 8, end, "]]>");
-            else
-                p = pastDeclaration(p, end);
-        } else if (*p == '/') {
-            bool unused = false;
-            --open;
-            p = pastTag(p, end, &unused);
-        } else {
-            bool selfClosing = false;
-            p = pastTag(p, end, &selfClosing);
-            if (open + 1 > kXmlMaxDepth)
-                return true;
-            if (!selfClosing)
-                ++open;
         }
+        return true;
     }
-    return false;
-}
+    bool TooDeep() const { return m_tooDeep; }
 
-// Where '<' is not a single byte (UTF-16, UTF-32), the tree itself is measured.
+private:
+    bool m_tooDeep = false;
+};
+
 bool treeTooDeep(const pugi::xml_document& doc) {
-    int depth = 0;
-    pugi::xml_node node = doc.first_child();
-    while (node) {
-        if (node.type() == pugi::node_element && depth + 1 > kXmlMaxDepth)
-            return true;
-        if (node.first_child()) {
-            ++depth;
-            node = node.first_child();
-            continue;
-        }
-        while (node && !node.next_sibling()) {
-            node = node.parent();
-            --depth;
-            if (node == doc)
-                return false;
-        }
-        if (node)
-            node = node.next_sibling();
-    }
-    return false;
+    DepthGuard guard;
+    pugi::xml_node(doc).traverse(guard);
+    return guard.TooDeep();
 }
 
 bool singleByteMarkup(const char* text, size_t size) {
@@ -844,8 +726,7 @@ XmlDocPtr LoadXMLDoc(const QString& path) {
         return nullptr;
 
     try {
-        // Read into a buffer the parser then owns and parses in place: no second copy, and the
-        // depth is checked on the bytes before any node is made.
+        // Read into a buffer the parser then owns and parses in place: no second copy.
         QFile file;
         if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
             ::close(fd);
@@ -862,7 +743,7 @@ XmlDocPtr LoadXMLDoc(const QString& path) {
         const bool carriageReturns =
             read && ::memchr(buffer, '\r', static_cast<size_t>(size)) != nullptr;
         const bool scanned = read && singleByteMarkup(buffer, static_cast<size_t>(size));
-        if (!read || (scanned && nestsTooDeep(buffer, static_cast<size_t>(size)))) {
+        if (!read) {
             pugi::get_memory_deallocation_function()(buffer);
             return nullptr;
         }
@@ -894,7 +775,7 @@ XmlDocPtr LoadXMLDoc(const QString& path) {
             result =
                 doc->load_buffer_inplace_own(buffer, static_cast<size_t>(size), flags, encoding);
         }
-        if (!result || !doc->document_element() || (!scanned && treeTooDeep(*doc)))
+        if (!result || !doc->document_element() || treeTooDeep(*doc))
             return nullptr;
         // Raw control characters and the like: shown and written as U+FFFD. Clean UTF-8 (nearly
         // every file) needs no walk over the tree; references were dealt with before parsing.
