@@ -29,6 +29,7 @@ bool isProjectRecord(const pugi::xml_document& doc) {
 CProjectDocument::CProjectDocument(ProjectParts parts) : m_parts(std::move(parts)) {}
 
 void CProjectDocument::LoadDocument(const QString& path) {
+    m_deferredRows.Clear();
     m_pDoc.reset();
     m_pProjectNode = pugi::xml_node();
     m_backupPath.clear();
@@ -212,6 +213,8 @@ bool CProjectDocument::RebuildProjectNode() {
     while (pugi::xml_node old = GetNode(doc, root, kProject, 0, QString()))
         root.remove_child(old);
     m_pProjectNode = GetNode(doc, root, kProject, 1, QString());
+    m_deferredRows.Clear();
+    const XmlDeferredRows::Collecting collecting(m_deferredRows);
     WriteXml(doc, m_pProjectNode);
     return true;
 }
@@ -224,8 +227,9 @@ int CProjectDocument::SaveToFile(int release) {
         return kXmlSaveNoPath;
     if (!backUpUnusableFile())
         return kXmlSaveBackupFailed;
-    const int result = SaveXMLAndReleaseDoc(m_pDoc, m_strFilePath, release);
+    const int result = SaveXMLAndReleaseDoc(m_pDoc, m_strFilePath, release, &m_deferredRows);
     if (!m_pDoc) {
+        m_deferredRows.Clear();
         m_pProjectNode = pugi::xml_node();
         m_origin = Origin::None;
     }
@@ -234,6 +238,7 @@ int CProjectDocument::SaveToFile(int release) {
 
 void CProjectDocument::DropDocument() {
     SaveXMLAndReleaseDoc(m_pDoc, QString(), 1);
+    m_deferredRows.Clear();
     m_pProjectNode = pugi::xml_node();
     m_origin = Origin::None;
 }

@@ -4,6 +4,7 @@
 // krroot skeleton, read into the pages, rebuilt from them before each save, written atomically.
 
 #include "document/XmlRecordGroup.h"
+#include "sdk/XmlDeferredRows.h"
 #include "sdk/XmlHelpers.h"
 
 #include <QString>
@@ -55,6 +56,10 @@ public:
 
     // Replaces the project element with a new one appended as the last child of krroot, then
     // writes it (WriteXml). Other krroot children stay. False when there is no document.
+    // The rows of the record groups are not made into nodes here: the saves that follow write
+    // them from what the pages held at this call (XmlDeferredRows.h), so a large record is never
+    // held a second time as XML. Until the next rebuild the project element in Document() holds
+    // placeholders where those rows go.
     bool RebuildProjectNode();
 
     // Writes the document to FilePath() atomically; release 1 also drops it after a successful
@@ -92,4 +97,6 @@ private:
     QString m_backupPath;
     // The unusable file this document was opened from, until a save has copied it aside.
     QString m_unusablePath;
+    // The record rows the last rebuild left for the saves to write.
+    XmlDeferredRows m_deferredRows;
 };

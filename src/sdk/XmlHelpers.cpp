@@ -2,6 +2,7 @@
 
 #include "sdk/FileNames.h"
 #include "sdk/SdkLog.h"
+#include "sdk/XmlDeferredRows.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -966,7 +967,8 @@ pugi::xml_node AddXMLLeafNode(pugi::xml_document& doc, pugi::xml_node parent, co
     return made;
 }
 
-int SaveXMLAndReleaseDoc(XmlDocPtr& doc, const QString& path, int release) {
+int SaveXMLAndReleaseDoc(XmlDocPtr& doc, const QString& path, int release,
+                         const XmlDeferredRows* deferred) {
     if (path.isEmpty()) {
         if (release == 0)
             return doc ? kXmlSaveNoPath : kXmlSaveNoDocument;
@@ -980,11 +982,15 @@ int SaveXMLAndReleaseDoc(XmlDocPtr& doc, const QString& path, int release) {
         tidyDeclaration(decl);
 
     pugi::xml_document& document = *doc;
-    const int result = writeAtomically(path, [&document](int fd) {
+    const int result = writeAtomically(path, [&document, deferred](int fd) {
         FileWriter writer(fd);
+        const char* const indent = "  ";
+        const unsigned flags = pugi::format_indent | pugi::format_no_declaration;
         try {
-            document.save(writer, "  ", pugi::format_indent | pugi::format_no_declaration,
-                          pugi::encoding_utf8);
+            if (deferred)
+                deferred->Save(document, writer, indent, flags);
+            else
+                document.save(writer, indent, flags, pugi::encoding_utf8);
         } catch (const std::exception&) {
             return false;
         }

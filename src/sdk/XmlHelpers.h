@@ -15,6 +15,7 @@
 #include <string_view>
 
 using XmlDocPtr = std::unique_ptr<pugi::xml_document>;
+class XmlDeferredRows;
 
 // Results of SaveXMLAndReleaseDoc other than 0.
 enum XmlSaveResult : int {
@@ -131,7 +132,9 @@ pugi::xml_node AddXMLLeafNode(pugi::xml_document& doc, pugi::xml_node parent, co
 // line feed.
 // A nonzero release (1) drops the document (doc becomes null) after a successful write, or at once
 // when the path is empty. (null doc, "", 1) is a successful no-op.
-int SaveXMLAndReleaseDoc(XmlDocPtr& doc, const QString& path, int release);
+// Rows that WriteRecordRows left to the save (XmlDeferredRows.h) are written from `deferred`.
+int SaveXMLAndReleaseDoc(XmlDocPtr& doc, const QString& path, int release,
+                         const XmlDeferredRows* deferred = nullptr);
 
 // Writes `content` to the path in the same atomic way, with the same results (an empty path is
 // kXmlSaveNoPath): for the files kept beside a record, and the record put back as it was. A file

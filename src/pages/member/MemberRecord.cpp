@@ -2,10 +2,12 @@
 
 #include "sdk/AppDB.h"
 #include "sdk/StringTable.h"
+#include "sdk/XmlDeferredRows.h"
 #include "sdk/XmlHelpers.h"
 
 #include <iterator>
 #include <span>
+#include <vector>
 
 namespace kestrel {
 
@@ -390,35 +392,47 @@ void addLeaf(pugi::xml_document&, pugi::xml_node parent, const char* name, QStri
         leaf.append_child(pugi::node_pcdata).set_value(XmlTextUtf8(text).c_str());
 }
 
+void writeMember(pugi::xml_document& doc, pugi::xml_node group, const RecordRow& cells,
+                 const RecordTable& roles, CAppDB* db) {
+    pugi::xml_node member = group.append_child("member");
+    for (const CellElement& leaf : kLeadingCells)
+        addLeaf(doc, member, leaf.name, cells.CellView(leaf.column));
+    pugi::xml_node roleGroup = member.append_child("member_role_group");
+    for (int r = 0; r < roles.GetRowCount(); ++r) {
+        const QString description = roles.GetCell(r, ROLE_DESCRIPTION);
+        pugi::xml_node role = roleGroup.append_child("member_role");
+        addLeaf(doc, role, "member_role_code_desc", description);
+        addLeaf(doc, role, "member_role_code", db->GetRoleCode(description));
+        addLeaf(doc, role, "professional_no", roles.CellView(r, ROLE_PROFESSIONAL_NO));
+    }
+    addLeaf(doc, member, "address_type_flag",
+            cells.CellView(COL_FORMATTED) == kYes ? QStringLiteral("F") : kNo);
+    for (const CellElement& leaf : kAddressCells)
+        addLeaf(doc, member, leaf.name, cells.CellView(leaf.column));
+    const QString road = cells.GetCell(COL_ROAD_NAME);
+    addLeaf(doc, member, "road_code_desc", road);
+    addLeaf(doc, member, "road_code", db->GetRoadCode(road));
+    for (const CellElement& leaf : kTrailingCells)
+        addLeaf(doc, member, leaf.name, cells.CellView(leaf.column));
+}
+
 } // namespace
 
 void WriteMemberGroup(pugi::xml_document& doc, pugi::xml_node group, const RecordTable& members) {
-    CAppDB* db = XKR_GetAppDB();
+    // The rows as they stand now, roles included: they may be written only when the document is
+    // saved (WriteRecordRows), and a copy of a table costs nothing until either side changes.
+    std::vector<RecordTable> roles;
+    roles.reserve(static_cast<size_t>(members.GetRowCount()));
     for (int row = 0; row < members.GetRowCount(); ++row) {
-        const RecordRow& cells = members.GetRow(row);
-        pugi::xml_node member = group.append_child("member");
-        for (const CellElement& leaf : kLeadingCells)
-            addLeaf(doc, member, leaf.name, cells.CellView(leaf.column));
-        pugi::xml_node roleGroup = member.append_child("member_role_group");
-        if (const RecordTable* roles = RolesOf(cells.GetItemData())) {
-            for (int r = 0; r < roles->GetRowCount(); ++r) {
-                const QString description = roles->GetCell(r, ROLE_DESCRIPTION);
-                pugi::xml_node role = roleGroup.append_child("member_role");
-                addLeaf(doc, role, "member_role_code_desc", description);
-                addLeaf(doc, role, "member_role_code", db->GetRoleCode(description));
-                addLeaf(doc, role, "professional_no", roles->CellView(r, ROLE_PROFESSIONAL_NO));
-            }
-        }
-        addLeaf(doc, member, "address_type_flag",
-                cells.CellView(COL_FORMATTED) == kYes ? QStringLiteral("F") : kNo);
-        for (const CellElement& leaf : kAddressCells)
-            addLeaf(doc, member, leaf.name, cells.CellView(leaf.column));
-        const QString road = cells.GetCell(COL_ROAD_NAME);
-        addLeaf(doc, member, "road_code_desc", road);
-        addLeaf(doc, member, "road_code", db->GetRoadCode(road));
-        for (const CellElement& leaf : kTrailingCells)
-            addLeaf(doc, member, leaf.name, cells.CellView(leaf.column));
+        const RecordTable* own = RolesOf(members.GetItemData(row));
+        roles.push_back(own ? *own : RecordTable(kRoleColumnCount));
     }
+    WriteRecordRows(doc, group, members.GetRowCount(),
+                    [members, roles = std::move(roles),
+                     db = XKR_GetAppDB()](pugi::xml_document& doc, pugi::xml_node group, int row) {
+                        writeMember(doc, group, members.GetRow(row),
+                                    roles[static_cast<size_t>(row)], db);
+                    });
 }
 
 RecordTable ReadMemberGroup(pugi::xml_node group, const std::function<RecordTable*()>& makeRoles) {

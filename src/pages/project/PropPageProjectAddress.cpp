@@ -10,6 +10,7 @@
 #include "pages/LocationText.h"
 #include "sdk/AppDB.h"
 #include "sdk/StringTable.h"
+#include "sdk/XmlDeferredRows.h"
 #include "sdk/XmlHelpers.h"
 
 #include <QGridLayout>
@@ -179,28 +180,34 @@ void CPropPageProjectAddress::MoveFormIntoRow(int row) {
 // --- the project file ---
 
 QString CPropPageProjectAddress::WriteXml(pugi::xml_document& doc, pugi::xml_node group) {
-    CAppDB* db = XKR_GetAppDB();
     QString summary;
     for (int row = 0; row < m_table.GetRowCount(); ++row) {
-        const QString building = m_table.GetCell(row, COL_BUILDING_NAME);
-        const QString houseBlock = m_table.GetCell(row, COL_HOUSE_BLOCK_NO);
-        const QString level = m_table.GetCell(row, COL_LEVEL_NO);
-        const QString unit = m_table.GetCell(row, COL_UNIT_NO);
-        const QString road = m_table.GetCell(row, COL_ROAD_NAME);
-        const QString postalCode = m_table.GetCell(row, COL_POSTAL_CODE);
-
-        pugi::xml_node address = AddXMLLeafNode(doc, group, QStringLiteral("address"), QString());
-        AddXMLLeafNode(doc, address, QStringLiteral("building_name"), building);
-        AddXMLLeafNode(doc, address, QStringLiteral("house_block_no"), houseBlock);
-        AddXMLLeafNode(doc, address, QStringLiteral("level_no"), level);
-        AddXMLLeafNode(doc, address, QStringLiteral("unit_no"), unit);
-        AddXMLLeafNode(doc, address, QStringLiteral("road_code_desc"), road);
-        AddXMLLeafNode(doc, address, QStringLiteral("road_code"), db->GetRoadCode(road));
-        AddXMLLeafNode(doc, address, QStringLiteral("postal_code"), postalCode);
-
-        kestrel::AppendAddressSummary(summary, building, houseBlock, level, unit, road, postalCode);
+        const RecordRow& cells = m_table.GetRow(row);
+        kestrel::AppendAddressSummary(summary, cells.GetCell(COL_BUILDING_NAME),
+                                      cells.GetCell(COL_HOUSE_BLOCK_NO),
+                                      cells.GetCell(COL_LEVEL_NO), cells.GetCell(COL_UNIT_NO),
+                                      cells.GetCell(COL_ROAD_NAME), cells.GetCell(COL_POSTAL_CODE));
     }
     m_strLocationSummary = kestrel::StripCommasAndSpaces(summary);
+    WriteRecordRows(
+        doc, group, m_table.GetRowCount(),
+        [addresses = m_table, db = XKR_GetAppDB()](pugi::xml_document& doc, pugi::xml_node group,
+                                                   int row) {
+            const RecordRow& cells = addresses.GetRow(row);
+            const QString road = cells.GetCell(COL_ROAD_NAME);
+            pugi::xml_node address =
+                AddXMLLeafNode(doc, group, QStringLiteral("address"), QString());
+            AddXMLLeafNode(doc, address, QStringLiteral("building_name"),
+                           cells.GetCell(COL_BUILDING_NAME));
+            AddXMLLeafNode(doc, address, QStringLiteral("house_block_no"),
+                           cells.GetCell(COL_HOUSE_BLOCK_NO));
+            AddXMLLeafNode(doc, address, QStringLiteral("level_no"), cells.GetCell(COL_LEVEL_NO));
+            AddXMLLeafNode(doc, address, QStringLiteral("unit_no"), cells.GetCell(COL_UNIT_NO));
+            AddXMLLeafNode(doc, address, QStringLiteral("road_code_desc"), road);
+            AddXMLLeafNode(doc, address, QStringLiteral("road_code"), db->GetRoadCode(road));
+            AddXMLLeafNode(doc, address, QStringLiteral("postal_code"),
+                           cells.GetCell(COL_POSTAL_CODE));
+        });
     return QString();
 }
 

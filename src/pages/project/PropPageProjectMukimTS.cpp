@@ -7,6 +7,7 @@
 #include "pages/LocationText.h"
 #include "sdk/AppDB.h"
 #include "sdk/StringTable.h"
+#include "sdk/XmlDeferredRows.h"
 #include "sdk/XmlHelpers.h"
 
 #include <QCheckBox>
@@ -137,22 +138,24 @@ QString CPropPageProjectMukimTS::WriteXml(pugi::xml_document& doc, pugi::xml_nod
     CAppDB* db = XKR_GetAppDB();
     QString summary;
     for (int row = 0; row < m_table.GetRowCount(); ++row) {
-        const QString description = m_table.GetCell(row, COL_MUKIM_TS);
-        const QString plotNo = m_table.GetCell(row, COL_PLOT_NO);
-        const QString lotNo = m_table.GetCell(row, COL_LOT_NO);
-        const QString partial = m_table.GetCell(row, COL_PARTIAL);
-        const QString code = db->GetMukimTSCode(description);
-
-        pugi::xml_node lot = AddXMLLeafNode(doc, group, QStringLiteral("lotmkts"), QString());
-        AddXMLLeafNode(doc, lot, QStringLiteral("mk_ts_code_desc"), description);
-        AddXMLLeafNode(doc, lot, QStringLiteral("mk_ts_code"), code);
-        AddXMLLeafNode(doc, lot, QStringLiteral("plot_no"), plotNo);
-        AddXMLLeafNode(doc, lot, QStringLiteral("lot_no"), lotNo);
-        AddXMLLeafNode(doc, lot, QStringLiteral("part_lot_flag"), partial);
-
-        kestrel::AppendLotSummary(summary, code, plotNo, lotNo, partial);
+        const RecordRow& cells = m_table.GetRow(row);
+        kestrel::AppendLotSummary(summary, db->GetMukimTSCode(cells.GetCell(COL_MUKIM_TS)),
+                                  cells.GetCell(COL_PLOT_NO), cells.GetCell(COL_LOT_NO),
+                                  cells.GetCell(COL_PARTIAL));
     }
     m_strLocationSummary = kestrel::StripCommasAndSpaces(summary);
+    WriteRecordRows(
+        doc, group, m_table.GetRowCount(),
+        [lots = m_table, db](pugi::xml_document& doc, pugi::xml_node group, int row) {
+            const RecordRow& cells = lots.GetRow(row);
+            const QString description = cells.GetCell(COL_MUKIM_TS);
+            pugi::xml_node lot = AddXMLLeafNode(doc, group, QStringLiteral("lotmkts"), QString());
+            AddXMLLeafNode(doc, lot, QStringLiteral("mk_ts_code_desc"), description);
+            AddXMLLeafNode(doc, lot, QStringLiteral("mk_ts_code"), db->GetMukimTSCode(description));
+            AddXMLLeafNode(doc, lot, QStringLiteral("plot_no"), cells.GetCell(COL_PLOT_NO));
+            AddXMLLeafNode(doc, lot, QStringLiteral("lot_no"), cells.GetCell(COL_LOT_NO));
+            AddXMLLeafNode(doc, lot, QStringLiteral("part_lot_flag"), cells.GetCell(COL_PARTIAL));
+        });
     return QString();
 }
 

@@ -1,0 +1,150 @@
+// Record rows left to the save: the file must come out byte for byte as if the rows had been
+// built as nodes, whatever the row count, the depth of the group, the text in the rows and the
+// way the document is printed.
+#include "sdk/XmlDeferredRows.h"
+
+#include "TestFiles.h"
+#include "sdk/XmlHelpers.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct StringWriter : pugi::xml_writer {
+    void write(const void* data, size_t size) override {
+        text.append(static_cast<const char*>(data), size);
+    }
+    std::string text;
+};
+
+// Text that pugixml escapes, a carriage return the save writes as a reference, and characters
+// beyond ASCII.
+QString cellText(int row) {
+    return QStringLiteral("R%1 A&B <C> \"q\" \r\n \u00FC\u6F22 \U0001F600").arg(row);
+}
+
+void writeLot(pugi::xml_document& doc, pugi::xml_node group, int row) {
+    pugi::xml_node lot = AddXMLLeafNode(doc, group, QStringLiteral("lotmkts"), QString());
+    AddXMLLeafNode(doc, lot, QStringLiteral("lot_no"), cellText(row));
+    AddXMLLeafNode(doc, lot, QStringLiteral("part_lot_flag"), QString()); // an empty element
+}
+
+// A member-like row: nested elements, a group that is empty in every other row.
+void writeMember(pugi::xml_document& doc, pugi::xml_node group, int row) {
+    pugi::xml_node member = AddXMLLeafNode(doc, group, QStringLiteral("member"), QString());
+    AddXMLLeafNode(doc, member, QStringLiteral("member_name"), cellText(row));
+    pugi::xml_node roles =
+        AddXMLLeafNode(doc, member, QStringLiteral("member_role_group"), QString());
+    for (int r = 0; r < row % 2; ++r)
+        AddXMLLeafNode(doc, AddXMLLeafNode(doc, roles, QStringLiteral("member_role"), QString()),
+                       QStringLiteral("professional_no"), QStringLiteral("P%1").arg(r));
+}
+
+// A record with two large groups at different depths, an empty one, and an instruction that
+// looks like a placeholder but is the file's own.
+XmlDocPtr buildRecord(int rows) {
+    XmlDocPtr doc = CreateXMLDoc();
+    AddProcessingInstruction(*doc, QStringLiteral("xml"), QStringLiteral("version=\"1.0\""));
+    pugi::xml_node root = GetNode(*doc, *doc, QStringLiteral("krroot"), 1, QString());
+    pugi::xml_node lookAlike = root.append_child(pugi::node_pi);
+    lookAlike.set_name("kestrel-rows-0000000000000000");
+    lookAlike.set_value("0");
+    pugi::xml_node project = GetNode(*doc, root, QStringLiteral("project"), 1, QString());
+    pugi::xml_node profile =
+        GetNode(*doc, project, QStringLiteral("profile"), 1, QStringLiteral("t"));
+    WriteRecordRows(*doc, GetNode(*doc, profile, QStringLiteral("lotmkts_group"), 1, QString()),
+                    rows, writeLot);
+    WriteRecordRows(*doc, GetNode(*doc, profile, QStringLiteral("address_group"), 1, QString()), 0,
+                    writeLot);
+    WriteRecordRows(*doc, GetNode(*doc, project, QStringLiteral("member_group"), 1, QString()),
+                    rows, writeMember);
+    GetNode(*doc, project, QStringLiteral("reference_no"), 1, QStringLiteral("A/1"));
+    return doc;
+}
+
+TEST(XmlDeferredRows, SavedExactlyAsTheRowsBuiltInPlace) {
+    struct Print {
+        const char* indent;
+        unsigned flags;
+    };
+    const Print prints[] = {{"  ", pugi::format_indent | pugi::format_no_declaration},
+                            {"\t", pugi::format_indent | pugi::format_indent_attributes},
+                            {"", pugi::format_raw},
+                            {"  ", 0}};
+    // One row, a whole batch, a batch and one more, several batches.
+    for (const int rows : {1, 128, 129, 300}) {
+        XmlDeferredRows deferred;
+        XmlDocPtr lean;
+        {
+            const XmlDeferredRows::Collecting collecting(deferred);
+            lean = buildRecord(rows);
+        }
+        // Once the collection is no longer active, rows are built at once again.
+        const XmlDocPtr whole = buildRecord(rows);
+        ASSERT_FALSE(deferred.IsEmpty());
+        EXPECT_EQ(std::string(lean->select_node("//lotmkts_group/*").node().name()), "")
+            << "the rows of a deferred group are not held as nodes";
+        for (const Print& print : prints) {
+            StringWriter expected;
+            whole->save(expected, print.indent, print.flags, pugi::encoding_utf8);
+            StringWriter written;
+            deferred.Save(*lean, written, print.indent, print.flags);
+            ASSERT_EQ(written.text, expected.text) << rows << " rows, flags " << print.flags;
+        }
+    }
+}
+
+// pugixml hands its output on in blocks of a few kilobytes; text of every length before the
+// group puts the placeholder across the end of a block somewhere in the range.
+TEST(XmlDeferredRows, PlaceholderAcrossTwoBlocksOfOutput) {
+    const auto build = [](int padding) {
+        XmlDocPtr doc = CreateXMLDoc();
+        pugi::xml_node root = GetNode(*doc, *doc, QStringLiteral("krroot"), 1, QString());
+        GetNode(*doc, root, QStringLiteral("pad"), 1, QString(padding, QLatin1Char('x')));
+        WriteRecordRows(*doc, GetNode(*doc, root, QStringLiteral("g"), 1, QString()), 2, writeLot);
+        return doc;
+    };
+    for (int padding = 1; padding < 4200; padding += 3) {
+        XmlDeferredRows deferred;
+        XmlDocPtr lean;
+        {
+            const XmlDeferredRows::Collecting collecting(deferred);
+            lean = build(padding);
+        }
+        StringWriter expected;
+        build(padding)->save(expected, "  ", pugi::format_indent, pugi::encoding_utf8);
+        StringWriter written;
+        deferred.Save(*lean, written, "  ", pugi::format_indent);
+        ASSERT_EQ(written.text, expected.text) << padding;
+    }
+}
+
+TEST(XmlDeferredRows, EverySaveOfTheDocumentWritesTheRows) {
+    QTemporaryDir box;
+    ASSERT_TRUE(box.isValid());
+    XmlDeferredRows deferred;
+    XmlDocPtr lean;
+    {
+        const XmlDeferredRows::Collecting collecting(deferred);
+        lean = buildRecord(3);
+    }
+    XmlDocPtr whole = buildRecord(3);
+    const QString expectedPath = box.filePath(QStringLiteral("whole.xml"));
+    ASSERT_EQ(SaveXMLAndReleaseDoc(whole, expectedPath, 1), kXmlSaveOk);
+    const QByteArray expected = readFile(expectedPath);
+    ASSERT_TRUE(expected.contains("R2 A&amp;B &lt;C&gt; \"q\" &#13;"));
+
+    // Kept after the first save (as when the store then refuses the project), saved again.
+    const QString path = box.filePath(QStringLiteral("lean.xml"));
+    ASSERT_EQ(SaveXMLAndReleaseDoc(lean, path, 0, &deferred), kXmlSaveOk);
+    EXPECT_EQ(readFile(path), expected);
+    ASSERT_EQ(SaveXMLAndReleaseDoc(lean, path, 1, &deferred), kXmlSaveOk);
+    EXPECT_EQ(readFile(path), expected);
+    EXPECT_EQ(lean, nullptr);
+}
+
+} // namespace
