@@ -13,6 +13,8 @@
 #include <QStringView>
 #include <QtGlobal>
 
+#include <utility>
+
 // The per-row value. Wide enough for a pointer: the member page keeps each member's roles table
 // there.
 using RecordItemData = quintptr;
@@ -77,6 +79,8 @@ public:
     // Throws for a row outside the table.
     void RemoveRow(int row);
     void RemoveAll() { m_rows.clear(); }
+    // Moves every row of `other`, a table of the same columns, to the end of this one.
+    void AppendRows(RecordTable&& other) { m_rows.append(std::move(other.m_rows)); }
 
     // Whether the two tables hold the very same rows (a copy neither has changed since).
     bool IsSharedWith(const RecordTable& other) const {

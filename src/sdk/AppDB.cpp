@@ -103,6 +103,7 @@ QString CAppDB::LookupDatabasePath() {
 }
 
 bool CAppDB::IsOpen() {
+    const std::lock_guard<std::recursive_mutex> lock(m_mutex);
     if (m_state != State::NotTried)
         return m_state == State::Open;
     m_state = State::Failed;
@@ -157,6 +158,7 @@ void CAppDB::closeDatabase() {
 }
 
 void CAppDB::Reset() {
+    const std::lock_guard<std::recursive_mutex> lock(m_mutex);
     closeDatabase();
     m_state = State::NotTried;
     FreeRunTimeLibrary(m_hSdkDef);
@@ -182,6 +184,7 @@ template <class RowFn> bool CAppDB::forEachRow(const char* sql, RowFn row) {
 }
 
 const CAppDB::CodeList& CAppDB::codeList(List list) {
+    const std::lock_guard<std::recursive_mutex> lock(m_mutex);
     CodeList& cache = m_lists[list];
     if (cache.loaded)
         return cache;
@@ -207,6 +210,7 @@ const CAppDB::CodeList& CAppDB::codeList(List list) {
 }
 
 const CAppDB::RoleFacts& CAppDB::roleFacts() {
+    const std::lock_guard<std::recursive_mutex> lock(m_mutex);
     if (m_roleFacts.loaded)
         return m_roleFacts;
     m_roleFacts.loaded = true;
@@ -318,6 +322,7 @@ QString CAppDB::GetProjectPrefixDescription(const QString& prefixCode) {
 }
 
 int CAppDB::LoadQueryToArray(const QString& sql, VariantTable& out) {
+    const std::lock_guard<std::recursive_mutex> lock(m_mutex);
     out.clear();
     if (!IsOpen())
         return 0;

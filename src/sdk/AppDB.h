@@ -21,6 +21,7 @@
 
 #include <array>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -136,6 +137,11 @@ private:
     template <class RowFn> bool forEachRow(const char* sql, RowFn row);
     void closeDatabase();
 
+    // Lookups also come from the threads that read the halves of a large record at once (see
+    // ReadRecordRows): the database's state and every list as it is loaded are under this lock.
+    // Reentrant, as loading a list opens the database. A loaded list is never changed again
+    // (until Reset), so reading it needs no lock.
+    std::recursive_mutex m_mutex;
     enum class State { NotTried, Open, Failed };
     State m_state = State::NotTried;
     QString m_path;

@@ -1,5 +1,6 @@
 #include "pages/member/MemberRecord.h"
 
+#include "pages/RecordRowsReader.h"
 #include "sdk/AppDB.h"
 #include "sdk/StringTable.h"
 #include "sdk/XmlDeferredRows.h"
@@ -436,84 +437,93 @@ void WriteMemberGroup(pugi::xml_document& doc, pugi::xml_node group, const Recor
 }
 
 RecordTable ReadMemberGroup(pugi::xml_node group, const std::function<RecordTable*()>& makeRoles) {
-    CAppDB* db = XKR_GetAppDB();
-    // Every child a member may have, in the order files give them, looked for in one pass per
-    // member; the description of the road is matched only to be passed over.
-    enum Field { ROLE_GROUP = kMemberColumnCount, ADDRESS_TYPE, ROAD_CODE, ROAD_DESC, kFields };
-    static constexpr struct {
-        const char* name;
-        int field;
-    } kOrder[] = {{"member_name", COL_MEMBER_NAME},
-                  {"ic_flag", COL_IC_FLAG},
-                  {"ic_passport_no", COL_IC_PASSPORT_NO},
-                  {"country", COL_COUNTRY},
-                  {"project_coordinator_flag", COL_COORDINATOR},
-                  {"firm_name", COL_FIRM_NAME},
-                  {"designation", COL_DESIGNATION},
-                  {"member_role_group", ROLE_GROUP},
-                  {"address_type_flag", ADDRESS_TYPE},
-                  {"building_name", COL_BUILDING_NAME},
-                  {"house_block_no", COL_HOUSE_BLOCK_NO},
-                  {"level_no", COL_LEVEL_NO},
-                  {"unit_no", COL_UNIT_NO},
-                  {"road_code_desc", ROAD_DESC},
-                  {"road_code", ROAD_CODE},
-                  {"postal_code", COL_POSTAL_CODE},
-                  {"address1", COL_ADDRESS1},
-                  {"address2", COL_ADDRESS2},
-                  {"address3", COL_ADDRESS3},
-                  {"address4", COL_ADDRESS4},
-                  {"tel_no", COL_TEL_NO},
-                  {"tel_ext_no", COL_TEL_EXT},
-                  {"mobile_no", COL_MOBILE_NO},
-                  {"pager_no", COL_PAGER_NO},
-                  {"fax_no", COL_FAX_NO},
-                  {"email_address1", COL_EMAIL},
-                  {"email_address2", COL_EMAIL2}};
-    constexpr int kCount = static_cast<int>(std::size(kOrder));
-    const char* names[kCount];
-    for (int i = 0; i < kCount; ++i)
-        names[i] = kOrder[i].name;
+    const std::vector<pugi::xml_node> records = RecordsOf(group, "member");
+    // Made here, where the page's own calls are safe; each half of a large group fills the roles
+    // tables of its own members.
+    std::vector<RecordTable*> rolesOf(records.size());
+    for (RecordTable*& roles : rolesOf)
+        roles = makeRoles();
 
-    CCodeDescriptions roads(db, &CAppDB::GetRoadDescription);
-    CCodeDescriptions roleNames(db, &CAppDB::GetRoleDescription);
-    static constexpr const char* kRoleNames[] = {"member_role_code", "professional_no"};
-
-    RecordTable members(kMemberColumnCount);
-    pugi::xml_node found[kCount];
-    pugi::xml_node field[kFields];
-    std::string gathered[kFields];
-    pugi::xml_node roleFound[2];
-    std::string roleGathered[2];
-    QAnyStringView cells[kMemberColumnCount];
-    QString summary;
-    for (pugi::xml_node member : group.children("member")) {
-        FindChildElements(member, names, found, kCount);
+    const auto readMembers = [&rolesOf](std::span<const pugi::xml_node> members, size_t first,
+                                        RecordTable& into) {
+        CAppDB* db = XKR_GetAppDB();
+        // Every child a member may have, in the order files give them, looked for in one pass per
+        // member; the description of the road is matched only to be passed over.
+        enum Field { ROLE_GROUP = kMemberColumnCount, ADDRESS_TYPE, ROAD_CODE, ROAD_DESC, kFields };
+        static constexpr struct {
+            const char* name;
+            int field;
+        } kOrder[] = {{"member_name", COL_MEMBER_NAME},
+                      {"ic_flag", COL_IC_FLAG},
+                      {"ic_passport_no", COL_IC_PASSPORT_NO},
+                      {"country", COL_COUNTRY},
+                      {"project_coordinator_flag", COL_COORDINATOR},
+                      {"firm_name", COL_FIRM_NAME},
+                      {"designation", COL_DESIGNATION},
+                      {"member_role_group", ROLE_GROUP},
+                      {"address_type_flag", ADDRESS_TYPE},
+                      {"building_name", COL_BUILDING_NAME},
+                      {"house_block_no", COL_HOUSE_BLOCK_NO},
+                      {"level_no", COL_LEVEL_NO},
+                      {"unit_no", COL_UNIT_NO},
+                      {"road_code_desc", ROAD_DESC},
+                      {"road_code", ROAD_CODE},
+                      {"postal_code", COL_POSTAL_CODE},
+                      {"address1", COL_ADDRESS1},
+                      {"address2", COL_ADDRESS2},
+                      {"address3", COL_ADDRESS3},
+                      {"address4", COL_ADDRESS4},
+                      {"tel_no", COL_TEL_NO},
+                      {"tel_ext_no", COL_TEL_EXT},
+                      {"mobile_no", COL_MOBILE_NO},
+                      {"pager_no", COL_PAGER_NO},
+                      {"fax_no", COL_FAX_NO},
+                      {"email_address1", COL_EMAIL},
+                      {"email_address2", COL_EMAIL2}};
+        constexpr int kCount = static_cast<int>(std::size(kOrder));
+        const char* names[kCount];
         for (int i = 0; i < kCount; ++i)
-            field[kOrder[i].field] = found[i];
-        for (int column = 0; column < kMemberColumnCount; ++column)
-            cells[column] = GetNodeTextView(field[column], gathered[column]);
-        cells[COL_FORMATTED] =
-            GetNodeTextUtf8(field[ADDRESS_TYPE], gathered[ADDRESS_TYPE]) == "F" ? kYes : kNo;
-        // Descriptions are looked up again from the codes: the file's own may be out of date.
-        cells[COL_ROAD_NAME] = roads.Of(GetNodeTextUtf8(field[ROAD_CODE], gathered[ROAD_CODE]));
-        RecordTable* roles = makeRoles();
-        for (pugi::xml_node role : field[ROLE_GROUP].children("member_role")) {
-            if (role.type() != pugi::node_element)
-                continue;
-            FindChildElements(role, kRoleNames, roleFound, 2);
-            QAnyStringView roleCells[kRoleColumnCount];
-            roleCells[ROLE_DESCRIPTION] =
-                roleNames.Of(GetNodeTextUtf8(roleFound[0], roleGathered[0]));
-            roleCells[ROLE_PROFESSIONAL_NO] = GetNodeTextView(roleFound[1], roleGathered[1]);
-            roles->AppendRow().AssignCells(roleCells, kRoleColumnCount);
+            names[i] = kOrder[i].name;
+
+        CCodeDescriptions roads(db, &CAppDB::GetRoadDescription);
+        CCodeDescriptions roleNames(db, &CAppDB::GetRoleDescription);
+        static constexpr const char* kRoleNames[] = {"member_role_code", "professional_no"};
+
+        pugi::xml_node found[kCount];
+        pugi::xml_node field[kFields];
+        std::string gathered[kFields];
+        pugi::xml_node roleFound[2];
+        std::string roleGathered[2];
+        QAnyStringView cells[kMemberColumnCount];
+        QString summary;
+        for (size_t i = 0; i < members.size(); ++i) {
+            FindChildElements(members[i], names, found, kCount);
+            for (int f = 0; f < kCount; ++f)
+                field[kOrder[f].field] = found[f];
+            for (int column = 0; column < kMemberColumnCount; ++column)
+                cells[column] = GetNodeTextView(field[column], gathered[column]);
+            cells[COL_FORMATTED] =
+                GetNodeTextUtf8(field[ADDRESS_TYPE], gathered[ADDRESS_TYPE]) == "F" ? kYes : kNo;
+            // Descriptions are looked up again from the codes: the file's own may be out of date.
+            cells[COL_ROAD_NAME] = roads.Of(GetNodeTextUtf8(field[ROAD_CODE], gathered[ROAD_CODE]));
+            RecordTable* roles = rolesOf[first + i];
+            for (pugi::xml_node role : field[ROLE_GROUP].children("member_role")) {
+                if (role.type() != pugi::node_element)
+                    continue;
+                FindChildElements(role, kRoleNames, roleFound, 2);
+                QAnyStringView roleCells[kRoleColumnCount];
+                roleCells[ROLE_DESCRIPTION] =
+                    roleNames.Of(GetNodeTextUtf8(roleFound[0], roleGathered[0]));
+                roleCells[ROLE_PROFESSIONAL_NO] = GetNodeTextView(roleFound[1], roleGathered[1]);
+                roles->AppendRow().AssignCells(roleCells, kRoleColumnCount);
+            }
+            cells[COL_ROLES] = roleSummary(*roles, summary);
+            RecordRow& row = into.AppendRow();
+            row.AssignCells(cells, kMemberColumnCount);
+            row.SetItemData(RolesData(roles));
         }
-        cells[COL_ROLES] = roleSummary(*roles, summary);
-        RecordRow& row = members.AppendRow();
-        row.AssignCells(cells, kMemberColumnCount);
-        row.SetItemData(RolesData(roles));
-    }
-    return members;
+    };
+    return ReadRecordRows(records, kMemberColumnCount, readMembers);
 }
 
 } // namespace kestrel

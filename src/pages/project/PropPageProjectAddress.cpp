@@ -8,6 +8,7 @@
 #include "framework/AppServices.h"
 #include "framework/ControlId.h"
 #include "pages/LocationText.h"
+#include "pages/RecordRowsReader.h"
 #include "sdk/AppDB.h"
 #include "sdk/StringTable.h"
 #include "sdk/XmlDeferredRows.h"
@@ -214,28 +215,43 @@ QString CPropPageProjectAddress::WriteXml(pugi::xml_document& doc, pugi::xml_nod
 QString CPropPageProjectAddress::ReadXml(pugi::xml_document&, pugi::xml_node group) {
     if (!group)
         return QString();
-    // The road's name comes from the lookup table by its code, not from the file.
-    CCodeDescriptions roads(XKR_GetAppDB(), &CAppDB::GetRoadDescription);
-    // Every child an address has, in the order files give them, so that one pass finds them
-    // all; the file's road name is matched only to be passed over.
-    enum Field { BUILDING, HOUSE_BLOCK, LEVEL, UNIT, ROAD_NAME, ROAD_CODE, POSTAL_CODE, kFields };
-    static constexpr const char* kNames[kFields] = {"building_name", "house_block_no", "level_no",
-                                                    "unit_no",       "road_code_desc", "road_code",
-                                                    "postal_code"};
-    pugi::xml_node found[kFields];
-    std::string gathered[kFields];
-    const auto text = [&](Field field) { return GetNodeTextView(found[field], gathered[field]); };
-    m_table.RemoveAll();
-    for (pugi::xml_node address : group.children("address")) {
-        FindChildElements(address, kNames, found, kFields);
-        QAnyStringView cells[kColumnCount];
-        cells[COL_BUILDING_NAME] = text(BUILDING);
-        cells[COL_HOUSE_BLOCK_NO] = text(HOUSE_BLOCK);
-        cells[COL_LEVEL_NO] = text(LEVEL);
-        cells[COL_UNIT_NO] = text(UNIT);
-        cells[COL_ROAD_NAME] = roads.Of(GetNodeTextUtf8(found[ROAD_CODE], gathered[ROAD_CODE]));
-        cells[COL_POSTAL_CODE] = text(POSTAL_CODE);
-        m_table.AppendRow().AssignCells(cells, kColumnCount);
-    }
+    const auto readAddresses = [](std::span<const pugi::xml_node> addresses, size_t,
+                                  RecordTable& into) {
+        // The road's name comes from the lookup table by its code, not from the file.
+        CCodeDescriptions roads(XKR_GetAppDB(), &CAppDB::GetRoadDescription);
+        // Every child an address has, in the order files give them, so that one pass finds them
+        // all; the file's road name is matched only to be passed over.
+        enum Field {
+            BUILDING,
+            HOUSE_BLOCK,
+            LEVEL,
+            UNIT,
+            ROAD_NAME,
+            ROAD_CODE,
+            POSTAL_CODE,
+            kFields
+        };
+        static constexpr const char* kNames[kFields] = {
+            "building_name",  "house_block_no", "level_no",   "unit_no",
+            "road_code_desc", "road_code",      "postal_code"};
+        pugi::xml_node found[kFields];
+        std::string gathered[kFields];
+        const auto text = [&](Field field) {
+            return GetNodeTextView(found[field], gathered[field]);
+        };
+        for (pugi::xml_node address : addresses) {
+            FindChildElements(address, kNames, found, kFields);
+            QAnyStringView cells[kColumnCount];
+            cells[COL_BUILDING_NAME] = text(BUILDING);
+            cells[COL_HOUSE_BLOCK_NO] = text(HOUSE_BLOCK);
+            cells[COL_LEVEL_NO] = text(LEVEL);
+            cells[COL_UNIT_NO] = text(UNIT);
+            cells[COL_ROAD_NAME] = roads.Of(GetNodeTextUtf8(found[ROAD_CODE], gathered[ROAD_CODE]));
+            cells[COL_POSTAL_CODE] = text(POSTAL_CODE);
+            into.AppendRow().AssignCells(cells, kColumnCount);
+        }
+    };
+    m_table =
+        kestrel::ReadRecordRows(kestrel::RecordsOf(group, "address"), kColumnCount, readAddresses);
     return QString();
 }

@@ -5,6 +5,7 @@
 #include "controls/RecordListCtrl.h"
 #include "framework/ControlId.h"
 #include "pages/LocationText.h"
+#include "pages/RecordRowsReader.h"
 #include "sdk/AppDB.h"
 #include "sdk/StringTable.h"
 #include "sdk/XmlDeferredRows.h"
@@ -164,26 +165,30 @@ QString CPropPageProjectMukimTS::ReadXml(pugi::xml_document&, pugi::xml_node gro
     // lots means the project has none.
     if (!group)
         return QString();
-    // The description is looked up again from the code: the file's own description may be out
-    // of date.
-    CCodeDescriptions descriptions(XKR_GetAppDB(), &CAppDB::GetMukimTSDescription);
-    // Every child a lot has, in the order files give them, so that one pass finds them all; the
-    // file's description is matched only to be passed over.
-    enum Field { DESCRIPTION, CODE, PLOT_NO, LOT_NO, PARTIAL, kFields };
-    static constexpr const char* kNames[kFields] = {"mk_ts_code_desc", "mk_ts_code", "plot_no",
-                                                    "lot_no", "part_lot_flag"};
-    pugi::xml_node found[kFields];
-    std::string gathered[kFields];
-    const auto text = [&](Field field) { return GetNodeTextView(found[field], gathered[field]); };
-    m_table.RemoveAll();
-    for (pugi::xml_node lot : group.children("lotmkts")) {
-        FindChildElements(lot, kNames, found, kFields);
-        QAnyStringView cells[kColumnCount];
-        cells[COL_MUKIM_TS] = descriptions.Of(GetNodeTextUtf8(found[CODE], gathered[CODE]));
-        cells[COL_PLOT_NO] = text(PLOT_NO);
-        cells[COL_LOT_NO] = text(LOT_NO);
-        cells[COL_PARTIAL] = text(PARTIAL);
-        m_table.AppendRow().AssignCells(cells, kColumnCount);
-    }
+    const auto readLots = [](std::span<const pugi::xml_node> lots, size_t, RecordTable& into) {
+        // The description is looked up again from the code: the file's own description may be
+        // out of date.
+        CCodeDescriptions descriptions(XKR_GetAppDB(), &CAppDB::GetMukimTSDescription);
+        // Every child a lot has, in the order files give them, so that one pass finds them all;
+        // the file's description is matched only to be passed over.
+        enum Field { DESCRIPTION, CODE, PLOT_NO, LOT_NO, PARTIAL, kFields };
+        static constexpr const char* kNames[kFields] = {"mk_ts_code_desc", "mk_ts_code", "plot_no",
+                                                        "lot_no", "part_lot_flag"};
+        pugi::xml_node found[kFields];
+        std::string gathered[kFields];
+        const auto text = [&](Field field) {
+            return GetNodeTextView(found[field], gathered[field]);
+        };
+        for (pugi::xml_node lot : lots) {
+            FindChildElements(lot, kNames, found, kFields);
+            QAnyStringView cells[kColumnCount];
+            cells[COL_MUKIM_TS] = descriptions.Of(GetNodeTextUtf8(found[CODE], gathered[CODE]));
+            cells[COL_PLOT_NO] = text(PLOT_NO);
+            cells[COL_LOT_NO] = text(LOT_NO);
+            cells[COL_PARTIAL] = text(PARTIAL);
+            into.AppendRow().AssignCells(cells, kColumnCount);
+        }
+    };
+    m_table = kestrel::ReadRecordRows(kestrel::RecordsOf(group, "lotmkts"), kColumnCount, readLots);
     return QString();
 }
