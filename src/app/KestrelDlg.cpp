@@ -11,6 +11,7 @@
 #include "framework/ControlId.h"
 #include "framework/DialogUnits.h"
 #include "framework/MessageBox.h"
+#include "sdk/AppDB.h"
 #include "sdk/StringTable.h"
 
 #include <QAction>
@@ -30,6 +31,9 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <future>
+#include <system_error>
 
 namespace {
 Q_LOGGING_CATEGORY(lcApp, "kestrel.app")
@@ -298,7 +302,20 @@ bool CKestrelDlg::isEditingType(const char* type) const {
 
 void CKestrelDlg::LoadDocument(const QString& path) {
     m_strLoadedReference.clear();
-    m_doc.LoadDocument(path);
+    {
+        // The lookup lists the records' codes are looked up in are read meanwhile on a thread
+        // of their own; the database loads each list under its lock, so a reader that gets
+        // there first simply waits for it.
+        std::future<void> lists;
+        try {
+            lists = std::async(std::launch::async, [] { XKR_GetAppDB()->LoadCodeLists(); });
+        } catch (const std::system_error&) {
+            // No thread to be had: the lists are read at their first lookup, as ever.
+        }
+        m_doc.LoadDocument(path);
+        if (lists.valid())
+            lists.get();
+    }
     using Origin = CProjectDocument::Origin;
     const char* reason = nullptr;
     switch (m_doc.DocumentOrigin()) {

@@ -148,6 +148,11 @@ bool CAppDB::IsOpen() {
     return true;
 }
 
+void CAppDB::LoadCodeLists() {
+    for (int list = 0; list < kListCount; ++list)
+        codeList(static_cast<List>(list));
+}
+
 void CAppDB::closeDatabase() {
     m_lists = {};
     m_roleFacts = {};

@@ -96,6 +96,9 @@ public:
 
     // Opens the database when not yet tried; true when it is usable.
     bool IsOpen();
+    // Reads every coded list now rather than at its first lookup: what opening a record does
+    // on another thread while the file is parsed, as reading the records looks codes up.
+    void LoadCodeLists();
     // The database file chosen by the rules above ("" before the first lookup).
     QString DatabasePath() const { return m_path; }
     static QString LookupDatabasePath();
