@@ -291,6 +291,8 @@ int runKestrel(const QString& path) {
         QApplication::processEvents();
     });
 
+    // The deletes above asked, as they should; only a box from the save itself is unexpected.
+    answers.clear();
     timer.restart();
     for (CToolTipPropertyPage* page : {dialog.ProjectPage(), dialog.MemberPage()})
         if (page->IsInitialized())
@@ -368,6 +370,8 @@ int runLongTitle(const QString& path) {
     dialog.show();
     QApplication::processEvents();
     report("shown_ms", ms(timer));
+    // The deletes above asked, as they should; only a box from the save itself is unexpected.
+    answers.clear();
     timer.restart();
     for (CToolTipPropertyPage* page : {dialog.ProjectPage(), dialog.MemberPage()})
         if (page->IsInitialized())
