@@ -82,28 +82,6 @@ TEST(VCard, LinesEscapesParametersAndEncodingsReadAsWritten) {
     }
 }
 
-TEST(VCard, EverySpellingOfATypeGivesTheSameLowerCaseTypes) {
-    const std::pair<const char*, QStringList> cases[] = {
-        {"TEL;TYPE=CELL:1", {"cell"}},
-        {"TEL;TYPE=cell,voice:1", {"cell", "voice"}},
-        {"TEL;type=WORK:1", {"work"}},
-        {"TEL;TYPE=work;TYPE=voice:1", {"work", "voice"}},
-        {"TEL;TYPE=\"work,voice\":1", {"work", "voice"}},
-        {"TEL;WORK;VOICE:1", {"work", "voice"}},
-        {"TEL;ENCODING=8BIT;FAX:1", {"fax"}},
-        {"TEL:1", {}},
-    };
-    for (const auto& [line, types] : cases) {
-        const std::string text = std::string("BEGIN:VCARD\nFN:A\n") + line + "\nEND:VCARD\n";
-        const auto contents = ParseVCards(QByteArrayView(text.data(), qsizetype(text.size())));
-        ASSERT_EQ(contents.cards.size(), 1);
-        const VCardProperty* tel = contents.cards.constFirst().Find("TEL");
-        ASSERT_NE(tel, nullptr);
-        EXPECT_EQ(tel->Types(), types) << line;
-        EXPECT_EQ(tel->value, QStringLiteral("1")) << line;
-    }
-}
-
 TEST(VCard, EmbeddedPhotosOfEveryVersionAreSteppedOverHoweverLarge) {
     // 3.0 folded base64, 2.1 base64 on unindented lines ended by a blank line, a 4.0 data URI.
     auto contents =
