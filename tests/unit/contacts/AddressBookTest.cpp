@@ -96,7 +96,9 @@ TEST(AddressBook, EveryWayToFailSaysSoAndTheGoodCardsAreListed) {
     } cases[] = {
         {dataPath("broken.vcf"),
          {"First Good", "Second Good", "Third Good"},
-         "3 cards could not be read (line 6: …"},
+         "3 cards could not be read (line 6: the card has no END:VCARD and was left out; line 16: "
+         "the card has no name, firm, e-mail or telephone; line 25: the card has no END:VCARD and "
+         "was left out)."},
         {dataPath("nobody-here.vcf"),
          {},
          "There is no address book at " + dataPath("nobody-here.vcf") + "."},
@@ -125,5 +127,4 @@ TEST(AddressBook, EveryWayToFailSaysSoAndTheGoodCardsAreListed) {
                         : book.problem == c.problem)
             << book.problem.toStdString();
     }
-    EXPECT_TRUE(LoadAddressBook(dataPath("broken.vcf")).problem.contains(QLatin1String("line 25")));
 }
