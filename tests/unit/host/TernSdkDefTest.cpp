@@ -406,6 +406,7 @@ TEST_F(HostStoreLocation, AFileThatIsNoDatabaseOrAReadOnlyFolderIsUnavailable) {
         bool rootless; // root may write anywhere
     } cases[] = {{garbageFile, "", false},
                  {garbageFile + "/projects.db", "cannot create the folder", false},
+                 {garbageFile + "/sub/projects.db", "cannot create the folder", false},
                  {"/projects.db", "is read-only", true}};
     for (const auto& c : cases) {
         ScopedEnv store("KESTREL_PROJECT_STORE", c.setting);
