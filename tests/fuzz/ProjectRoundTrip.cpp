@@ -32,9 +32,8 @@ QByteArray saveThroughPages(const QString& from, const QString& to, QString* fai
     auto* members = static_cast<CPropPageMemberInfo*>(dialog.MemberPage());
     for (CPropertyPage* page : std::initializer_list<CPropertyPage*>{
              project, project->LotPage(), project->AddressPage(), project->SitePage(), members,
-             members->GeneralPage(), members->AddressPage(), members->ContactPage()}) {
+             members->GeneralPage(), members->AddressPage(), members->ContactPage()})
         page->EnsureInitDialog();
-    }
     // As Save & Quit does, short of its checks: a hostile record fails them, and what is tested
     // here is that whatever the pages hold is written so that it reads back the same.
     project->UpdateData(true);
@@ -55,15 +54,12 @@ QByteArray saveThroughPages(const QString& from, const QString& to, QString* fai
 // "" when a strict parser reads the text to its end without an error.
 QString wellFormedness(const QByteArray& xml) {
     QXmlStreamReader reader(xml);
-    while (!reader.atEnd()) {
+    while (!reader.atEnd())
         reader.readNext();
-    }
-    if (!reader.hasError()) {
-        return {};
-    }
-    return QStringLiteral("not well-formed, line %1: %2")
-        .arg(reader.lineNumber())
-        .arg(reader.errorString());
+    return reader.hasError() ? QStringLiteral("not well-formed, line %1: %2")
+                                   .arg(reader.lineNumber())
+                                   .arg(reader.errorString())
+                             : QString();
 }
 
 } // namespace
@@ -87,17 +83,16 @@ RoundTrip RoundTripProjectFile(const QByteArray& bytes, const QString& folder) {
         return trip;
     }
     trip.firstSave = saveThroughPages(input, folder + QStringLiteral("/first.xml"), &trip.failure);
-    QByteArray second;
-    if (trip.failure.isEmpty()) {
-        second = saveThroughPages(folder + QStringLiteral("/first.xml"),
-                                  folder + QStringLiteral("/second.xml"), &trip.failure);
-    }
+    const QByteArray second =
+        trip.failure.isEmpty()
+            ? saveThroughPages(folder + QStringLiteral("/first.xml"),
+                               folder + QStringLiteral("/second.xml"), &trip.failure)
+            : QByteArray();
     // What the pages left for later (deleteLater) goes now, not after a million runs.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    if (!trip.failure.isEmpty()) {
+    if (!trip.failure.isEmpty())
         return trip;
-    }
     if (!answers.messages().empty()) {
         trip.failure = QStringLiteral("a message box came up: ") + answers.messages().front().text;
     } else if (const QString verdict = wellFormedness(trip.firstSave); !verdict.isEmpty()) {

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <pugixml.hpp>
 #include <sqlite3.h>
 
 #include <functional>
@@ -84,36 +85,25 @@ protected:
     CAppDB db;
 };
 
-TEST_F(LookupDatabase, EveryListLooksUpBothWaysAndUnknownKeysAnswerEmpty) {
-    for (const CodeList& list : kCodeLists) {
-        if (!list.all)
-            continue;
-        const QStringList descriptions = list.all(db);
-        EXPECT_GE(descriptions.size(), 5) << list.table;
-        QSet<QString> codes;
-        for (const QString& description : descriptions) {
-            const QString code = list.code(db, description);
-            EXPECT_FALSE(code.isEmpty()) << list.table << ": " << description.toStdString();
-            EXPECT_EQ(list.description(db, code), description) << list.table;
-            codes.insert(code);
-        }
-        EXPECT_EQ(codes.size(), descriptions.size()) << list.table << ": codes not unique";
-    }
-}
-
 // The answers held in memory are those of a query per key, as every lookup once was, for known
-// keys, keys in other letter cases, and unknown keys.
+// keys, keys in other letter cases, and unknown keys; every description listed leads to a code of
+// its own and back.
 TEST_F(LookupDatabase, AnswersFromMemoryAreThoseOfTheQueries) {
     for (const CodeList& t : kCodeLists) {
+        const QStringList listed = t.all ? t.all(db) : QStringList();
+        EXPECT_TRUE(!t.all || listed.size() >= 5) << t.table;
+        QSet<QString> listedCodes;
+        for (const QString& description : listed) {
+            listedCodes.insert(t.code(db, description));
+            EXPECT_EQ(t.description(db, t.code(db, description)), description) << t.table;
+        }
+        EXPECT_EQ(listedCodes.size(), listed.size()) << t.table << ": codes not unique";
         const QString from = QStringLiteral(" FROM %1 WHERE ").arg(t.table);
         // Letter case: ASCII letters fold, others do not; codes compare exactly.
-        QStringList descriptions = {QString(),
-                                    QStringLiteral(" "),
-                                    QStringLiteral("NO SUCH THING"),
-                                    QStringLiteral("c\u00f4te d'ivoire"),
-                                    QStringLiteral("C\u00d4TE D'IVOIRE"),
-                                    QStringLiteral("\u00c5land Islands"),
-                                    QStringLiteral("\u00e5LAND ISLANDS")};
+        QStringList descriptions = listed;
+        descriptions << QStringLiteral("| |NO SUCH THING|c\u00f4te d'ivoire|C\u00d4TE D'IVOIRE|"
+                                       "\u00c5land Islands|\u00e5LAND ISLANDS")
+                            .split(u'|');
         QStringList codes = {QString(), QStringLiteral("ZZ99"), QStringLiteral("R99999")};
         for (int row = 1; row <= 3; ++row) {
             const QString d =
@@ -262,6 +252,61 @@ TEST(RunTimeLibrary, HandleIsLoadedWithItsExportsOrNullWhenMissing) {
     EXPECT_EQ(db.m_hSdkDef, nullptr);
     EXPECT_EQ(GetRunTimeFunction(db.m_hSdkDef, "CreateProject"), nullptr);
     EXPECT_TRUE(db.IsOpen()) << "the lookups do not need the library";
+}
+
+// The sample project that ships with the editor must agree with the lookup data it ships with:
+// every code resolves to the description written beside it, and the reference starts with the
+// coordinator's prefixed professional number.
+const char* const kSample = KESTREL_TEST_DATA_DIR "/../../resources/samples/sample-project.xml";
+
+QString text(pugi::xml_node node, const char* child) {
+    return QString::fromUtf8(node.child(child).text().get());
+}
+
+TEST(SampleProject, CodesAgreeWithTheLookupDataAndTheReferenceWithTheCoordinator) {
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_file(kSample)) << kSample;
+    CAppDB db;
+    ASSERT_TRUE(db.IsOpen());
+    const pugi::xml_node project = doc.child("krroot").child("project");
+    const pugi::xml_node profile = project.child("profile");
+    using Lookup = QString (CAppDB::*)(const QString&);
+    // Each element holding a code, beside its "_desc" twin, and the list that resolves it.
+    const std::pair<const char*, Lookup> codes[] = {
+        {"/krroot/project/profile/category_code", &CAppDB::GetCategoryDescription},
+        {"/krroot/project/profile/classification_code", &CAppDB::GetClassificationDescription},
+        {"/krroot/project/profile/land_ownership_code", &CAppDB::GetLandOwnershipDescription},
+        {"//lotmkts/mk_ts_code", &CAppDB::GetMukimTSDescription},
+        {"//road_code", &CAppDB::GetRoadDescription},
+        {"//member_role/member_role_code", &CAppDB::GetRoleDescription},
+    };
+    for (const auto& [xpath, lookup] : codes) {
+        const pugi::xpath_node_set nodes = doc.select_nodes(xpath);
+        EXPECT_FALSE(nodes.empty()) << xpath;
+        for (const pugi::xpath_node& code : nodes) {
+            const pugi::xml_node parent = code.node().parent();
+            const std::string desc = std::string(code.node().name()) + "_desc";
+            EXPECT_EQ((db.*lookup)(text(parent, code.node().name())), text(parent, desc.c_str()))
+                << xpath;
+        }
+    }
+    for (pugi::xml_node road : profile.child("road_group").children("road"))
+        EXPECT_FALSE(db.GetRoadDescription(QString::fromUtf8(road.text().get())).isEmpty());
+
+    QString prefixed;
+    for (pugi::xml_node member : project.child("member_group").children("member")) {
+        EXPECT_TRUE(db.CountryDescriptions().contains(text(member, "country")));
+        if (text(member, "project_coordinator_flag") != QStringLiteral("Y"))
+            continue;
+        for (pugi::xml_node role : member.child("member_role_group").children("member_role")) {
+            const QString coord = db.GetProjectCoordinatorCode(text(role, "member_role_code"));
+            if (!coord.isEmpty() && prefixed.isEmpty())
+                prefixed = db.GetProjectPrefixDescription(coord) + text(role, "professional_no");
+        }
+    }
+    ASSERT_FALSE(prefixed.isEmpty()) << "no project coordinator";
+    EXPECT_TRUE(text(project, "reference_no").startsWith(prefixed + QStringLiteral("-")))
+        << prefixed.toStdString();
 }
 
 } // namespace

@@ -60,14 +60,10 @@ TEST(AddressBook, EveryExporterStyleIsReadAndSortedByName) {
         EXPECT_EQ(book.fileCount, 1);
         EXPECT_FALSE(book.isFolder);
     }
+    // What each card holds is read through the contact document; here, the order and the search.
     const AddressBook google = LoadAddressBook(dataPath("google-3.0.vcf"));
     EXPECT_EQ(namesOf(google), QStringList({"Rahman bin Osman", "Tan Mei Ling"}));
-    const Contact& tan = google.contacts.at(1);
-    EXPECT_EQ(tan.firm, QStringLiteral("Tan & Lim Architects, LLP"));
-    EXPECT_EQ(tan.email, QStringLiteral("meiling.tan@example-arch.sg"));
-    EXPECT_TRUE(tan.searchText.contains(QLatin1String("tan & lim")));
-    EXPECT_EQ(namesOf(LoadAddressBook(dataPath("phone-2.1.vcf"))),
-              QStringList({"Chlo\u00e9 L\u00e9ong \u674e\u660e", "J\u00fcrgen M\u00fcller"}));
+    EXPECT_TRUE(google.contacts.at(1).searchText.contains(QLatin1String("tan & lim")));
 
     const AddressBook folder = LoadAddressBook(dataPath("carddav"));
     EXPECT_TRUE(folder.isFolder);
@@ -100,7 +96,9 @@ TEST(AddressBook, EveryWayToFailSaysSoAndTheGoodCardsAreListed) {
     } cases[] = {
         {dataPath("broken.vcf"),
          {"First Good", "Second Good", "Third Good"},
-         "3 cards could not be read (line 6: …"},
+         "3 cards could not be read (line 6: the card has no END:VCARD and was left out; line 16: "
+         "the card has no name, firm, e-mail or telephone; line 25: the card has no END:VCARD and "
+         "was left out)."},
         {dataPath("nobody-here.vcf"),
          {},
          "There is no address book at " + dataPath("nobody-here.vcf") + "."},
@@ -129,5 +127,4 @@ TEST(AddressBook, EveryWayToFailSaysSoAndTheGoodCardsAreListed) {
                         : book.problem == c.problem)
             << book.problem.toStdString();
     }
-    EXPECT_TRUE(LoadAddressBook(dataPath("broken.vcf")).problem.contains(QLatin1String("line 25")));
 }

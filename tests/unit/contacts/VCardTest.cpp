@@ -82,28 +82,6 @@ TEST(VCard, LinesEscapesParametersAndEncodingsReadAsWritten) {
     }
 }
 
-TEST(VCard, EverySpellingOfATypeGivesTheSameLowerCaseTypes) {
-    const std::pair<const char*, QStringList> cases[] = {
-        {"TEL;TYPE=CELL:1", {"cell"}},
-        {"TEL;TYPE=cell,voice:1", {"cell", "voice"}},
-        {"TEL;type=WORK:1", {"work"}},
-        {"TEL;TYPE=work;TYPE=voice:1", {"work", "voice"}},
-        {"TEL;TYPE=\"work,voice\":1", {"work", "voice"}},
-        {"TEL;WORK;VOICE:1", {"work", "voice"}},
-        {"TEL;ENCODING=8BIT;FAX:1", {"fax"}},
-        {"TEL:1", {}},
-    };
-    for (const auto& [line, types] : cases) {
-        const std::string text = std::string("BEGIN:VCARD\nFN:A\n") + line + "\nEND:VCARD\n";
-        const auto contents = ParseVCards(QByteArrayView(text.data(), qsizetype(text.size())));
-        ASSERT_EQ(contents.cards.size(), 1);
-        const VCardProperty* tel = contents.cards.constFirst().Find("TEL");
-        ASSERT_NE(tel, nullptr);
-        EXPECT_EQ(tel->Types(), types) << line;
-        EXPECT_EQ(tel->value, QStringLiteral("1")) << line;
-    }
-}
-
 TEST(VCard, EmbeddedPhotosOfEveryVersionAreSteppedOverHoweverLarge) {
     // 3.0 folded base64, 2.1 base64 on unindented lines ended by a blank line, a 4.0 data URI.
     auto contents =
@@ -133,16 +111,9 @@ TEST(VCard, EmbeddedPhotosOfEveryVersionAreSteppedOverHoweverLarge) {
 TEST(VCard, OneBrokenCardNeverHidesTheOthersAndNoTextCrashes) {
     const auto contents =
         ParseVCards(readFile(QStringLiteral(KESTREL_TEST_DATA_DIR "/contacts/broken.vcf")));
-    QStringList names;
-    for (const VCard& card : contents.cards)
-        names.append(card.DisplayName());
-    EXPECT_EQ(names, QStringList({"First Good", "Second Good", "Third Good"}));
-    ASSERT_EQ(contents.problems.size(), 3);
-    EXPECT_EQ(contents.problems.at(0).line, 6); // Never Ended
-    EXPECT_TRUE(contents.problems.at(0).what.contains(QLatin1String("END:VCARD")));
-    EXPECT_EQ(contents.problems.at(1).line, 16); // nothing to show
-    EXPECT_TRUE(contents.problems.at(1).what.contains(QLatin1String("no name")));
-    EXPECT_EQ(contents.problems.at(2).line, 25); // cut off at the end of the file
+    // Which cards and lines: through the address book.
+    EXPECT_EQ(contents.cards.size(), 3);
+    EXPECT_EQ(contents.problems.size(), 3);
     EXPECT_EQ(contents.beginCount, 6);
 
     for (const QByteArray& text :

@@ -278,27 +278,25 @@ TEST_F(ProjectDocumentTest, DanglingLinkNamedLikeTheCopyIsLeftAlone) {
 }
 
 TEST_F(ProjectDocumentTest, SaveWithoutAPathIsRefusedAndAReleasedDocumentHasNoOrigin) {
+    using Origin = CProjectDocument::Origin;
     EXPECT_FALSE(document.RebuildProjectNode());
     EXPECT_EQ(document.SaveToFile(1), kXmlSaveNoDocument);
 
     document.LoadDocument(QString());
-    EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::NewNoPath);
     EXPECT_EQ(save(1), kXmlSaveNoPath);
     EXPECT_TRUE(document.HasDocument());
-    EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::NewNoPath);
-
+    EXPECT_EQ(document.DocumentOrigin(), Origin::NewNoPath);
+    const auto released = [this] {
+        return !document.HasDocument() && !document.ProjectNode() &&
+               document.DocumentOrigin() == Origin::None;
+    };
     document.SetFilePath(pathIn(QStringLiteral("named.xml")));
     ASSERT_EQ(save(1), 0);
-    EXPECT_FALSE(document.HasDocument());
-    EXPECT_FALSE(document.ProjectNode());
-    EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::None);
-
+    EXPECT_TRUE(released());
     document.LoadDocument(pathIn(QStringLiteral("named.xml")));
-    EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::Loaded);
+    EXPECT_EQ(document.DocumentOrigin(), Origin::Loaded);
     document.DropDocument();
-    EXPECT_FALSE(document.HasDocument());
-    EXPECT_FALSE(document.ProjectNode());
-    EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::None);
+    EXPECT_TRUE(released());
 }
 
 TEST_F(ProjectDocumentTest, HostileFilesNeitherExpandNorCrash) {
@@ -317,18 +315,15 @@ TEST_F(ProjectDocumentTest, HostileFilesNeitherExpandNorCrash) {
     EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::ReplacedUnparsable);
     EXPECT_TRUE(document.BackupPath().isEmpty());
     EXPECT_TRUE(document.HasDocument());
-}
 
-// What the parser takes beyond XML makes a file unusable where a save would keep it, and not in
-// the project, which a save rebuilds.
-TEST_F(ProjectDocumentTest, NamesBeyondXmlMatterOnlyWhereTheFileIsKept) {
-    const QString path = pathIn(QStringLiteral("names.xml"));
+    // What the parser takes beyond XML makes a file unusable where a save would keep it, and not
+    // in the project, which a save rebuilds.
     const QByteArray beyond = "<t\xC2\x95x/>";
-    ASSERT_TRUE(writeFile(path, "<krroot><project>" + beyond + "</project></krroot>"));
-    document.LoadDocument(path);
+    ASSERT_TRUE(writeFile(deep, "<krroot><project>" + beyond + "</project></krroot>"));
+    document.LoadDocument(deep);
     EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::Loaded);
-    ASSERT_TRUE(writeFile(path, "<krroot><notes>" + beyond + "</notes><project/></krroot>"));
-    document.LoadDocument(path);
+    ASSERT_TRUE(writeFile(deep, "<krroot><notes>" + beyond + "</notes><project/></krroot>"));
+    document.LoadDocument(deep);
     EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::ReplacedUnparsable);
 }
 

@@ -4,11 +4,11 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
-#include <glob.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -16,19 +16,17 @@ namespace {
 
 // Debian keeps the server tools of each major version apart; take the newest.
 std::string FindServerBin() {
-    std::string newest;
-    glob_t found{};
-    if (glob("/usr/lib/postgresql/*/bin/initdb", 0, nullptr, &found) == 0) {
-        for (size_t i = 0; i < found.gl_pathc; ++i) {
-            const std::string bin(found.gl_pathv[i], std::strlen(found.gl_pathv[i]) - 7);
-            // after "/usr/lib/postgresql/": the major version
-            if (access((bin + "/pg_ctl").c_str(), X_OK) == 0 &&
-                (newest.empty() || std::atoi(bin.c_str() + 20) > std::atoi(newest.c_str() + 20)))
-                newest = bin;
-        }
+    char bin[256] = {};
+    if (FILE* newest = popen("ls -d /usr/lib/postgresql/*/bin/pg_ctl 2>/dev/null | sort -V | "
+                             "tail -n 1 | xargs -r dirname",
+                             "r")) {
+        (void)!fgets(bin, sizeof bin, newest);
+        pclose(newest);
     }
-    globfree(&found);
-    return newest;
+    std::string found(bin);
+    while (!found.empty() && found.back() == '\n')
+        found.pop_back();
+    return access((found + "/initdb").c_str(), X_OK) == 0 ? found : std::string();
 }
 
 std::string ReadAll(const std::string& path) {
@@ -136,7 +134,7 @@ std::string ThrowawayCluster::Uri(const std::string& schema) const {
            schema;
 }
 
-std::string ThrowawayCluster::Exec(const std::string& sql) const {
+std::string ThrowawayCluster::Exec(const std::string& sql, std::string* rows) const {
     PGconn* conn = PQconnectdb(Uri("public").c_str());
     std::string error;
     if (PQstatus(conn) != CONNECTION_OK) {
@@ -148,6 +146,8 @@ std::string ThrowawayCluster::Exec(const std::string& sql) const {
         const ExecStatusType status = PQresultStatus(result);
         if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
             error = std::string(PQresultErrorMessage(result)) + " in: " + sql;
+        for (int row = 0; rows && row < PQntuples(result); ++row)
+            *rows += (rows->empty() ? "" : "|") + std::string(PQgetvalue(result, row, 0));
         PQclear(result);
     }
     PQfinish(conn);

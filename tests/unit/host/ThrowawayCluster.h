@@ -23,7 +23,8 @@ public:
     // A URI for the superuser on the "postgres" database, with its search path set to schema.
     std::string Uri(const std::string& schema) const;
     // Runs SQL as the superuser on the "postgres" database; empty, or the server's complaint.
-    std::string Exec(const std::string& sql) const;
+    // With rows, the first column of every row the last statement gave, joined by '|'.
+    std::string Exec(const std::string& sql, std::string* rows = nullptr) const;
 
     // KESTREL_SKIP_PG=1: the developer chose to run without PostgreSQL.
     static bool SkipRequested();

@@ -67,13 +67,6 @@ MemberValues member(const QString& changes = {}) {
     return v;
 }
 
-QStringList texts(const QList<MemberCheckFailure>& failures) {
-    QStringList all;
-    for (const MemberCheckFailure& failure : failures)
-        all << failure.text;
-    return all;
-}
-
 } // namespace
 
 TEST(MemberNric, CheckLetterFollowsTheWeightedSum) {
@@ -150,7 +143,10 @@ TEST(MemberChecks, EveryFailureIsListedInOrderWithItsPageAndControl) {
     for (const auto& c : cases) {
         MemberValues v = member(c.changes);
         const QList<MemberCheckFailure> failures = RunMemberChecks(v);
-        EXPECT_EQ(texts(failures), c.expected) << c.changes.toStdString();
+        QStringList texts;
+        for (const MemberCheckFailure& failure : failures)
+            texts << failure.text;
+        EXPECT_EQ(texts, c.expected) << c.changes.toStdString();
         if (!failures.isEmpty()) {
             EXPECT_EQ(failures.front().page, c.page) << c.changes.toStdString();
             EXPECT_EQ(failures.front().controlId, c.control) << c.changes.toStdString();

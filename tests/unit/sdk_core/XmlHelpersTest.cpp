@@ -6,8 +6,12 @@
 #include "TestFiles.h"
 #include "sdk/FileNames.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -15,6 +19,8 @@
 #include <sstream>
 #include <string_view>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +29,29 @@ namespace {
 class XmlHelpers : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(box.isValid()); }
+    // Loads the file and saves it where it is; the saved bytes, or "" on any failure.
+    static QByteArray loadAndSave(const QString& path) {
+        XmlDocPtr doc = LoadXMLDoc(path);
+        if (!doc || SaveXMLAndReleaseDoc(doc, path, 1) != kXmlSaveOk)
+            return {};
+        return readFile(path);
+    }
+    static QString textOf(const QString& path, const char* xpath) {
+        XmlDocPtr doc = LoadXMLDoc(path);
+        return doc ? GetNodeTextXPath(*doc, *doc, QString::fromLatin1(xpath), QStringLiteral("?"))
+                   : QStringLiteral("<not loaded>");
+    }
+    // libxml2's verdict, "" when it accepts the file.
+    static QString strictParserVerdict(const QString& path) {
+        const QString xmllint = QStandardPaths::findExecutable(QStringLiteral("xmllint"));
+        if (xmllint.isEmpty())
+            return QStringLiteral("xmllint is not installed (Debian: libxml2-utils)");
+        QProcess run;
+        run.start(xmllint, {QStringLiteral("--noout"), path});
+        if (!run.waitForFinished(60000))
+            return QStringLiteral("xmllint did not finish");
+        return run.exitCode() == 0 ? QString() : QString::fromLocal8Bit(run.readAllStandardError());
+    }
     QTemporaryDir box;
     const QString path = box.filePath(QStringLiteral("p.xml"));
 };
@@ -46,19 +75,6 @@ XmlDocPtr newDoc() {
     return doc;
 }
 
-// A well-formed file of exactly `size` bytes: an empty root and blank lines after it.
-bool writeRecordOfSize(const QString& path, qint64 size) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const QByteArray root("<krroot/>");
-    const QByteArray blanks(1 << 20, '\n');
-    bool ok = file.write(root) == root.size();
-    for (qint64 left = size - root.size(); ok && left > 0; left -= blanks.size())
-        ok = file.write(blanks.constData(), qMin<qint64>(left, blanks.size())) > 0;
-    return ok && file.size() == size;
-}
-
 TEST_F(XmlHelpers, LoadRefusesWhatIsNotAWellFormedFileOfSaneSize) {
     EXPECT_FALSE(LoadXMLDoc(QString()));
     EXPECT_FALSE(LoadXMLDoc(box.filePath(QStringLiteral("missing.xml"))));
@@ -69,11 +85,15 @@ TEST_F(XmlHelpers, LoadRefusesWhatIsNotAWellFormedFileOfSaneSize) {
         ASSERT_TRUE(writeFile(path, bytes));
         EXPECT_FALSE(LoadXMLDoc(path)) << bytes.left(40).toStdString();
     }
-    // A file of exactly the size limit is taken, not a byte more.
-    ASSERT_TRUE(writeRecordOfSize(path, kXmlMaxFileBytes));
-    EXPECT_TRUE(LoadXMLDoc(path));
-    ASSERT_TRUE(writeRecordOfSize(path, kXmlMaxFileBytes + 1));
-    EXPECT_FALSE(LoadXMLDoc(path));
+    // A file of exactly the size limit is taken, not a byte more: an empty root, then blank lines.
+    for (const qint64 size : {kXmlMaxFileBytes, kXmlMaxFileBytes + 1}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("<krroot/>") == 9);
+        for (const QByteArray blanks(1 << 20, '\n'); file.pos() < size;)
+            ASSERT_GT(file.write(blanks.constData(), qMin<qint64>(size - file.pos(), 1 << 20)), 0);
+        file.close();
+        EXPECT_EQ(LoadXMLDoc(path) != nullptr, size == kXmlMaxFileBytes);
+    }
 }
 
 // pugixml takes some of what XML forbids, and a save would write it back as it is; the strict
@@ -408,6 +428,80 @@ TEST_F(XmlHelpers, NodeTextGathersEveryTextAndCdataBelowTheNode) {
     pi.set_value("v");
     SetNodeText(pi, QStringLiteral("w"));
     EXPECT_STREQ(pi.value(), "v");
+}
+
+// Whatever the bytes, a save writes UTF-8, declared so, that a strict parser takes and that the
+// next save leaves as it is. A UTF-8 file under a Latin-1 declaration keeps its letters, a real
+// Latin-1 file is still read as Latin-1. Characters XML 1.0 does not admit never reach the file,
+// and a reference to one cuts nothing short.
+TEST_F(XmlHelpers, ASaveWritesWhatAStrictParserTakesAndTheNextSaveKeeps) {
+    const QString ming = QStringLiteral("M\u00CDNG \u00E9\u00E8 \u20AC"),
+                  r = QStringLiteral("\uFFFD");
+    const auto in = [](const QByteArray& prolog, const QByteArray& field) {
+        return prolog + "<krroot><t>" + field + "</t><u>end</u></krroot>\n";
+    };
+    const QByteArray latin1 = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n";
+    const std::pair<QByteArray, QString> cases[] = {
+        {in(latin1, ming.toUtf8()), ming},
+        {in("<?xml version=\"1.0\" encoding=\"windows-1252\"?>", ming.toUtf8()), ming},
+        {in("\xEF\xBB\xBF<?xml version=\"1.0\"?>", ming.toUtf8()), ming},
+        {in(latin1, "M\xCDNG"), QStringLiteral("M\u00CDNG")},
+        {in({}, "AB&#x0;CD&#0;E&#x1;F&#31;G"), "AB" + r + "CD" + r + "E" + r + "F" + r + "G"},
+        {in({}, "A&#xFFFF;B&#xFFFE;C&#xD800;D"), "A" + r + "B" + r + "C" + r + "D"},
+        {in({}, "A\x01"
+                "B\x1F"
+                "C\xEF\xBF\xBF"
+                "D\xEF\xBF\xBE"
+                "E"),
+         "A" + r + "B" + r + "C" + r + "D" + r + "E"},
+        {in({}, "A\x01"
+                "B\xF4\x8F\xBF\xBD"),
+         "A" + r + QStringLiteral("B\U0010FFFD")},
+        {in({}, "ABCDEFGHIJKLMNOPQRSTUVW\x02XYZ"), "ABCDEFGHIJKLMNOPQRSTUVW" + r + "XYZ"},
+        {in({}, "A&#x9;B&#233;C&#13;D&#xD;&#xA;E"), QStringLiteral("A\tB\u00E9C\rD\r\nE")},
+        {in({}, "<![CDATA[A&#x0;B]]>"), QStringLiteral("A&#x0;B")},
+    };
+    for (const auto& [bytes, text] : cases) {
+        ASSERT_TRUE(writeFile(path, bytes));
+        EXPECT_EQ(textOf(path, "/krroot/t"), text) << bytes.toStdString();
+        const QByteArray first = loadAndSave(path);
+        EXPECT_FALSE(first.isEmpty() || first.contains("ISO-8859-1") || first.contains("windows"));
+        EXPECT_EQ(textOf(path, "/krroot/t") + textOf(path, "/krroot/u"), text + "end");
+        EXPECT_EQ(loadAndSave(path), first) << bytes.toStdString();
+        EXPECT_EQ(strictParserVerdict(path), QString()) << bytes.toStdString();
+    }
+
+    // What a page stores (a pasted control character) is cleaned on the way out.
+    XmlDocPtr doc = newDoc();
+    SetNodeText(GetNode(*doc, doc->child("krroot"), QStringLiteral("t"), 1, QString()),
+                QStringLiteral("A\u0001B\uFFFFC\U0001F600"));
+    ASSERT_EQ(SaveXMLAndReleaseDoc(doc, path, 1), kXmlSaveOk);
+    EXPECT_EQ(textOf(path, "/krroot/t"), "A" + r + "B" + r + QStringLiteral("C\U0001F600"));
+    EXPECT_EQ(strictParserVerdict(path), QString());
+}
+
+// A save killed before its rename leaves its temporary file; the next save in that folder removes
+// such files once they are old, but never a fresh one or one a live save still holds.
+TEST_F(XmlHelpers, ALaterSaveRemovesWhatKilledSavesLeft) {
+    QStringList names = {".kestrel-save-AAAAAA", ".kestrel-save-BBBBBB", ".kestrel-save-CCCCCC",
+                         ".other-save-DDDDDD"};
+    for (const QString& name : names) {
+        QFile file(box.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        if (!name.contains(QLatin1Char('B'))) { // the fresh one
+            ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                         QFileDevice::FileModificationTime));
+        }
+    }
+    const int lock = ::open(QFile::encodeName(box.filePath(names[2])).constData(), O_RDONLY);
+    ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+    ASSERT_TRUE(writeFile(path, "<krroot/>"));
+    EXPECT_FALSE(loadAndSave(path).isEmpty());
+    ::close(lock);
+    names.removeFirst();
+    EXPECT_EQ(QDir(box.path()).entryList({QStringLiteral(".*-save-*")}, QDir::Files | QDir::Hidden),
+              names)
+        << "the save itself leaves nothing of its own";
 }
 
 // Every file name survives decoding and encoding byte for byte; UTF-8 reads as itself.
