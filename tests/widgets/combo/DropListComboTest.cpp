@@ -9,12 +9,8 @@
 #include "controls/ListSource.h"
 #include "framework/ControlId.h"
 
-#include <QFontMetrics>
-#include <QGuiApplication>
-#include <QKeyEvent>
-#include <QScreen>
-#include <QScrollBar>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 

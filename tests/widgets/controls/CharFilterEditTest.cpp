@@ -6,15 +6,8 @@
 #include "controls/InfoWindow.h"
 #include "framework/MessageBox.h"
 
-#include <QApplication>
-#include <QClipboard>
-#include <QContextMenuEvent>
-#include <QInputMethodEvent>
-#include <QKeyEvent>
-#include <QPushButton>
-#include <QTimer>
-#include <QVBoxLayout>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 

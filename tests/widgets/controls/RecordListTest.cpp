@@ -7,11 +7,8 @@
 #include "framework/DataExchange.h"
 #include "framework/MessageBox.h"
 
-#include <QApplication>
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QVBoxLayout>
 #include <QtTest>
+#include <QtWidgets>
 #include <stdexcept>
 #include <vector>
 

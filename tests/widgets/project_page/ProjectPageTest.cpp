@@ -1,30 +1,17 @@
-// The project information page with its site description tab: the project checks of Save & Quit
-// with where each one sends the user, the road list, the profile element of the project file,
-// and the view-only run.
+// The project information page with its site description tab, in the registration dialog: the
+// project checks of Save & Quit with where each one sends the user, the road list, the profile
+// element of the project file, and the view-only run.
 
-#include "TestAppServices.h"
-
+#include "TestFiles.h"
+#include "TestRecord.h"
 #include "controls/DropListCombo.h"
 #include "controls/ListCtrl.h"
-#include "controls/ToolTipDialog.h"
-#include "controls/ToolTipPropertySheet.h"
-#include "framework/ControlId.h"
-#include "framework/MessageBox.h"
 #include "pages/project/PropPageProjectAddress.h"
-#include "pages/project/PropPageProjectInfo.h"
-#include "pages/project/PropPageProjectMukimTS.h"
 #include "pages/project/PropPageProjectSiteDesc.h"
 #include "sdk/XmlHelpers.h"
 
-#include <QComboBox>
-#include <QDateEdit>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QTemporaryDir>
-#include <QVBoxLayout>
 #include <QtTest>
-
-#include <sstream>
+#include <QtWidgets>
 
 using kestrel::ScriptedAnswerer;
 using Page = CPropPageProjectInfo;
@@ -32,39 +19,22 @@ using Site = CPropPageProjectSiteDesc;
 
 namespace {
 
-// The main dialog in small: a tooltip dialog (the pages' tooltip host) holding the main sheet
-// with the project page and a second page standing in for the member page.
-class Harness : public CToolTipDialog {
-public:
-    Harness() : CToolTipDialog(102) {
-        auto* layout = new QVBoxLayout(this);
-        sheet = new CToolTipPropertySheet(this, this);
-        page = new Page(this);
-        member = new CPropertyPage(130);
-        sheet->AddPage(page);
-        sheet->AddPage(member);
-        layout->addWidget(sheet);
-    }
-
-    void showAndActivate() {
-        show();
-        QVERIFY(QTest::qWaitForWindowActive(this));
-        QVERIFY(page->IsInitialized());
+// The record at `path` (a new one when there is no such file) with terse verbs for the project
+// page and its site tab.
+struct Harness : RecordDialog {
+    explicit Harness(const QString& path, const QString& type = QStringLiteral("NEW_PROJ"))
+        : RecordDialog(path, type) {
+        page = project();
     }
     Site* showSite() {
-        showAndActivate();
         page->NestedSheet()->SetActivePage(page->SitePage());
         return page->SitePage();
     }
-
-    template <class T> T* control(int id) const { return qobject_cast<T*>(GetDlgItem(page, id)); }
-    QLineEdit* edit(int id) const { return control<QLineEdit>(id); }
-    QPlainTextEdit* title() const { return control<QPlainTextEdit>(Page::IDC_TITLE); }
-    QDateEdit* date(int id) const { return control<QDateEdit>(id); }
-    QComboBox* combo(int id) const { return control<QComboBox>(id); }
-    CListCtrl* roadList() const {
-        return qobject_cast<CListCtrl*>(GetDlgItem(page->SitePage(), Site::IDC_ROAD_LIST));
-    }
+    template <class T> T* ctl(int id) const { return qobject_cast<T*>(GetDlgItem(page, id)); }
+    QLineEdit* edit(int id) const { return ctl<QLineEdit>(id); }
+    QPlainTextEdit* title() const { return ctl<QPlainTextEdit>(Page::IDC_TITLE); }
+    QDateEdit* date(int id) const { return ctl<QDateEdit>(id); }
+    QComboBox* combo(int id) const { return ctl<QComboBox>(id); }
 
     // Chooses the road in the combo and clicks ">>".
     void addRoad(const QString& name) {
@@ -77,10 +47,16 @@ public:
         page->SitePage()->OnAddRoad();
     }
     QStringList listedRoads() const {
+        auto* list = qobject_cast<CListCtrl*>(GetDlgItem(page->SitePage(), Site::IDC_ROAD_LIST));
         QStringList names;
-        for (int row = 0; row < roadList()->GetItemCount(); ++row)
-            names << roadList()->GetItemText(row, 0);
+        for (int row = 0; row < list->GetItemCount(); ++row)
+            names << list->GetItemText(row, 0);
         return names;
+    }
+    void readProfile(const char* xml) {
+        pugi::xml_document doc;
+        doc.load_string(xml);
+        page->SitePage()->ReadXml(doc, doc.child("profile"));
     }
 
     // Every check passes: the three reference parts, a title, ordered dates, the three lists
@@ -94,14 +70,10 @@ public:
         date(Page::IDC_COMPLETE_DATE)->setDate(QDate(2003, 3, 4));
         for (int id : {Page::IDC_CATEGORY, Page::IDC_CLASSIFICATION, Page::IDC_LAND_OWNERSHIP})
             combo(id)->setCurrentIndex(0);
-        pugi::xml_document doc;
-        doc.load_string("<profile><road_group><road>R00055</road></road_group></profile>");
-        page->SitePage()->ReadXml(doc, doc.child("profile"));
+        readProfile("<profile><road_group><road>R00055</road></road_group></profile>");
     }
 
-    CToolTipPropertySheet* sheet;
     Page* page;
-    CPropertyPage* member;
 };
 
 QString ChildNames(pugi::xml_node node) {
@@ -109,24 +81,6 @@ QString ChildNames(pugi::xml_node node) {
     for (pugi::xml_node child : node.children())
         names << child.name();
     return names.join(' ');
-}
-
-QString NodeXml(pugi::xml_node node) {
-    std::ostringstream out;
-    node.print(out, "  ");
-    return QString::fromStdString(out.str());
-}
-
-// The table's rows, cells joined by '|' and rows by '/'.
-QString TableText(const RecordTable& table) {
-    QStringList rows;
-    for (int row = 0; row < table.GetRowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < table.GetColumnCount(); ++column)
-            cells << table.GetCell(row, column);
-        rows << cells.join('|');
-    }
-    return rows.join('/');
 }
 
 const QString kTitle = "Two blocks of flats, with \"basement\" & car park";
@@ -189,10 +143,9 @@ void TestProjectPage::saveChecksGiveTheirMessagesAndFocus() {
              location,
          1001},
     };
+    QTemporaryDir dir;
     for (const auto& c : cases) {
-        TestAppServices services;
-        Harness h;
-        h.showAndActivate();
+        Harness h(dir.filePath("new.xml"));
         h.fillValid();
         const QStringList breaks = c.breaks.split(' ');
         for (const auto& [name, id] : {std::pair{"prof", 1000}, {"serial", 1001}, {"year", 1002}})
@@ -206,13 +159,10 @@ void TestProjectPage::saveChecksGiveTheirMessagesAndFocus() {
              {std::pair{"category", 1054}, {"classification", 1007}, {"land", 1008}})
             if (breaks.contains(name))
                 h.combo(id)->setCurrentIndex(-1);
-        if (breaks.contains("location")) {
-            pugi::xml_document doc;
-            doc.load_string("<profile><site_descr>Some text</site_descr></profile>");
-            h.page->SitePage()->ReadXml(doc, doc.child("profile"));
-        }
+        if (breaks.contains("location"))
+            h.readProfile("<profile><site_descr>Some text</site_descr></profile>");
         // Leave the user somewhere else, as Save & Quit would find them.
-        h.sheet->SetActivePage(h.member);
+        h.dialog.Sheet()->SetActivePage(h.dialog.MemberPage());
 
         QVERIFY(h.page->UpdateData(true));
         const QList<Page::SaveCheckFailure> failures = h.page->RunSaveChecks();
@@ -225,7 +175,7 @@ void TestProjectPage::saveChecksGiveTheirMessagesAndFocus() {
         QCOMPARE(target.nestedSheet, onLotPage ? h.page->NestedSheet() : nullptr);
         QCOMPARE(target.nestedPage, onLotPage ? h.page->LotPage() : nullptr);
         kestrel::BringForward(target);
-        QCOMPARE(h.sheet->GetActivePage(), static_cast<CPropertyPage*>(h.page));
+        QCOMPARE(h.dialog.Sheet()->GetActivePage(), static_cast<CPropertyPage*>(h.page));
         if (onLotPage)
             QCOMPARE(h.page->NestedSheet()->GetActivePage(), h.page->LotPage());
         QCOMPARE(
@@ -245,10 +195,10 @@ void TestProjectPage::refusedRoadsListEveryReasonInOneBox() {
                  {4, "ADAM GROVE", maximum},
                  {4, "", mandatory + maximum},
                  {4, "ADAM CLOSE", maximum + "Duplicate road selected.\n"}};
+    QTemporaryDir dir;
     for (const auto& c : cases) {
-        TestAppServices services;
-        ScriptedAnswerer answers;
-        Harness h;
+        Harness h(dir.filePath("new.xml"));
+        const ScriptedAnswerer& answers = h.answers;
         h.showSite();
         const QStringList first = TestAppServices::DefaultRoads().mid(0, c.roadsFirst);
         for (const QString& name : first)
@@ -297,21 +247,16 @@ void TestProjectPage::siteXmlAlwaysHasBothElements() {
 }
 
 void TestProjectPage::fileRoundTripKeepsEveryValue() {
-    TestAppServices services;
-    ScriptedAnswerer answers;
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
     const QString path = dir.filePath("project.xml");
+    QVERIFY(writeFile(path, QByteArray("<krroot><project><reference_no>A123-00042-2002"
+                                       "</reference_no>") +
+                                kFullProfile + "</project></krroot>"));
 
     // First run: the record is read in, changed through the controls, and saved.
     QString written;
     {
-        Harness h;
-        pugi::xml_document in;
-        QVERIFY(in.load_string(kFullProfile));
-        h.page->SetLoadedReference("A123-00042-2002");
-        h.page->ReadXml(in, in.child("profile"));
-        h.showAndActivate();
+        Harness h(path, "EDIT_PROJ");
         QCOMPARE(h.edit(1001)->text(), "00042");
         h.edit(1001)->setText("7");
         h.combo(1054)->setCurrentText("DEMOLITION");
@@ -319,16 +264,17 @@ void TestProjectPage::fileRoundTripKeepsEveryValue() {
         h.title()->setPlainText("  \t" + kTitle + "\n "); // saved trimmed
         h.showSite();
         h.addRoad("ADAM AVENUE");
-        QVERIFY(answers.messages().empty());
+        QVERIFY(h.answers.messages().empty());
         QVERIFY(h.page->UpdateData(true));
         QVERIFY(h.page->RunSaveChecks().isEmpty());
 
         XmlDocPtr doc = CreateXMLDoc();
-        pugi::xml_node profile = GetNode(*doc, pugi::xml_node(*doc), "profile", 1, "");
+        pugi::xml_node project = doc->append_child("krroot").append_child("project");
+        pugi::xml_node profile = project.append_child("profile");
         QCOMPARE(h.page->WriteXml(*doc, profile), QString());
         QCOMPARE(h.page->ComposedReference(), "A123-00007-2002");
-        GetNode(*doc, pugi::xml_node(*doc), "reference_no", 1, h.page->ComposedReference());
-        written = NodeXml(profile);
+        project.append_child("reference_no").text().set("A123-00007-2002");
+        written = XmlText(profile);
         QCOMPARE(ChildNames(profile),
                  "title commence_date complete_date category_code_desc category_code "
                  "classification_code_desc classification_code land_ownership_code_desc "
@@ -341,11 +287,7 @@ void TestProjectPage::fileRoundTripKeepsEveryValue() {
     }
 
     // Second run: read back from the file, every value is where it was.
-    Harness h;
-    XmlDocPtr doc = LoadXMLDoc(path);
-    QVERIFY(doc);
-    h.page->SetLoadedReference(GetNodeText(doc->child("reference_no")));
-    h.page->ReadXml(*doc, doc->child("profile"));
+    Harness h(path, "EDIT_PROJ");
     h.showSite();
     QCOMPARE(h.listedRoads(), QStringList({"ADAM GROVE", "ADAM GREEN", "ADAM AVENUE"}));
     QCOMPARE(h.edit(1000)->text() + "-" + h.edit(1001)->text() + "-" + h.edit(1002)->text(),
@@ -369,12 +311,12 @@ void TestProjectPage::fileRoundTripKeepsEveryValue() {
     pugi::xml_document again;
     pugi::xml_node profile = again.append_child("profile");
     h.page->WriteXml(again, profile);
-    QCOMPARE(NodeXml(profile), written);
+    QCOMPARE(XmlText(profile), written);
 }
 
 void TestProjectPage::viewOnlyRunMakesEveryFieldReadOnly() {
-    TestAppServices services(true);
-    Harness h;
+    QTemporaryDir dir;
+    Harness h(dir.filePath("none.xml"), "VIEW_PROJ");
     Site* site = h.showSite();
     for (int id : {1000, 1001, 1002})
         QVERIFY(h.edit(id)->isReadOnly() && h.edit(id)->isEnabled());

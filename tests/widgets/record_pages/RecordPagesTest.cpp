@@ -3,21 +3,16 @@
 // pattern: store checks, duplicates, the loaded row, delete, and the unsaved-edits question.
 // After every edit the page's table (what is written to the file) must hold what the list shows.
 
-#include "RecordListProbe.h"
-#include "TestAppServices.h"
 #include "TestForm.h"
-#include "TestToolTipHost.h"
+#include "TestRecord.h"
 #include "controls/DropListCombo.h"
 #include "controls/HoverButton.h"
 #include "controls/InfoWindow.h"
-#include "framework/MessageBox.h"
 #include "pages/project/PropPageProjectAddress.h"
-#include "pages/project/PropPageProjectMukimTS.h"
 #include "sdk/XmlHelpers.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 
@@ -29,23 +24,6 @@ namespace {
 
 const QString kDuplicate = QStringLiteral("Duplicate record detected. Please verify data\n");
 const QString kEdited = QStringLiteral("Data has been edited.\nDo you want to discard changes?");
-
-void Type(QWidget* field, const QString& text, bool replace = false) {
-    field->setFocus(Qt::MouseFocusReason);
-    if (auto* edit = qobject_cast<QLineEdit*>(field); edit && replace) {
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-    }
-    QTest::keyClicks(field, text);
-}
-
-// A row's cells joined by '|'.
-QString Row(CRecordListCtrl* list, int row) {
-    QStringList texts;
-    for (int column = 0; column < list->GetColumnCount(); ++column)
-        texts << list->GetItemText(row, column);
-    return texts.join('|');
-}
 
 // A group of records in a project file, each record given as "element=text|element=text".
 pugi::xml_node MakeGroup(pugi::xml_document& doc, const char* group, const char* record,
@@ -67,32 +45,32 @@ class RecordPagesTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestAppServices> m_services;
-    std::unique_ptr<kestrel::ScriptedAnswerer> m_answers;
-    std::unique_ptr<TestToolTipHost> m_host;
-    std::unique_ptr<Lots> m_lots;
-    std::unique_ptr<Addresses> m_addresses;
+    QTemporaryDir m_dir;
+    std::unique_ptr<RecordDialog> m_record;
     CRecordPage* m_page = nullptr;
 
-    template <class P> P* show(std::unique_ptr<P>& page, CToolTipHost* host = nullptr) {
-        page = std::make_unique<P>(host);
-        page->resize(760, 420);
-        page->show();
-        m_page = page.get();
-        if (!QTest::qWaitForWindowActive(page.get()))
-            qWarning("page did not become active");
-        return page.get();
+    // A new record in the dialog, its road table of three roads, with `page` in front.
+    template <class P> void show(P* (CPropPageProjectInfo::*page)() const, bool viewOnly = false) {
+        m_record.reset(); // before the next services register themselves
+        m_record = std::make_unique<RecordDialog>(
+            m_dir.filePath("new.xml"), viewOnly ? "VIEW_PROJ" : "NEW_PROJ",
+            QStringList{"ADAM ROAD", "ADAM STREET", "ALBERT WALK"});
+        m_page = (m_record->project()->*page)();
+        m_record->openProject(m_page);
     }
+    Lots* lots() { return m_record->lots(); }
+    Addresses* addresses() { return m_record->project()->AddressPage(); }
+    kestrel::ScriptedAnswerer& answers() { return m_record->answers; }
     template <class W = QLineEdit> W* ctl(int id) { return Control<W>(m_page, id); }
     QComboBox* mukim() { return ctl<QComboBox>(Lots::IDC_MUKIM_TS); }
     QCheckBox* partial() { return ctl<QCheckBox>(Lots::IDC_PARTIAL_LOT); }
     CRecordListCtrl* list() {
-        return ctl<CRecordListCtrl>(m_page == m_lots.get() ? Lots::IDC_LOT_LIST
-                                                           : Addresses::IDC_ADDRESS_LIST);
+        return ctl<CRecordListCtrl>(m_page == lots() ? Lots::IDC_LOT_LIST
+                                                     : Addresses::IDC_ADDRESS_LIST);
     }
     void click(int id) { QTest::mouseClick(ctl<QWidget>(id), Qt::LeftButton); }
-    const kestrel::ScriptedAnswerer::Message& box() { return m_answers->messages().back(); }
-    int boxes() { return int(m_answers->messages().size()); }
+    const kestrel::ScriptedAnswerer::Message& box() { return answers().messages().back(); }
+    int boxes() { return int(answers().messages().size()); }
     void expectBox(int count, const QString& text, QWidget* focus = nullptr) {
         QCOMPARE(boxes(), count);
         QCOMPARE(box().text, text);
@@ -109,16 +87,16 @@ private:
             QTest::mouseClick(partial(), Qt::LeftButton);
         click(Lots::IDC_SAVE_AS_NEW);
     }
-    void loadLots(const QStringList& lots) {
+    void loadLots(const QStringList& rows) {
         QStringList records;
-        for (const QString& lot : lots) {
+        for (const QString& lot : rows) {
             const QStringList c = lot.split('|');
             records << "mk_ts_code=" + c[0] + "|plot_no=" + c[1] + "|lot_no=" + c[2] +
                            "|part_lot_flag=" + c[3];
         }
         pugi::xml_document doc;
-        m_lots->ReadXml(doc, MakeGroup(doc, "lotmkts_group", "lotmkts", records));
-        m_lots->UpdateData(false);
+        lots()->ReadXml(doc, MakeGroup(doc, "lotmkts_group", "lotmkts", records));
+        lots()->UpdateData(false);
     }
     // Update waits for a loaded row; its caption and its blue text are the page's own.
     void expectUpdate(bool enabled, const QString& caption = QStringLiteral("Update")) {
@@ -132,36 +110,24 @@ private:
     void agree(const char* step) {
         m_page->UpdateData(true);
         const RecordTable& table =
-            m_page == m_lots.get() ? m_lots->GetRecordTable() : m_addresses->GetRecordTable();
+            m_page == lots() ? lots()->GetRecordTable() : addresses()->GetRecordTable();
         QCOMPARE(table.GetRowCount(), list()->GetItemCount());
         for (int row = 0; row < table.GetRowCount(); ++row)
             for (int column = 0; column < list()->GetColumnCount(); ++column)
                 QVERIFY2(table.GetCell(row, column) == list()->GetItemText(row, column), step);
     }
     void deleteSelected() {
-        m_answers->queueAnswer(IDYES);
+        answers().queueAnswer(IDYES);
         click(Lots::IDC_DELETE);
     }
 
 private slots:
-    void init() {
-        m_services = std::make_unique<TestAppServices>(
-            false, QStringList{"ADAM ROAD", "ADAM STREET", "ALBERT WALK"});
-        m_answers = std::make_unique<kestrel::ScriptedAnswerer>();
-        m_host = std::make_unique<TestToolTipHost>();
-    }
-    void cleanup() {
-        m_lots.reset();
-        m_addresses.reset();
-        m_host.reset();
-        m_answers.reset();
-        m_services.reset();
-    }
+    void cleanup() { m_record.reset(); }
 
     // The checks run in one box before anything is stored; then the duplicate rule: Mukim/TS
     // and lot, letter case aside, never the loaded row against itself.
     void lotChecksAndDuplicates() {
-        show(m_lots);
+        show(&CPropPageProjectInfo::LotPage);
         expectUpdate(false);
         click(Lots::IDC_SAVE_AS_NEW);
         expectBox(1, "Mukim/ TS is mandatory\nLot number is mandatory\n", mukim());
@@ -175,7 +141,7 @@ private slots:
         QTest::mouseClick(partial(), Qt::LeftButton);
         click(Lots::IDC_SAVE_AS_NEW);
         QCOMPARE(boxes(), 2);
-        QCOMPARE(Row(list(), 0), "MUKIM 17|P-1|12A|Y");
+        QCOMPARE(RowText(list(), 0), "MUKIM 17|P-1|12A|Y");
         QCOMPARE(mukim()->currentIndex(), -1);
         QVERIFY(ctl(Lots::IDC_LOT_NO)->text().isEmpty() && !partial()->isChecked());
         QVERIFY(ctl(Lots::IDC_PLOT_NO)->text().isEmpty());
@@ -198,7 +164,7 @@ private slots:
         Type(ctl(Lots::IDC_PLOT_NO), "9");
         click(Lots::IDC_UPDATE);
         QCOMPARE(boxes(), 3);
-        QCOMPARE(Row(list(), 1), "MUKIM 17|9|12b|N");
+        QCOMPARE(RowText(list(), 1), "MUKIM 17|9|12b|N");
         QCOMPARE(MarkedRow(list()), -1);
         expectUpdate(false);
         agree("updated");
@@ -214,7 +180,7 @@ private slots:
 
     // Delete above the loaded row, at it, and reading again: the loaded record follows its row.
     void deletingAboveAndAtTheLoadedRowAndReadingAgain() {
-        show(m_lots);
+        show(&CPropPageProjectInfo::LotPage);
         loadLots({"MK01||1|N", "MK02|5|2|Y", "MK03||3|N"});
         agree("loaded");
         ClickRow(list(), 2);
@@ -237,7 +203,7 @@ private slots:
         // The stored record leaves the form empty for the next one.
         QVERIFY(ctl(Lots::IDC_LOT_NO)->text().isEmpty() &&
                 ctl(Lots::IDC_PLOT_NO)->text().isEmpty());
-        QCOMPARE(Row(list(), 0) + "/" + Row(list(), 1), "MUKIM 02|5|2|Y/MUKIM 03|4|3|N");
+        QCOMPARE(RowText(list(), 0) + "/" + RowText(list(), 1), "MUKIM 02|5|2|Y/MUKIM 03|4|3|N");
         agree("updated a moved row");
         ClickRow(list(), 1);
         deleteSelected(); // the loaded row itself
@@ -246,13 +212,13 @@ private slots:
         QVERIFY(ctl(Lots::IDC_LOT_NO)->text().isEmpty());
         agree("deleted the loaded row");
         loadLots({"MK05||50|N"});
-        QCOMPARE(Row(list(), 0), "MUKIM 05||50|N");
+        QCOMPARE(RowText(list(), 0), "MUKIM 05||50|N");
         agree("read again");
     }
 
     // Row 0 is a row like any other; edits stay unless the user discards them.
     void editsAtRowZeroAreKeptUnlessDiscarded() {
-        show(m_lots);
+        show(&CPropPageProjectInfo::LotPage);
         loadLots({"MK01||1|N", "MK02||2|N"});
         ClickRow(list(), 0);
         QCOMPARE(ctl(Lots::IDC_LOT_NO)->text(), "1");
@@ -266,7 +232,7 @@ private slots:
         QCOMPARE(ctl(Lots::IDC_LOT_NO)->text(), "1A");
         click(Lots::IDC_UPDATE);
         QCOMPARE(boxes(), 0);
-        QCOMPARE(Row(list(), 0) + "/" + Row(list(), 1), "MUKIM 01||1A|N/MUKIM 02||2|N");
+        QCOMPARE(RowText(list(), 0) + "/" + RowText(list(), 1), "MUKIM 01||1A|N/MUKIM 02||2|N");
         agree("row 0 updated");
 
         ClickRow(list(), 0);
@@ -279,19 +245,19 @@ private slots:
         QCOMPARE(ctl(Lots::IDC_LOT_NO)->text(), "1AX");
         QCOMPARE(MarkedRow(list()), 0);
         QCOMPARE(list()->GetNextSelectedItem(), 0);
-        m_answers->queueAnswer(IDYES);
+        answers().queueAnswer(IDYES);
         ClickRow(list(), 1);
         QCOMPARE(MarkedRow(list()), 1);
         QCOMPARE(ctl(Lots::IDC_LOT_NO)->text(), "2");
-        QCOMPARE(Row(list(), 0), "MUKIM 01||1A|N");
+        QCOMPARE(RowText(list(), 0), "MUKIM 01||1A|N");
         click(Lots::IDC_RESET); // loaded, unchanged: cleared without a question
         QCOMPARE(boxes(), 2);
         QCOMPARE(MarkedRow(list()), -1);
 
         // In a new record the partial box alone, ticked, counts as an edit.
-        QVERIFY(m_lots->ResetLotForm(true, false));
+        QVERIFY(lots()->ResetLotForm(true, false));
         QTest::mouseClick(partial(), Qt::LeftButton);
-        QVERIFY(!m_lots->ResetLotForm(true, false));
+        QVERIFY(!lots()->ResetLotForm(true, false));
         click(Lots::IDC_RESET);
         expectBox(3, kEdited);
         QVERIFY(partial()->isChecked()); // No keeps it
@@ -300,14 +266,13 @@ private slots:
         QVERIFY(partial()->isChecked());
         QCOMPARE(list()->GetNextSelectedItem(), -1);
         QCOMPARE(MarkedRow(list()), -1);
-        m_answers->queueAnswer(IDYES);
+        answers().queueAnswer(IDYES);
         click(Lots::IDC_RESET);
         QVERIFY(!partial()->isChecked());
     }
 
     void viewOnlyPageLoadsRowsIntoReadOnlyFields() {
-        m_services->viewOnly = true;
-        show(m_lots, m_host.get());
+        show(&CPropPageProjectInfo::LotPage, true);
         loadLots({"MK01||1|N", "MK02|3|2|Y"});
         QVERIFY(ctl(Lots::IDC_LOT_NO)->isReadOnly() && !mukim()->isEnabled());
         ClickRow(list(), 1);
@@ -326,7 +291,7 @@ private slots:
         for (QString text : {"123456", "12345", "1234567", "12345a", "", "12 456"})
             QCOMPARE(validator.CheckFormat(text),
                      text == "123456" ? QString() : QStringLiteral("Invalid postal code"));
-        show(m_addresses);
+        show(&CPropPageProjectInfo::AddressPage);
         auto* road = ctl<CDropListCombo>(Addresses::IDC_ROAD_NAME);
         QLineEdit* postal = ctl(Addresses::IDC_POSTAL_CODE);
         click(Addresses::IDC_SAVE_AS_NEW);
@@ -344,7 +309,7 @@ private slots:
         expectBox(3, "Invalid postal code\n", postal);
         QCOMPARE(list()->GetItemCount(), 0);
         // On leaving the field the info window says so and the focus comes back.
-        CreateInfoWindow(m_addresses.get());
+        CreateInfoWindow(addresses());
         Type(postal, "");
         QTest::mouseClick(ctl(Addresses::IDC_BUILDING_NAME), Qt::LeftButton);
         QTRY_VERIFY(InfoWindow()->isVisible());
@@ -356,12 +321,12 @@ private slots:
         QTRY_VERIFY(!InfoWindow()->isVisible());
 
         pugi::xml_document doc;
-        m_addresses->ReadXml(doc, MakeGroup(doc, "address_group", "address",
+        addresses()->ReadXml(doc, MakeGroup(doc, "address_group", "address",
                                             {"building_name=abc tower|house_block_no=10|"
                                              "level_no=5|unit_no=12b|road_code=R01047|"
                                              "postal_code=123456"}));
-        m_addresses->UpdateData(false);
-        QCOMPARE(Row(list(), 0), "abc tower|10|5|12b|ADAM ROAD|123456");
+        addresses()->UpdateData(false);
+        QCOMPARE(RowText(list(), 0), "abc tower|10|5|12b|ADAM ROAD|123456");
         for (const auto& [id, text] : {std::pair{Addresses::IDC_BUILDING_NAME, "ABC TOWER"},
                                        {Addresses::IDC_HOUSE_BLOCK_NO, "10"},
                                        {Addresses::IDC_LEVEL_NO, "5"},
@@ -378,7 +343,7 @@ private slots:
         Type(ctl(Addresses::IDC_UNIT_NO), "13", true); // another unit is another address
         click(Addresses::IDC_SAVE_AS_NEW);
         QCOMPARE(boxes(), 4);
-        QCOMPARE(Row(list(), 1), "ABC TOWER|10|5|13|ADAM ROAD|123456");
+        QCOMPARE(RowText(list(), 1), "ABC TOWER|10|5|13|ADAM ROAD|123456");
         agree("address added");
         ClickRow(list(), 1);
         QCOMPARE(road->GetCurSel(), 0);

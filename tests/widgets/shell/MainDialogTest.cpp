@@ -12,16 +12,8 @@
 #include "sdk/AppDB.h"
 #include "sdk/StringTable.h"
 
-#include <QCursor>
-#include <QDir>
-#include <QGuiApplication>
-#include <QMenu>
-#include <QMimeData>
-#include <QPushButton>
-#include <QScopeGuard>
-#include <QTemporaryDir>
-#include <QUuid>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <dlfcn.h>
 #include <functional>

@@ -10,50 +10,27 @@
 #include "framework/ControlId.h"
 #include "sdk/StringTable.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDateEdit>
-#include <QElapsedTimer>
-#include <QGuiApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMouseEvent>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QScreen>
-#include <QTreeWidget>
-#include <QVBoxLayout>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 
 // A form with one control of every kind the pass treats differently.
-class FormDialog : public CToolTipDialog {
-public:
-    FormDialog() : CToolTipDialog(999) {
-        new QVBoxLayout(this);
-        title = addControl<QLineEdit>(this, 1004);
-        label = addControl<QLabel>(this, -1, QStringLiteral("Project &title:"));
-        description = addControl<QPlainTextEdit>(this, 1030);
-        save = addControl<QPushButton>(this, 1055);
-        quit = addControl<QPushButton>(this, 1056);
-        partial = addControl<QCheckBox>(this, 1016);
-        category = addControl<QComboBox>(this, 1054);
-        commencement = addControl<QDateEdit>(this, 1005);
-        frame = addControl<QFrame>(this, 1003);
-        roads = addControl<QTreeWidget>(this, 1059);
-        roles = addControl<QTreeWidget>(this, 1060);
-        lots = addControl<QTreeWidget>(this, 1020);
-    }
-    QLineEdit* title;
-    QLabel* label;
-    QPlainTextEdit* description;
-    QPushButton *save, *quit;
-    QCheckBox* partial;
-    QComboBox* category;
-    QDateEdit* commencement;
-    QFrame* frame;
-    QTreeWidget *roads, *roles, *lots;
+struct FormDialog : CToolTipDialog {
+    FormDialog() : CToolTipDialog(999) {}
+    QLayout* layout = new QVBoxLayout(this); // first: the controls below are stacked in it
+    QLineEdit* title = addControl<QLineEdit>(this, 1004);
+    QLabel* label = addControl<QLabel>(this, -1, QStringLiteral("Project &title:"));
+    QPlainTextEdit* description = addControl<QPlainTextEdit>(this, 1030);
+    QPushButton* save = addControl<QPushButton>(this, 1055);
+    QPushButton* quit = addControl<QPushButton>(this, 1056);
+    QCheckBox* partial = addControl<QCheckBox>(this, 1016);
+    QComboBox* category = addControl<QComboBox>(this, 1054);
+    QDateEdit* commencement = addControl<QDateEdit>(this, 1005);
+    QFrame* frame = addControl<QFrame>(this, 1003);
+    QTreeWidget* roads = addControl<QTreeWidget>(this, 1059);
+    QTreeWidget* roles = addControl<QTreeWidget>(this, 1060);
+    QTreeWidget* lots = addControl<QTreeWidget>(this, 1020);
 };
 
 class NamedRelay : public CToolTipRelay {
