@@ -1,13 +1,12 @@
 // The editor without a mouse and for those who cannot see it well: where the focus starts and
-// where Tab takes it, the focus check on leaving a field by every route, Enter on buttons and list
-// rows, the answer Enter gives to questions that would throw work away; what a screen reader is
-// told, the tips reachable from the keyboard, contrast, and cut cells that show their text.
+// where Tab takes it, the focus check on leaving a field by every route, Enter on buttons, the
+// answer Enter gives to questions that would throw work away; the tips reachable from the
+// keyboard, contrast, the keyboard's focus frame, and cut cells that show their text. (What a
+// screen reader is told of the note and the road combo is tested with those controls.)
 
 #include "TestRecord.h"
 #include "app/ResourceIds.h"
 #include "controls/CharFilterEdit.h"
-#include "controls/ComboDropList.h"
-#include "controls/DropListCombo.h"
 #include "controls/HoverButton.h"
 #include "controls/InfoWindow.h"
 #include "framework/Contrast.h"
@@ -212,71 +211,6 @@ private slots:
             QCOMPARE(asked.defaultAnswer, int(IDNO));
             QVERIFY(h.dialog.isVisible());
         }
-    }
-
-    // The note is an alert named by its text (without the blanks around it).
-    void theNoteIsAnAlertNamedByItsText() {
-        QWidget form;
-        auto* field = new QLineEdit(&form);
-        CreateInfoWindow(&form);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
-        field->setFocus();
-        QTRY_VERIFY(field->hasFocus());
-        ShowInfo(field, QStringLiteral(" Invalid postal code "));
-        QAccessibleInterface* note = QAccessible::queryAccessibleInterface(InfoWindow());
-        QVERIFY(note);
-        QCOMPARE(note->role(), QAccessible::AlertMessage);
-        QCOMPARE(note->text(QAccessible::Name), QStringLiteral("Invalid postal code"));
-        QVERIFY(!note->state().disabled);
-        // (That it is announced as it appears is seen on the accessibility bus: the offscreen
-        // platform sends no accessible events. See tests/e2e.)
-        ShowInfo(field, QStringLiteral(" Invalid Input "));
-        QCOMPARE(note->text(QAccessible::Name), QStringLiteral("Invalid Input"));
-        delete InfoWindow();
-    }
-
-    // The road combo gives its road as its value and text, and its open list as a child whose
-    // items are the roads, the chosen one selected.
-    void theRoadComboGivesItsRoadAndItsOpenList() {
-        TestAppServices services;
-        CComboDropList::SetSlideEnabled(false);
-        QWidget form;
-        new QVBoxLayout(&form);
-        auto* combo = new CDropListCombo(&form);
-        form.layout()->addWidget(combo);
-        combo->setAccessibleName(QStringLiteral("Road Name"));
-        combo->SetItemSource(services.GetRoadTable());
-        form.show();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
-        combo->setFocus();
-        combo->SetCurSel(2);
-        QAccessibleInterface* box = QAccessible::queryAccessibleInterface(combo);
-        QCOMPARE(box->role(), QAccessible::ComboBox);
-        QCOMPARE(box->text(QAccessible::Name), QStringLiteral("Road Name"));
-        QCOMPARE(box->text(QAccessible::Value), QStringLiteral("ADAM CLOSE"));
-        QVERIFY(box->textInterface());
-        QCOMPARE(box->textInterface()->text(0, -1), QStringLiteral("ADAM CLOSE"));
-        QTest::keyClick(combo, Qt::Key_Down, Qt::AltModifier);
-        QVERIFY(combo->IsDroppedDown());
-        QCOMPARE(box->childCount(), 1);
-        QAccessibleInterface* list = box->child(0);
-        QCOMPARE(list->role(), QAccessible::List);
-        QCOMPARE(list->parent()->object(), combo);
-        QCOMPARE(list->childCount(), 6); // six roads, all in view
-        for (int i = 0; i < list->childCount(); ++i) {
-            QAccessibleInterface* row = list->child(i);
-            QCOMPARE(row->role(), QAccessible::ListItem);
-            QCOMPARE(row->text(QAccessible::Name), TestAppServices::DefaultRoads().at(i));
-            QCOMPARE(row->state().selected, i == 2);
-            QCOMPARE(list->indexOfChild(row), i);
-        }
-        QTest::keyClick(combo, Qt::Key_Down);
-        QVERIFY(list->child(3)->state().selected);
-        QCOMPARE(box->textInterface()->text(0, -1), QStringLiteral("ADAM GARDENS"));
-        QTest::keyClick(combo, Qt::Key_Escape);
-        QCOMPARE(list->childCount(), 0);
-        CComboDropList::SetSlideEnabled(true);
     }
 
     // A view-only run keeps its values readable; so is the active tab's caption. Shift+F1 shows

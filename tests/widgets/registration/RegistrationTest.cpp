@@ -351,40 +351,6 @@ private slots:
         }
     }
 
-    // Typing, pasting and composing stop at the limit; what is already there stays, and the
-    // user can still shorten an over-long loaded value.
-    void theLimitHoldsWhatTheUserPutsIn() {
-        CCharFilterEdit edit;
-        edit.LimitText(5);
-        edit.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&edit));
-        edit.setText(QStringLiteral("ABCDEFGH"));
-        QCOMPARE(edit.text(), "ABCDEFGH");
-        edit.setFocus();
-        edit.end(false);
-        QTest::keyClicks(&edit, "I");
-        QCOMPARE(edit.text(), "ABCDEFGH");
-        QTest::keyClick(&edit, Qt::Key_Backspace);
-        QCOMPARE(edit.text(), "ABCDEFG");
-
-        edit.clear();
-        QTest::keyClicks(&edit, "1234567");
-        QCOMPARE(edit.text(), "12345");
-
-        edit.setText(QStringLiteral("12"));
-        edit.end(false);
-        QGuiApplication::clipboard()->setText(QStringLiteral("abcdef"));
-        edit.paste();
-        QCOMPARE(edit.text(), "12abc");
-
-        edit.setText(QStringLiteral("1"));
-        edit.home(false);
-        QInputMethodEvent composed;
-        composed.setCommitString(QStringLiteral("xyzuvw"));
-        QCoreApplication::sendEvent(&edit, &composed);
-        QCOMPARE(edit.text(), "xyzu1");
-    }
-
     // Text the user only looked at goes back out byte for byte, whatever its characters: the
     // fields must not swap non-breaking spaces for plain ones, split or recompose characters, or
     // reorder right-to-left text. The profile is rebuilt from the pages with the same values and
