@@ -352,6 +352,7 @@ private slots:
         click(Lots::IDC_RESET); // loaded, unchanged: cleared without a question
         QCOMPARE(boxes(), 2);
         QCOMPARE(MarkedRow(list()), -1);
+        QCOMPARE(list()->GetNextSelectedItem(), -1); // nor is its row left selected
 
         // In a new record the partial box alone, ticked, counts as an edit.
         QVERIFY(lots()->ResetLotForm(true, false));
