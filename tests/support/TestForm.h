@@ -5,9 +5,7 @@
 
 #include "framework/ControlId.h"
 
-#include <QLayout>
-#include <QWidget>
-#include <QtGlobal>
+#include <QtWidgets>
 
 #include <utility>
 

@@ -3,19 +3,19 @@
 // the sample project (edited as a test needs), the dialog with the real pages, the log and the
 // boxes kept by the test.
 
-#include "RecordListProbe.h"
+#include "PageVerbs.h"
 #include "TestAppServices.h"
 #include "app/KestrelDlg.h"
 #include "app/KestrelPages.h"
 #include "controls/RecordListCtrl.h"
+#include "controls/ToolTipPropertySheet.h"
 #include "framework/ControlId.h"
 #include "framework/MessageBox.h"
 #include "pages/project/PropPageProjectInfo.h"
+#include "pages/project/PropPageProjectMukimTS.h"
 
-#include <QFile>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <utility>
 
@@ -46,7 +46,8 @@ inline QString CopyOfSample(const QTemporaryDir& dir,
     return path;
 }
 
-// The record at `path` opened and shown in the registration dialog.
+// The record at `path` opened and shown in the registration dialog, which has become the active
+// window; with the verbs the tests drive it by.
 struct RecordDialog {
     explicit RecordDialog(const QString& path, const QString& type = QStringLiteral("LOCAL_PROJ"),
                           QStringList roads = TestAppServices::DefaultRoads())
@@ -56,6 +57,8 @@ struct RecordDialog {
         dialog.LoadDocument(path);
         dialog.show();
         dialog.activateWindow();
+        if (!active())
+            qFatal("the dialog did not become active");
     }
     bool active() { return QTest::qWaitForWindowActive(&dialog); }
     CPropPageProjectInfo* project() {
@@ -64,8 +67,22 @@ struct RecordDialog {
     template <class W = QWidget> W* control(QWidget* page, int id) {
         return qobject_cast<W*>(GetDlgItem(page, id));
     }
+    CPropPageProjectMukimTS* lots() { return project()->LotPage(); }
+    // Brings the project page forward with `nested` in front on its own sheet.
+    void openProject(CPropertyPage* nested) {
+        dialog.Sheet()->SetActivePage(dialog.ProjectPage());
+        project()->NestedSheet()->SetActivePage(nested);
+    }
     void click(int id) {
         QTest::mouseClick(qobject_cast<QPushButton*>(GetDlgItem(&dialog, id)), Qt::LeftButton);
+    }
+    // Keeps a picture of the dialog for the documentation when the run asks for them.
+    void picture(const QString& name) {
+        const QString folder = qEnvironmentVariable("KESTREL_SCREENSHOT_DIR");
+        if (folder.isEmpty())
+            return;
+        QTest::qWait(200);
+        dialog.grab().save(folder + QLatin1Char('/') + name);
     }
 
     TestAppServices services;

@@ -9,12 +9,8 @@
 #include "controls/ListSource.h"
 #include "framework/ControlId.h"
 
-#include <QFontMetrics>
-#include <QGuiApplication>
-#include <QKeyEvent>
-#include <QScreen>
-#include <QScrollBar>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 
@@ -250,6 +246,43 @@ private slots:
         QVERIFY2(roads.reads < 100, qPrintable(QString::number(roads.reads)));
         QTest::keyClick(popup(), Qt::Key_End);
         QCOMPARE(m_combo->GetWindowText(), QStringLiteral("Road 0999999"));
+    }
+
+    // To a screen reader the box gives its road as its value and text, and its open list as a
+    // child whose items are the roads, the chosen one selected.
+    void aScreenReaderHearsTheRoadAndTheOpenList() {
+        const QStringList names = {"ADAM AVENUE",  "ADAM CIRCLE", "ADAM CLOSE",
+                                   "ADAM GARDENS", "ADAM GREEN",  "ADAM GROVE"};
+        CStringListSource six(names, true);
+        m_combo->SetItemSource(&six);
+        m_combo->setAccessibleName(QStringLiteral("Road Name"));
+        showCombo(50, 50);
+        m_combo->SetCurSel(2);
+        QAccessibleInterface* box = QAccessible::queryAccessibleInterface(m_combo);
+        QCOMPARE(box->role(), QAccessible::ComboBox);
+        QCOMPARE(box->text(QAccessible::Name), QStringLiteral("Road Name"));
+        QCOMPARE(box->text(QAccessible::Value), QStringLiteral("ADAM CLOSE"));
+        QVERIFY(box->textInterface());
+        QCOMPARE(box->textInterface()->text(0, -1), QStringLiteral("ADAM CLOSE"));
+        QTest::keyClick(m_combo, Qt::Key_Down, Qt::AltModifier);
+        QVERIFY(m_combo->IsDroppedDown());
+        QCOMPARE(box->childCount(), 1);
+        QAccessibleInterface* list = box->child(0);
+        QCOMPARE(list->role(), QAccessible::List);
+        QCOMPARE(list->parent()->object(), m_combo);
+        QCOMPARE(list->childCount(), 6); // six roads, all in view
+        for (int i = 0; i < list->childCount(); ++i) {
+            QAccessibleInterface* row = list->child(i);
+            QCOMPARE(row->role(), QAccessible::ListItem);
+            QCOMPARE(row->text(QAccessible::Name), names.at(i));
+            QCOMPARE(row->state().selected, i == 2);
+            QCOMPARE(list->indexOfChild(row), i);
+        }
+        QTest::keyClick(m_combo, Qt::Key_Down);
+        QVERIFY(list->child(3)->state().selected);
+        QCOMPARE(box->textInterface()->text(0, -1), QStringLiteral("ADAM GARDENS"));
+        QTest::keyClick(m_combo, Qt::Key_Escape);
+        QCOMPARE(list->childCount(), 0);
     }
 
 private:

@@ -10,8 +10,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <QFile>
-#include <QTemporaryDir>
+#include <QtCore>
 
 #include <cmath>
 #include <vector>

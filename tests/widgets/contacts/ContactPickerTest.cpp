@@ -12,13 +12,8 @@
 
 #include "TestFiles.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTreeView>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 

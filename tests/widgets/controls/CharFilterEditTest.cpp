@@ -6,15 +6,8 @@
 #include "controls/InfoWindow.h"
 #include "framework/MessageBox.h"
 
-#include <QApplication>
-#include <QClipboard>
-#include <QContextMenuEvent>
-#include <QInputMethodEvent>
-#include <QKeyEvent>
-#include <QPushButton>
-#include <QTimer>
-#include <QVBoxLayout>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 
@@ -281,8 +274,9 @@ private slots:
     }
 
     // Several lines: Enter makes a line break, which the set does not admit; Tab and Shift+Tab
-    // move on; the length limit counts every character, line breaks included.
-    void multiLineField() {
+    // move on; the length limit counts every character, line breaks included. Then the limit of
+    // the one-line field.
+    void lengthLimitsAndSeveralLines() {
         focusOn(m_text);
         m_text->SetAllowedChars("abcdefghijklmnopqrstuvwxyz ");
         QTest::keyClicks(m_text, QStringLiteral("ab"));
@@ -322,6 +316,31 @@ private slots:
         leave();
         expectLeft(m_quit);
         QCOMPARE(m_text->text(), QStringLiteral("xyz"));
+
+        // The one-line field the same; what is already there stays (a file's values are the
+        // file's), and the user can still shorten an over-long loaded value.
+        m_edit->LimitText(5);
+        m_edit->setText(QStringLiteral("ABCDEFGH"));
+        focusOn(m_edit);
+        m_edit->end(false);
+        QTest::keyClicks(m_edit, "I");
+        QCOMPARE(m_edit->text(), "ABCDEFGH");
+        QTest::keyClick(m_edit, Qt::Key_Backspace);
+        QCOMPARE(m_edit->text(), "ABCDEFG");
+        m_edit->clear();
+        QTest::keyClicks(m_edit, "1234567");
+        QCOMPARE(m_edit->text(), "12345");
+        m_edit->setText(QStringLiteral("12"));
+        m_edit->end(false);
+        QApplication::clipboard()->setText(QStringLiteral("abcdef"));
+        m_edit->paste();
+        QCOMPARE(m_edit->text(), "12abc");
+        m_edit->setText(QStringLiteral("1"));
+        m_edit->home(false);
+        QInputMethodEvent composed; // one commit of several characters
+        composed.setCommitString(QStringLiteral("xyzuvw"));
+        QApplication::sendEvent(m_edit, &composed);
+        QCOMPARE(m_edit->text(), "xyzu1");
     }
 };
 

@@ -3,11 +3,8 @@
 #include "TestForm.h"
 #include "controls/EditableListCtrl.h"
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QListView>
-#include <QVBoxLayout>
 #include <QtTest>
+#include <QtWidgets>
 
 class EditableListTest : public QObject {
     Q_OBJECT

@@ -3,10 +3,8 @@
 #include "controls/HoverButton.h"
 #include "controls/GroupFrame.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QLineEdit>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 
@@ -32,20 +30,16 @@ class HoverButtonTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() {
-        m_form = new QWidget;
-        m_form->resize(300, 200);
-        m_before = placedAt<QLineEdit>(m_form, {10, 10, 120, 24});
-        m_button = placedAt<CHoverButton>(m_form, {10, 50, 100, 28}, QStringLiteral("Update"));
-        m_after = placedAt<QLineEdit>(m_form, {10, 100, 120, 24});
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_form));
-    }
-    void cleanup() { delete m_form; }
-
     void edgesCaptionAndFocusFollowTheUser() {
+        QWidget form;
+        form.resize(300, 200);
+        auto* before = placedAt<QLineEdit>(&form, {10, 10, 120, 24});
+        m_button = placedAt<CHoverButton>(&form, {10, 50, 100, 28}, QStringLiteral("Update"));
+        auto* after = placedAt<QLineEdit>(&form, {10, 100, 120, 24});
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
         QCOMPARE(m_button->SetStateColor(6, Qt::red), 3);
-        QTest::mouseMove(m_form, QPoint(250, 180));
+        QTest::mouseMove(&form, QPoint(250, 180));
         m_button->SetFlatStyle(true);
         const QPalette pal = m_button->palette();
         const int r = m_button->width() - 1, b = m_button->height() - 1;
@@ -75,10 +69,10 @@ private slots:
         QTest::mouseRelease(m_button, Qt::LeftButton, {}, QPoint(20, 10));
 
         // Disabled, it hands the focus on.
-        m_before->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), m_before);
+        before->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), before);
         m_button->setEnabled(false);
-        QTRY_COMPARE(QApplication::focusWidget(), m_after);
+        QTRY_COMPARE(QApplication::focusWidget(), after);
     }
 
     void frameCarriesWhollyContainedControlsOnly() {
@@ -108,10 +102,7 @@ private:
         return false;
     }
 
-    QWidget* m_form = nullptr;
-    QLineEdit* m_before = nullptr;
     CHoverButton* m_button = nullptr;
-    QLineEdit* m_after = nullptr;
 };
 
 QTEST_MAIN(HoverButtonTest)

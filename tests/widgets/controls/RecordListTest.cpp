@@ -7,11 +7,8 @@
 #include "framework/DataExchange.h"
 #include "framework/MessageBox.h"
 
-#include <QApplication>
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QVBoxLayout>
 #include <QtTest>
+#include <QtWidgets>
 #include <stdexcept>
 #include <vector>
 
@@ -287,10 +284,13 @@ private slots:
         QTest::keyClick(m_list, Qt::Key_Up);
         QTest::keyClick(m_list, Qt::Key_Enter, Qt::KeypadModifier);
         QTest::keyClick(m_list, Qt::Key_Space);
+        m_list->DeselectAll(); // the keyboard's row, not selected, is selected by Enter
+        QTest::keyClick(m_list, Qt::Key_Return);
+        QCOMPARE(selected(), 2);
         QList<int> rows;
         for (const QList<QVariant>& signal : activated)
             rows << signal.front().toInt();
-        QCOMPARE(rows, QList<int>({2, 3, 2, 2}));
+        QCOMPARE(rows, QList<int>({2, 3, 2, 2, 2}));
 
         m_list->m_nCurrentItem = 1;
         m_edit->setFocus();

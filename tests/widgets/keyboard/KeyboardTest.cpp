@@ -1,32 +1,20 @@
 // The editor without a mouse and for those who cannot see it well: where the focus starts and
-// where Tab takes it, the focus check on leaving a field by every route, Enter on buttons and list
-// rows, the answer Enter gives to questions that would throw work away; what a screen reader is
-// told, the tips reachable from the keyboard, contrast, and cut cells that show their text.
+// where Tab takes it, the focus check on leaving a field by every route, Enter on buttons, the
+// answer Enter gives to questions that would throw work away; the tips reachable from the
+// keyboard, contrast, the keyboard's focus frame, and cut cells that show their text. (What a
+// screen reader is told of the note and the road combo is tested with those controls.)
 
 #include "TestRecord.h"
 #include "app/ResourceIds.h"
 #include "controls/CharFilterEdit.h"
-#include "controls/ComboDropList.h"
-#include "controls/DropListCombo.h"
 #include "controls/HoverButton.h"
 #include "controls/InfoWindow.h"
-#include "controls/ToolTipPropertySheet.h"
 #include "framework/Contrast.h"
 #include "pages/RecordPage.h"
 #include "pages/project/PropPageProjectAddress.h"
-#include "pages/project/PropPageProjectMukimTS.h"
-#include "sdk/StringTable.h"
 
-#include <QAccessible>
-#include <QApplication>
-#include <QComboBox>
-#include <QHeaderView>
-#include <QHelpEvent>
-#include <QLineEdit>
-#include <QTabBar>
-#include <QToolTip>
-#include <QVBoxLayout>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <functional>
 
@@ -61,27 +49,14 @@ struct Harness : Folder, RecordDialog {
                                              : CopyOfSample(dir),
                        record == Record::ViewOnly ? QStringLiteral("VIEW_PROJ")
                                                   : QStringLiteral("NEW_PROJ")) {}
-    CPropPageProjectMukimTS* lots() { return project()->LotPage(); }
     QWidget* focus() { return dialog.focusWidget(); }
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-    }
-    void openLotPage() {
-        dialog.Sheet()->SetActivePage(dialog.ProjectPage());
-        project()->NestedSheet()->SetActivePage(lots());
     }
     // Settles what the focus check set going (it takes the focus back a moment later).
     static void settle() {
         for (int i = 0; i < 100; ++i)
             QCoreApplication::processEvents();
-    }
-    // Keeps a picture for the documentation when the run asks for them.
-    void picture(const QString& name) {
-        const QString folder = qEnvironmentVariable("KESTREL_SCREENSHOT_DIR");
-        if (folder.isEmpty())
-            return;
-        QTest::qWait(100);
-        dialog.grab().save(folder + QLatin1Char('/') + name);
     }
 };
 
@@ -106,7 +81,6 @@ class KeyboardTest : public QObject {
 private slots:
     void focusStartsOnTheFirstFieldAndTabFollowsTheForm() {
         Harness h;
-        QVERIFY(h.active());
         QCOMPARE(stop(QApplication::focusWidget()), QStringLiteral("1000"));
         QStringList reached;
         QWidget* last = QApplication::focusWidget();
@@ -129,7 +103,6 @@ private slots:
 
     void twoFailingFieldsLeaveTheFocusOnTheFirst() {
         Harness h;
-        QVERIFY(h.active());
         auto* serial = h.control<CCharFilterEdit>(h.project(), 1001);
         auto* title = h.control<CCharFilterTextEdit>(h.project(), 1004);
         serial->setText(QStringLiteral("12a")); // as pasted: not filtered
@@ -165,8 +138,7 @@ private slots:
     void leavingAFailingFieldByAnyRouteChecksItOnce() {
         QFETCH(Action, route);
         Harness h;
-        QVERIFY(h.active());
-        h.openLotPage();
+        h.openProject(h.lots());
         auto* lot = h.control<CCharFilterEdit>(h.lots(), 1015);
         lot->setText(QStringLiteral("12?"));
         lot->setFocus();
@@ -184,18 +156,17 @@ private slots:
     }
 
     // Enter, the keypad's Enter and Space press the focused button; on a field the dialog's own
-    // Enter does nothing. On a list row Enter and Space load it (the arrows only select).
-    void enterOrSpacePressesTheFocusedButtonOrLoadsTheRow() {
+    // Enter does nothing. (A list row's keys are the record list's test.)
+    void enterOrSpacePressesTheFocusedButton() {
         const std::pair<Qt::Key, Qt::KeyboardModifier> keys[] = {
             {Qt::Key_Return, Qt::NoModifier},
             {Qt::Key_Enter, Qt::KeypadModifier},
             {Qt::Key_Space, Qt::NoModifier}};
         for (const auto& [key, modifier] : keys) {
             Harness h;
-            QVERIFY(h.active());
             h.press(key, modifier);
             QVERIFY(h.answers.messages().empty());
-            h.openLotPage();
+            h.openProject(h.lots());
             h.control<QComboBox>(h.lots(), 1018)->setCurrentIndex(0);
             h.control<CCharFilterEdit>(h.lots(), 1015)->setText(QStringLiteral("12"));
             h.control(h.lots(), CRecordPage::IDC_SAVE_AS_NEW)->setFocus();
@@ -206,18 +177,6 @@ private slots:
             h.press(key, modifier);
             QCOMPARE(h.answers.lastText(), GetRCString(ids::IDS_ABORT_CHANGES));
             QVERIFY(h.dialog.isVisible()); // No, the default
-        }
-        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
-            Harness h(Record::Sample);
-            QVERIFY(h.active());
-            h.openLotPage();
-            auto* list = h.control<CRecordListCtrl>(h.lots(), 1020);
-            list->setFocus();
-            QTest::keyClick(list, Qt::Key_Home);
-            QCOMPARE(MarkedRow(list), -1);
-            QTest::keyClick(list, key);
-            QCOMPARE(MarkedRow(list), 0);
-            QCOMPARE(h.control<CCharFilterEdit>(h.lots(), 1015)->text(), list->GetItemText(0, 2));
         }
     }
 
@@ -239,12 +198,11 @@ private slots:
                  h.control<CCharFilterEdit>(h.lots(), 1015)->setText(QStringLiteral("77"));
                  h.click(ids::IDC_SAVE_AND_QUIT);
              },
-             GetRCString(145) + "\n" + GetRCString(148) + "\n"},
+             Line(145) + Line(148)},
         };
         for (const auto& [ask, question] : questions) {
             Harness h(Record::Sample);
-            QVERIFY(h.active());
-            h.openLotPage();
+            h.openProject(h.lots());
             ask(h);
             QVERIFY(!h.answers.messages().empty());
             const ScriptedAnswerer::Message& asked = h.answers.messages().front();
@@ -255,76 +213,10 @@ private slots:
         }
     }
 
-    // The note is an alert named by its text (without the blanks around it).
-    void theNoteIsAnAlertNamedByItsText() {
-        QWidget form;
-        auto* field = new QLineEdit(&form);
-        CreateInfoWindow(&form);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
-        field->setFocus();
-        QTRY_VERIFY(field->hasFocus());
-        ShowInfo(field, QStringLiteral(" Invalid postal code "));
-        QAccessibleInterface* note = QAccessible::queryAccessibleInterface(InfoWindow());
-        QVERIFY(note);
-        QCOMPARE(note->role(), QAccessible::AlertMessage);
-        QCOMPARE(note->text(QAccessible::Name), QStringLiteral("Invalid postal code"));
-        QVERIFY(!note->state().disabled);
-        // (That it is announced as it appears is seen on the accessibility bus: the offscreen
-        // platform sends no accessible events. See tests/e2e.)
-        ShowInfo(field, QStringLiteral(" Invalid Input "));
-        QCOMPARE(note->text(QAccessible::Name), QStringLiteral("Invalid Input"));
-        delete InfoWindow();
-    }
-
-    // The road combo gives its road as its value and text, and its open list as a child whose
-    // items are the roads, the chosen one selected.
-    void theRoadComboGivesItsRoadAndItsOpenList() {
-        TestAppServices services;
-        CComboDropList::SetSlideEnabled(false);
-        QWidget form;
-        new QVBoxLayout(&form);
-        auto* combo = new CDropListCombo(&form);
-        form.layout()->addWidget(combo);
-        combo->setAccessibleName(QStringLiteral("Road Name"));
-        combo->SetItemSource(services.GetRoadTable());
-        form.show();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
-        combo->setFocus();
-        combo->SetCurSel(2);
-        QAccessibleInterface* box = QAccessible::queryAccessibleInterface(combo);
-        QCOMPARE(box->role(), QAccessible::ComboBox);
-        QCOMPARE(box->text(QAccessible::Name), QStringLiteral("Road Name"));
-        QCOMPARE(box->text(QAccessible::Value), QStringLiteral("ADAM CLOSE"));
-        QVERIFY(box->textInterface());
-        QCOMPARE(box->textInterface()->text(0, -1), QStringLiteral("ADAM CLOSE"));
-        QTest::keyClick(combo, Qt::Key_Down, Qt::AltModifier);
-        QVERIFY(combo->IsDroppedDown());
-        QCOMPARE(box->childCount(), 1);
-        QAccessibleInterface* list = box->child(0);
-        QCOMPARE(list->role(), QAccessible::List);
-        QCOMPARE(list->parent()->object(), combo);
-        QCOMPARE(list->childCount(), 6); // six roads, all in view
-        for (int i = 0; i < list->childCount(); ++i) {
-            QAccessibleInterface* row = list->child(i);
-            QCOMPARE(row->role(), QAccessible::ListItem);
-            QCOMPARE(row->text(QAccessible::Name), TestAppServices::DefaultRoads().at(i));
-            QCOMPARE(row->state().selected, i == 2);
-            QCOMPARE(list->indexOfChild(row), i);
-        }
-        QTest::keyClick(combo, Qt::Key_Down);
-        QVERIFY(list->child(3)->state().selected);
-        QCOMPARE(box->textInterface()->text(0, -1), QStringLiteral("ADAM GARDENS"));
-        QTest::keyClick(combo, Qt::Key_Escape);
-        QCOMPARE(list->childCount(), 0);
-        CComboDropList::SetSlideEnabled(true);
-    }
-
     // A view-only run keeps its values readable; so is the active tab's caption. Shift+F1 shows
     // the focused control's tip.
     void readableValuesTabsAndTips() {
         Harness h(Record::ViewOnly);
-        QVERIFY(h.active());
         for (int id : {1005, 1054, 1008, 1007}) {
             QWidget* value = h.control(h.project(), id);
             QVERIFY(!value->isEnabled());
@@ -355,7 +247,6 @@ private slots:
     // left); a cut cell shows its whole text as a tip, a whole one none.
     void listColumnsFitTheirHeadingsAndCutCellsShowTheirText() {
         Harness h(Record::Sample);
-        QVERIFY(h.active());
         h.project()->NestedSheet()->SetActivePage(h.project()->AddressPage());
         auto* lots = h.control<CRecordListCtrl>(h.project()->LotPage(), 1020);
         auto* list = h.project()->AddressPage()->findChild<CRecordListCtrl*>();
@@ -391,7 +282,6 @@ private slots:
     // frames the keyboard's row, which the arrows move.
     void keyboardFocusIsFramed() {
         Harness h(Record::Sample);
-        QVERIFY(h.active());
         auto* list = h.control<CRecordListCtrl>(h.lots(), 1020);
         auto* saveAsNew = h.control<CHoverButton>(h.lots(), CRecordPage::IDC_SAVE_AS_NEW);
         const QColor focusColour = h.dialog.palette().color(QPalette::Active, QPalette::Highlight);

@@ -2,32 +2,24 @@
 // added, rows clicked, the record buttons pressed, the boxes answered (scripted); and a contact
 // copied into the form from the address book through the contacts control.
 
-#include "RecordListProbe.h"
 #include "TestFiles.h"
 #include "TestForm.h"
 #include "TestRecord.h"
-#include "TestToolTipHost.h"
 #include "contacts/AddressBook.h"
 #include "contacts/ContactPickerDlg.h"
 #include "contacts/KRProContacts.h"
 #include "controls/EditableListCtrl.h"
 #include "controls/HoverButton.h"
-#include "controls/ToolTipPropertySheet.h"
 #include "pages/member/PropPageMemberAddress.h"
 #include "pages/member/PropPageMemberContact.h"
 #include "pages/member/PropPageMemberGeneral.h"
 #include "pages/member/PropPageMemberInfo.h"
-#include "sdk/StringTable.h"
 #include "sdk/XmlHelpers.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QRadioButton>
-#include <QSignalSpy>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
-#include <sstream>
 
 using kestrel::IDNO;
 using kestrel::IDYES;
@@ -37,10 +29,6 @@ using Address = CPropPageMemberAddress;
 using Contact = CPropPageMemberContact;
 
 namespace {
-
-QString line(int id) {
-    return GetRCString(id) + QLatin1Char('\n');
-}
 
 // A contact document with one member of the given elements.
 XmlDocPtr contactDocument(std::initializer_list<std::pair<const char*, const char*>> elements) {
@@ -52,34 +40,24 @@ XmlDocPtr contactDocument(std::initializer_list<std::pair<const char*, const cha
     return doc;
 }
 
-pugi::xml_node sampleMembers(XmlDocPtr& doc) {
-    doc = LoadXMLDoc(SampleProjectPath());
-    return doc ? doc->child("krroot").child("project").child("member_group") : pugi::xml_node();
-}
-
 } // namespace
 
 class MemberPagesTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestAppServices> m_services;
-    std::unique_ptr<kestrel::ScriptedAnswerer> m_answers;
-    std::unique_ptr<TestToolTipHost> m_host;
-    std::unique_ptr<CPropPageProjectInfo> m_project;
-    std::unique_ptr<Members> m_members;
+    QTemporaryDir m_dir;
+    std::unique_ptr<RecordDialog> m_record;
+    Members* m_members = nullptr;
 
+    // A new record in the dialog, its road table of four roads, with the member page in front.
     void showPage(bool viewOnly = false) {
-        m_members.reset();
-        m_services.reset(); // before the next one registers itself
-        m_services = std::make_unique<TestAppServices>(
-            viewOnly,
+        m_record.reset(); // before the next services register themselves
+        m_record = std::make_unique<RecordDialog>(
+            m_dir.filePath("new.xml"), viewOnly ? "VIEW_PROJ" : "NEW_PROJ",
             QStringList{"ADAM CLOSE", "ADAM ROAD", "ANG MO KIO AVENUE 3", "ORCHARD ROAD"});
-        m_members = std::make_unique<Members>(m_host.get());
-        m_members->SetProjectPage(m_project.get());
-        m_members->resize(900, 650);
-        m_members->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_members.get()));
+        m_members = static_cast<Members*>(m_record->dialog.MemberPage());
+        m_record->dialog.Sheet()->SetActivePage(m_members);
     }
     General* general() { return m_members->GeneralPage(); }
     Address* address() { return m_members->AddressPage(); }
@@ -87,7 +65,7 @@ private:
     CKRProContacts* contacts() { return m_members->ContactsControl(); }
     CPropertyPage* activePage() { return m_members->NestedSheet()->GetActivePage(); }
     CRecordListCtrl* list() {
-        return Control<CRecordListCtrl>(m_members.get(), Members::IDC_MEMBER_LIST);
+        return Control<CRecordListCtrl>(m_members, Members::IDC_MEMBER_LIST);
     }
     // A control of a detail page, the page brought forward first.
     template <class W = QLineEdit> W* on(CPropertyPage* page, int id) {
@@ -100,11 +78,9 @@ private:
         on(page, id)->setFocus(Qt::MouseFocusReason);
         QTest::keyClicks(on(page, id), text);
     }
-    void click(int id) {
-        QTest::mouseClick(Control<CHoverButton>(m_members.get(), id), Qt::LeftButton);
-    }
-    int boxes() { return int(m_answers->messages().size()); }
-    const kestrel::ScriptedAnswerer::Message& box() { return m_answers->messages().back(); }
+    void click(int id) { QTest::mouseClick(Control<CHoverButton>(m_members, id), Qt::LeftButton); }
+    int boxes() { return int(m_record->answers.messages().size()); }
+    const kestrel::ScriptedAnswerer::Message& box() { return m_record->answers.messages().back(); }
     QString cell(int row, int column) { return list()->GetItemText(row, column); }
 
     // A role as the user enters it: "Add", then the two cells.
@@ -139,25 +115,14 @@ private:
     }
 
 private slots:
-    void init() {
-        m_answers = std::make_unique<kestrel::ScriptedAnswerer>();
-        m_host = std::make_unique<TestToolTipHost>();
-        m_project = std::make_unique<CPropPageProjectInfo>(nullptr);
-        showPage();
-    }
-    void cleanup() {
-        m_members.reset();
-        m_project.reset();
-        m_host.reset();
-        m_answers.reset();
-        m_services.reset();
-    }
+    void init() { showPage(); }
+    void cleanup() { m_record.reset(); }
 
     void checksBringTheirPageForwardAndStoreNothing() {
         m_members->NestedSheet()->SetActivePage(contact());
         click(CRecordPage::IDC_SAVE_AS_NEW);
         QCOMPARE(boxes(), 1);
-        QCOMPARE(box().text, line(130) + line(131) + line(133) + line(134) + line(125) + line(158));
+        QCOMPARE(box().text, Line(130) + Line(131) + Line(133) + Line(134) + Line(125) + Line(158));
         QCOMPARE(box().caption, GetRCString(122));
         QCOMPARE(box().icon, unsigned(kestrel::MB_ICONERROR));
         QCOMPARE(activePage(), general());
@@ -168,7 +133,7 @@ private slots:
         on(contact(), Contact::IDC_EMAIL)->setText("a b");
         m_members->NestedSheet()->SetActivePage(general());
         click(CRecordPage::IDC_SAVE_AS_NEW);
-        QCOMPARE(box().text, line(125));
+        QCOMPARE(box().text, Line(125));
         QCOMPARE(activePage(), contact());
         QCOMPARE(box().focusWhenShown, static_cast<QWidget*>(on(contact(), Contact::IDC_EMAIL)));
     }
@@ -177,14 +142,14 @@ private slots:
         enterMember("TAN AH KOW", "1234567D", true, false);
         addRole("PROFESSIONAL ENGINEER (MECHANICAL)", "88");
         click(CRecordPage::IDC_SAVE_AS_NEW);
-        QVERIFY2(boxes() == 0, qPrintable(m_answers->lastText()));
+        QVERIFY2(boxes() == 0, qPrintable(m_record->answers.lastText()));
         QCOMPARE(list()->GetItemCount(), 1);
         QCOMPARE(cell(0, kestrel::COL_IC_PASSPORT_NO), "S1234567D");
         QCOMPARE(cell(0, kestrel::COL_ROLES), "ARCHITECT, PROFESSIONAL ENGINEER (MECHANICAL)");
         QCOMPARE(list()->model()->index(0, 0).data().toString(), "* TAN AH KOW");
         // The architect's number wins over the engineer's.
-        QCOMPARE(m_project->ProfessionalNo(), "A1234");
-        QCOMPARE(Control<QLineEdit>(m_project.get(), CPropPageProjectInfo::IDC_PROF_NO)->text(),
+        QCOMPARE(m_record->project()->ProfessionalNo(), "A1234");
+        QCOMPARE(Control<QLineEdit>(m_record->project(), CPropPageProjectInfo::IDC_PROF_NO)->text(),
                  "A1234");
         QCOMPARE(m_members->MarkCoordinator(true), "TAN AH KOW");
         QVERIFY(m_members->UpdateProjectProfessionalNo());
@@ -195,9 +160,9 @@ private slots:
         // The same identity is refused; the member's own row is no duplicate of itself.
         enterMember("TWO", "1234567D");
         QCOMPARE(boxes(), 1);
-        QCOMPARE(box().text, "Record number: 1\n" + line(155));
+        QCOMPARE(box().text, "Record number: 1\n" + Line(155));
         QCOMPARE(list()->GetItemCount(), 1);
-        m_answers->queueAnswer(IDYES); // discard the refused member
+        m_record->answers.queueAnswer(IDYES); // discard the refused member
         ClickRow(list(), 0);
         QCOMPARE(text(general(), General::IDC_NRIC_NO), "1234567D");
         QVERIFY(on<QCheckBox>(general(), General::IDC_COORDINATOR)->isChecked());
@@ -210,7 +175,7 @@ private slots:
         ClickRow(list(), 0);
         on(general(), General::IDC_NRIC_NO)->setText("7654321F");
         click(CRecordPage::IDC_SAVE_AS_NEW);
-        QVERIFY2(boxes() == 2, qPrintable(m_answers->lastText()));
+        QVERIFY2(boxes() == 2, qPrintable(m_record->answers.lastText()));
         QCOMPARE(cell(0, kestrel::COL_COORDINATOR) + cell(1, kestrel::COL_COORDINATOR), "YN");
     }
 
@@ -228,7 +193,7 @@ private slots:
         // Deleting a row above the loaded member keeps that member in the form; Update writes
         // it back to its row, which moved up.
         list()->SetItemSelected(0, true);
-        m_answers->queueAnswer(IDYES);
+        m_record->answers.queueAnswer(IDYES);
         click(CRecordPage::IDC_DELETE);
         QCOMPARE(list()->GetItemCount(), 2);
         click(CRecordPage::IDC_UPDATE);
@@ -236,7 +201,7 @@ private slots:
                  "000/765Z");
         // Deleting the loaded member empties the form.
         ClickRow(list(), 1);
-        m_answers->queueAnswer(IDYES);
+        m_record->answers.queueAnswer(IDYES);
         click(CRecordPage::IDC_DELETE);
         QCOMPARE(list()->GetItemCount(), 1);
         QVERIFY(text(general(), General::IDC_NAME).isEmpty());
@@ -255,14 +220,14 @@ private slots:
         QVERIFY(!m_members->ResetMemberForm(true, false)); // another identity type is an edit
     }
 
-    // Members read from a file are shown, loading is no edit, and they are written back
-    // unchanged; a view-only run shows them in fields nobody can change.
+    // Members read from a file are shown and loading is no edit (that they are written back
+    // unchanged is the file fidelity test's); a view-only run shows them in fields nobody can
+    // change.
     void membersReadFromAFileAreShownAndWrittenBackUnchanged() {
         for (bool viewOnly : {false, true}) {
             showPage(viewOnly);
-            XmlDocPtr doc;
-            const pugi::xml_node group = sampleMembers(doc);
-            m_members->ReadXml(*doc, group);
+            XmlDocPtr doc = LoadXMLDoc(SampleProjectPath());
+            m_members->ReadXml(*doc, doc->child("krroot").child("project").child("member_group"));
             QCOMPARE(list()->GetItemCount(), 2);
             ClickRow(list(), 1);
             QCOMPARE(text(general(), General::IDC_NAME), "NUR AISYAH BINTE RAHMAN");
@@ -274,23 +239,13 @@ private slots:
             QCOMPARE(on(address(), Address::IDC_LINE1)->isReadOnly(), viewOnly);
             QCOMPARE(on<QRadioButton>(general(), General::IDC_NRIC_RADIO)->isEnabled(), !viewOnly);
             QCOMPARE(general()->RolesList()->isEnabled(), !viewOnly);
-            QCOMPARE(Control<QWidget>(m_members.get(), CRecordPage::IDC_SAVE_AS_NEW)->isEnabled(),
+            QCOMPARE(Control<QWidget>(m_members, CRecordPage::IDC_SAVE_AS_NEW)->isEnabled(),
                      !viewOnly);
             QCOMPARE(contacts()->isEnabled(), !viewOnly); // no import in a view-only run
             ClickRow(list(), 0);
             QCOMPARE(text(general(), General::IDC_NRIC_NO), "1234567D");
             QVERIFY(m_members->ResetMemberForm(true, false));
             QCOMPARE(boxes(), 0);
-            if (viewOnly)
-                continue;
-            XmlDocPtr out = CreateXMLDoc();
-            pugi::xml_node written = out->append_child("member_group");
-            m_members->UpdateData(true);
-            m_members->WriteXml(*out, written);
-            std::ostringstream before, after;
-            group.print(before, "", pugi::format_raw);
-            written.print(after, "", pugi::format_raw);
-            QCOMPARE(QString::fromStdString(after.str()), QString::fromStdString(before.str()));
         }
     }
 
@@ -301,10 +256,10 @@ private slots:
                           readFile(KESTREL_TEST_DATA_DIR "/contacts/apple-3.0.vcf") +
                               readFile(KESTREL_TEST_DATA_DIR "/contacts/google-3.0.vcf")));
         showPage();
-        QCOMPARE(Control<CKRProContacts>(m_members.get(), Members::IDC_CONTACTS), contacts());
+        QCOMPARE(Control<CKRProContacts>(m_members, Members::IDC_CONTACTS), contacts());
         QCOMPARE(contacts()->accessibleDescription(), GetRCString(1066));
         QVERIFY(!contacts()->GetFlag()); // set by the page when it is first shown
-        QWidget* saveAsNew = Control<QWidget>(m_members.get(), CRecordPage::IDC_SAVE_AS_NEW);
+        QWidget* saveAsNew = Control<QWidget>(m_members, CRecordPage::IDC_SAVE_AS_NEW);
         saveAsNew->setFocus(Qt::TabFocusReason);
         QTest::keyClick(saveAsNew, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(contacts()));
@@ -321,8 +276,8 @@ private slots:
         QTRY_VERIFY(!contacts()->Picker());
         QCOMPARE(boxes(), 0); // an empty form: no question
         // The window manager's part: the form's window is active again once the picker is gone.
-        m_members->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_members.get()));
+        m_record->dialog.activateWindow();
+        QVERIFY(m_record->active());
 
         QCOMPARE(on<QComboBox>(general(), General::IDC_COUNTRY)->currentText(), "Singapore");
         QCOMPARE(on<QComboBox>(address(), Address::IDC_ROAD_NAME)->currentText(), "ORCHARD ROAD");
@@ -357,7 +312,7 @@ private slots:
         on(general(), General::IDC_DESIGNATION)->setText("Surveyor");
         addRole("ARCHITECT", "77");
         click(CRecordPage::IDC_SAVE_AS_NEW);
-        QVERIFY2(boxes() == 0, qPrintable(m_answers->lastText()));
+        QVERIFY2(boxes() == 0, qPrintable(m_record->answers.lastText()));
         QCOMPARE(list()->GetItemCount(), 1);
         QCOMPARE(cell(0, kestrel::COL_MEMBER_NAME) + "|" + cell(0, kestrel::COL_ROAD_NAME) + "|" +
                      cell(0, kestrel::COL_TEL_NO) + "|" + cell(0, kestrel::COL_EMAIL),
@@ -404,7 +359,7 @@ private slots:
     void anImportAsksBeforeReplacingTheForm() {
         offer(contactDocument({{"member_name", "FIRST"}}));
         QCOMPARE(boxes(), 0);
-        m_answers->queueAnswer(IDYES);
+        m_record->answers.queueAnswer(IDYES);
         offer(contactDocument({{"member_name", "SECOND"}, {"postal_code", "123456"}}));
         QCOMPARE(boxes(), 1);
         QCOMPARE(text(general(), General::IDC_NAME) + text(address(), Address::IDC_POSTAL_CODE),
@@ -413,7 +368,7 @@ private slots:
 
         on(general(), General::IDC_NAME)->setText("TYPED BY HAND");
         on(contact(), Contact::IDC_EMAIL)->setText("hand@example.org");
-        m_answers->queueAnswer(IDNO);
+        m_record->answers.queueAnswer(IDNO);
         offer(contactDocument(
             {{"member_name", "FROM CONTACT"}, {"email_address1", "contact@example.org"}}));
         QCOMPARE(boxes(), 2);
@@ -430,7 +385,7 @@ private slots:
         showPage(true);
         offer(contactDocument({{"member_name", "NOT IMPORTED"}, {"email_address1", "n@x.org"}}));
         QCOMPARE(text(general(), General::IDC_NAME) + text(contact(), Contact::IDC_EMAIL), "");
-        QCOMPARE(boxes(), 2);
+        QCOMPARE(boxes(), 0); // a new dialog: nothing was asked
     }
 };
 
