@@ -303,12 +303,15 @@ bool CKestrelDlg::isEditingType(const char* type) const {
 void CKestrelDlg::LoadDocument(const QString& path) {
     m_strLoadedReference.clear();
     {
-        // The lookup lists the records' codes are looked up in are read meanwhile on a thread
-        // of their own; the database loads each list under its lock, so a reader that gets
-        // there first simply waits for it.
+        // For a large record, the lookup lists its codes are looked up in are read meanwhile on
+        // a thread of their own; the database loads each list under its lock, so a reader that
+        // gets there first simply waits for it. A small record is parsed before the lists would
+        // be read, so it reads each at its first lookup, as the first screen needs only some.
+        constexpr qint64 kListsAlongsideFrom = 1024 * 1024;
         std::future<void> lists;
         try {
-            lists = std::async(std::launch::async, [] { XKR_GetAppDB()->LoadCodeLists(); });
+            if (QFileInfo(path).size() >= kListsAlongsideFrom)
+                lists = std::async(std::launch::async, [] { XKR_GetAppDB()->LoadCodeLists(); });
         } catch (const std::system_error&) {
             // No thread to be had: the lists are read at their first lookup, as ever.
         }
