@@ -14,6 +14,7 @@
 #include "controls/CharFilterEdit.h"
 #include "controls/ComboDropList.h"
 #include "controls/DropListCombo.h"
+#include "pages/RecordRowsReader.h"
 #include "pages/member/PropPageMemberAddress.h"
 #include "pages/member/PropPageMemberContact.h"
 #include "pages/member/PropPageMemberGeneral.h"
@@ -396,6 +397,43 @@ private slots:
             QCOMPARE(GetChildText(after->child("krroot").child("project"), "project_type_code"),
                      "0");
         }
+    }
+
+    // A record large enough that its groups are read in two halves at once, its lookup lists
+    // read while it is parsed, and its rows written by the save straight from the tables: every
+    // record comes back, in its order, as the file held it.
+    void aLargeRecordIsReadAndSavedWhole() {
+        QByteArray content = readFile(SampleProjectPath());
+        const int copies = kParallelReadFrom + 76;
+        // The last record of each group, repeated in place.
+        for (const QByteArray& tag :
+             {QByteArray("lotmkts"), QByteArray("address"), QByteArray("member")}) {
+            const qsizetype start = content.lastIndexOf("<" + tag + ">");
+            const QByteArray close = "</" + tag + ">";
+            const qsizetype end = content.indexOf(close, start) + close.size();
+            QVERIFY(start > 0 && end > start);
+            content.insert(end, content.mid(start, end - start).repeated(copies));
+        }
+        const QString path = m_dir->filePath(QStringLiteral("large.xml"));
+        QVERIFY(writeFile(path, content));
+        QVERIFY(content.size() > 1024 * 1024);
+        XmlDocPtr before = LoadXMLDoc(path);
+        QVERIFY(before);
+
+        RecordDialog opened(path, "LOCAL_PROJ", kRoads);
+        QCOMPARE(opened.lots()->GetRecordTable().GetRowCount(), 2 + copies);
+        CProjectDocument& document = opened.dialog.Document();
+        QVERIFY(document.RebuildProjectNode());
+        QCOMPARE(document.SaveToFile(0), 0);
+        XmlDocPtr after = LoadXMLDoc(path);
+        QVERIFY(after);
+        const pugi::xml_node was = before->child("krroot").child("project");
+        const pugi::xml_node is = after->child("krroot").child("project");
+        QCOMPARE(is.child("member_group").select_nodes("member").size(), size_t(2 + copies));
+        QCOMPARE(XmlText(is.child("member_group")), XmlText(was.child("member_group")));
+        for (const char* group : {"lotmkts_group", "address_group"})
+            QCOMPARE(XmlText(is.child("profile").child(group)),
+                     XmlText(was.child("profile").child(group)));
     }
 
     // A file the program cannot use is the user's all the same: opening it, in any editing type,
