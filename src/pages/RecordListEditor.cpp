@@ -175,13 +175,10 @@ bool CRecordListEditor::storeForm() {
 
     if (check.IsEmpty()) {
         // The row the form was loaded from is not a duplicate of itself.
-        for (int row = 0; row < m_pList->GetItemCount(); ++row) {
-            if (row == current || !m_binding.IsDuplicateOfRow(row))
-                continue;
+        if (const int row = m_binding.FindDuplicateRow(current); row >= 0) {
             check.message = QStringLiteral("Record number: ") + QString::number(row + 1) +
                             QLatin1Char('\n') + m_binding.DuplicateText();
             check.focus = m_binding.DuplicateFocus();
-            break;
         }
     }
 

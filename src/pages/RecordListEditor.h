@@ -49,9 +49,9 @@ public:
     virtual void LoadRowIntoForm(int row) = 0;
     // The record's own checks, in the page's order (mandatory fields, formats).
     virtual void CheckForm(RecordCheckResult& result) = 0;
-    // Whether the form's record and the row have the same key (the editor skips the row the
-    // form was loaded from).
-    virtual bool IsDuplicateOfRow(int row) = 0;
+    // The first row other than `skip` (the row the form was loaded from) whose record has the
+    // form's key, or -1. Every Update asks it over the whole list, so the form is read once.
+    virtual int FindDuplicateRow(int skip) = 0;
     // The control that gets the focus when the record is a duplicate.
     virtual QWidget* DuplicateFocus() = 0;
     // The text after "Record number: <n>\n" of a duplicate; default string 154 and "\n".

@@ -323,8 +323,9 @@ QList<MemberCheckFailure> RunMemberChecks(MemberValues& v) {
 }
 
 bool IsSameIdentity(const MemberValues& values, const RecordRow& row) {
-    return equalsIgnoringCase(row.GetCell(COL_IC_PASSPORT_NO), values.IdentityKey()) &&
-           equalsIgnoringCase(row.GetCell(COL_COUNTRY), values.country);
+    // Asked of every member on each Update: the cells are compared where they lie.
+    return row.CellView(COL_COUNTRY).compare(values.country, Qt::CaseInsensitive) == 0 &&
+           row.CellView(COL_IC_PASSPORT_NO).compare(values.IdentityKey(), Qt::CaseInsensitive) == 0;
 }
 
 int FindCoordinatorRow(const RecordTable& members) {

@@ -341,8 +341,12 @@ void CPropPageMemberInfo::CheckForm(RecordCheckResult& result) {
     }
 }
 
-bool CPropPageMemberInfo::IsDuplicateOfRow(int row) {
-    return IsSameIdentity(m_checked, List()->Table().GetRow(row));
+int CPropPageMemberInfo::FindDuplicateRow(int skip) {
+    const RecordTable& members = List()->Table();
+    for (int row = 0; row < members.GetRowCount(); ++row)
+        if (row != skip && IsSameIdentity(m_checked, members.GetRow(row)))
+            return row;
+    return -1;
 }
 
 QWidget* CPropPageMemberInfo::DuplicateFocus() {

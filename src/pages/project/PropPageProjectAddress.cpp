@@ -16,7 +16,9 @@
 
 #include <QGridLayout>
 
+#include <algorithm>
 #include <iterator>
+#include <utility>
 
 namespace {
 
@@ -39,10 +41,6 @@ constexpr RecordColumn kColumns[] = {{"Building Name", 200}, {"House/Block No.",
 static_assert(std::size(kColumns) == CPropPageProjectAddress::kColumnCount);
 
 constexpr RecordPageLayout kLayout{CPropPageProjectAddress::IDC_ADDRESS_LIST, kColumns};
-
-bool EqualsIgnoringCase(const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
 
 } // namespace
 
@@ -152,17 +150,24 @@ void CPropPageProjectAddress::CheckForm(RecordCheckResult& result) {
         result.Add(GetRCString(kInvalidPostalCode), m_editPostalCode);
 }
 
-bool CPropPageProjectAddress::IsDuplicateOfRow(int row) {
+int CPropPageProjectAddress::FindDuplicateRow(int skip) {
     // An address is the same address only when every part of it is the same.
-    return EqualsIgnoringCase(List()->GetItemText(row, COL_BUILDING_NAME),
-                              m_editBuildingName->text()) &&
-           EqualsIgnoringCase(List()->GetItemText(row, COL_HOUSE_BLOCK_NO),
-                              m_editHouseBlockNo->text()) &&
-           EqualsIgnoringCase(List()->GetItemText(row, COL_LEVEL_NO), m_editLevelNo->text()) &&
-           EqualsIgnoringCase(List()->GetItemText(row, COL_UNIT_NO), m_editUnitNo->text()) &&
-           EqualsIgnoringCase(List()->GetItemText(row, COL_ROAD_NAME),
-                              m_comboRoadName->GetWindowText()) &&
-           EqualsIgnoringCase(List()->GetItemText(row, COL_POSTAL_CODE), m_editPostalCode->text());
+    const std::pair<int, QString> parts[] = {{COL_BUILDING_NAME, m_editBuildingName->text()},
+                                             {COL_HOUSE_BLOCK_NO, m_editHouseBlockNo->text()},
+                                             {COL_LEVEL_NO, m_editLevelNo->text()},
+                                             {COL_UNIT_NO, m_editUnitNo->text()},
+                                             {COL_ROAD_NAME, m_comboRoadName->GetWindowText()},
+                                             {COL_POSTAL_CODE, m_editPostalCode->text()}};
+    const RecordTable& addresses = List()->Table();
+    for (int row = 0; row < addresses.GetRowCount(); ++row) {
+        const auto same = [&](const std::pair<int, QString>& part) {
+            return addresses.CellView(row, part.first).compare(part.second, Qt::CaseInsensitive) ==
+                   0;
+        };
+        if (row != skip && std::all_of(std::begin(parts), std::end(parts), same))
+            return row;
+    }
+    return -1;
 }
 
 QWidget* CPropPageProjectAddress::DuplicateFocus() {

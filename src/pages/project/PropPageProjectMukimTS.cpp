@@ -113,13 +113,19 @@ void CPropPageProjectMukimTS::CheckForm(RecordCheckResult& result) {
         result.Add(GetRCString(kLotNoMandatory), m_editLotNo);
 }
 
-bool CPropPageProjectMukimTS::IsDuplicateOfRow(int row) {
+int CPropPageProjectMukimTS::FindDuplicateRow(int skip) {
     // A lot is known by its Mukim/TS and lot number; the plot and the partial mark do not make
     // it another lot.
-    return List()->GetItemText(row, COL_MUKIM_TS)
-                   .compare(m_comboMukimTS->currentText(), Qt::CaseInsensitive) == 0 &&
-           List()->GetItemText(row, COL_LOT_NO).compare(m_editLotNo->text(), Qt::CaseInsensitive) ==
-               0;
+    const QString mukimTS = m_comboMukimTS->currentText();
+    const QString lotNo = m_editLotNo->text();
+    const RecordTable& lots = List()->Table();
+    for (int row = 0; row < lots.GetRowCount(); ++row) {
+        if (row != skip &&
+            lots.CellView(row, COL_MUKIM_TS).compare(mukimTS, Qt::CaseInsensitive) == 0 &&
+            lots.CellView(row, COL_LOT_NO).compare(lotNo, Qt::CaseInsensitive) == 0)
+            return row;
+    }
+    return -1;
 }
 
 QWidget* CPropPageProjectMukimTS::DuplicateFocus() {
