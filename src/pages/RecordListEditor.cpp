@@ -24,6 +24,16 @@ constexpr int kBlueSlots[] = {CHoverButton::BTNST_COLOR_FG_IN, CHoverButton::BTN
 
 } // namespace
 
+std::function<bool(const RecordRow&)>
+kestrel::SameCellsIgnoringCase(std::vector<std::pair<int, QString>> key) {
+    return [key = std::move(key)](const RecordRow& row) {
+        for (const auto& [column, text] : key)
+            if (row.CellView(column).compare(text, Qt::CaseInsensitive) != 0)
+                return false;
+        return true;
+    };
+}
+
 void RecordCheckResult::Add(const QString& text, QWidget* control) {
     message += text + QLatin1Char('\n');
     if (!focus)
@@ -174,11 +184,16 @@ bool CRecordListEditor::storeForm() {
     m_binding.CheckForm(check);
 
     if (check.IsEmpty()) {
-        // The row the form was loaded from is not a duplicate of itself.
-        if (const int row = m_binding.FindDuplicateRow(current); row >= 0) {
+        const CRecordListBinding::RowTest isDuplicate = m_binding.DuplicateOfForm();
+        const RecordTable& rows = m_pList->Table();
+        for (int row = 0; row < rows.GetRowCount(); ++row) {
+            // The row the form was loaded from is not a duplicate of itself.
+            if (row == current || !isDuplicate(rows.GetRow(row)))
+                continue;
             check.message = QStringLiteral("Record number: ") + QString::number(row + 1) +
                             QLatin1Char('\n') + m_binding.DuplicateText();
             check.focus = m_binding.DuplicateFocus();
+            break;
         }
     }
 

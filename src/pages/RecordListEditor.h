@@ -19,6 +19,10 @@
 
 #include <QString>
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 class CHoverButton;
 class CRecordListCtrl;
 class QWidget;
@@ -35,6 +39,15 @@ struct RecordCheckResult {
 };
 
 // How a page's form and list rows meet. Rows are list rows (0-based).
+class CRecordListBinding;
+
+namespace kestrel {
+// The duplicate test of a page whose key is some of its cells: each (column, text) of `key`
+// equals the row's cell, ignoring case.
+std::function<bool(const RecordRow&)>
+SameCellsIgnoringCase(std::vector<std::pair<int, QString>> key);
+} // namespace kestrel
+
 class CRecordListBinding {
 public:
     virtual ~CRecordListBinding() = default;
@@ -49,9 +62,10 @@ public:
     virtual void LoadRowIntoForm(int row) = 0;
     // The record's own checks, in the page's order (mandatory fields, formats).
     virtual void CheckForm(RecordCheckResult& result) = 0;
-    // The first row other than `skip` (the row the form was loaded from) whose record has the
-    // form's key, or -1. Every Update asks it over the whole list, so the form is read once.
-    virtual int FindDuplicateRow(int skip) = 0;
+    // Answers, for a row, whether its record has the form's key. The form is read once, when
+    // the test is made: every Update puts it to the whole list.
+    using RowTest = std::function<bool(const RecordRow& row)>;
+    virtual RowTest DuplicateOfForm() = 0;
     // The control that gets the focus when the record is a duplicate.
     virtual QWidget* DuplicateFocus() = 0;
     // The text after "Record number: <n>\n" of a duplicate; default string 154 and "\n".

@@ -341,12 +341,8 @@ void CPropPageMemberInfo::CheckForm(RecordCheckResult& result) {
     }
 }
 
-int CPropPageMemberInfo::FindDuplicateRow(int skip) {
-    const RecordTable& members = List()->Table();
-    for (int row = 0; row < members.GetRowCount(); ++row)
-        if (row != skip && IsSameIdentity(m_checked, members.GetRow(row)))
-            return row;
-    return -1;
+CRecordListBinding::RowTest CPropPageMemberInfo::DuplicateOfForm() {
+    return [this](const RecordRow& row) { return IsSameIdentity(m_checked, row); };
 }
 
 QWidget* CPropPageMemberInfo::DuplicateFocus() {

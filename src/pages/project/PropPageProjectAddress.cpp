@@ -16,9 +16,7 @@
 
 #include <QGridLayout>
 
-#include <algorithm>
 #include <iterator>
-#include <utility>
 
 namespace {
 
@@ -150,24 +148,14 @@ void CPropPageProjectAddress::CheckForm(RecordCheckResult& result) {
         result.Add(GetRCString(kInvalidPostalCode), m_editPostalCode);
 }
 
-int CPropPageProjectAddress::FindDuplicateRow(int skip) {
+CRecordListBinding::RowTest CPropPageProjectAddress::DuplicateOfForm() {
     // An address is the same address only when every part of it is the same.
-    const std::pair<int, QString> parts[] = {{COL_BUILDING_NAME, m_editBuildingName->text()},
-                                             {COL_HOUSE_BLOCK_NO, m_editHouseBlockNo->text()},
-                                             {COL_LEVEL_NO, m_editLevelNo->text()},
-                                             {COL_UNIT_NO, m_editUnitNo->text()},
-                                             {COL_ROAD_NAME, m_comboRoadName->GetWindowText()},
-                                             {COL_POSTAL_CODE, m_editPostalCode->text()}};
-    const RecordTable& addresses = List()->Table();
-    for (int row = 0; row < addresses.GetRowCount(); ++row) {
-        const auto same = [&](const std::pair<int, QString>& part) {
-            return addresses.CellView(row, part.first).compare(part.second, Qt::CaseInsensitive) ==
-                   0;
-        };
-        if (row != skip && std::all_of(std::begin(parts), std::end(parts), same))
-            return row;
-    }
-    return -1;
+    return kestrel::SameCellsIgnoringCase({{COL_BUILDING_NAME, m_editBuildingName->text()},
+                                           {COL_HOUSE_BLOCK_NO, m_editHouseBlockNo->text()},
+                                           {COL_LEVEL_NO, m_editLevelNo->text()},
+                                           {COL_UNIT_NO, m_editUnitNo->text()},
+                                           {COL_ROAD_NAME, m_comboRoadName->GetWindowText()},
+                                           {COL_POSTAL_CODE, m_editPostalCode->text()}});
 }
 
 QWidget* CPropPageProjectAddress::DuplicateFocus() {

@@ -113,19 +113,11 @@ void CPropPageProjectMukimTS::CheckForm(RecordCheckResult& result) {
         result.Add(GetRCString(kLotNoMandatory), m_editLotNo);
 }
 
-int CPropPageProjectMukimTS::FindDuplicateRow(int skip) {
+CRecordListBinding::RowTest CPropPageProjectMukimTS::DuplicateOfForm() {
     // A lot is known by its Mukim/TS and lot number; the plot and the partial mark do not make
     // it another lot.
-    const QString mukimTS = m_comboMukimTS->currentText();
-    const QString lotNo = m_editLotNo->text();
-    const RecordTable& lots = List()->Table();
-    for (int row = 0; row < lots.GetRowCount(); ++row) {
-        if (row != skip &&
-            lots.CellView(row, COL_MUKIM_TS).compare(mukimTS, Qt::CaseInsensitive) == 0 &&
-            lots.CellView(row, COL_LOT_NO).compare(lotNo, Qt::CaseInsensitive) == 0)
-            return row;
-    }
-    return -1;
+    return kestrel::SameCellsIgnoringCase(
+        {{COL_MUKIM_TS, m_comboMukimTS->currentText()}, {COL_LOT_NO, m_editLotNo->text()}});
 }
 
 QWidget* CPropPageProjectMukimTS::DuplicateFocus() {

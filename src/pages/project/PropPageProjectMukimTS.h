@@ -47,7 +47,7 @@ private:
     void ClearForm() override;
     void LoadRowIntoForm(int row) override;
     void CheckForm(RecordCheckResult& result) override;
-    int FindDuplicateRow(int skip) override;
+    RowTest DuplicateOfForm() override;
     QWidget* DuplicateFocus() override;
     void MoveFormIntoRow(int row) override;
 
