@@ -102,6 +102,27 @@ QStringView RecordRow::CellView(int column) const {
     return QStringView(m_buffer).sliced(start, cellEnd(column) - start);
 }
 
+bool RecordRow::CellEqualsIgnoringCase(int column, QStringView text) const {
+    const QStringView cell = CellView(column);
+    // Case folding keeps every character in its plane, so texts of different lengths in UTF-16
+    // never match.
+    if (cell.size() != text.size())
+        return false;
+    // Most keys are ASCII: those characters are folded here, and the first other difference
+    // hands the whole comparison to Qt (which also knows that, say, the Kelvin sign folds to k).
+    const auto asciiLower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? c + 32 : c; };
+    for (qsizetype i = 0; i < cell.size(); ++i) {
+        const char16_t a = cell[i].unicode(), b = text[i].unicode();
+        if (a == b)
+            continue;
+        if ((a | b) >= 0x80)
+            return cell.compare(text, Qt::CaseInsensitive) == 0;
+        if (asciiLower(a) != asciiLower(b))
+            return false;
+    }
+    return true;
+}
+
 void RecordRow::SetCell(int column, QStringView text) {
     if (column < 0 || column >= m_columnCount)
         outOfBound();
@@ -253,4 +274,14 @@ void RecordTable::RemoveRow(int row) {
     if (row < 0 || row >= GetRowCount())
         outOfBound();
     m_rows.removeAt(row);
+}
+
+std::function<bool(const RecordRow&)>
+kestrel::SameCellsIgnoringCase(std::vector<std::pair<int, QString>> key) {
+    return [key = std::move(key)](const RecordRow& row) {
+        for (const auto& [column, text] : key)
+            if (!row.CellEqualsIgnoringCase(column, text))
+                return false;
+        return true;
+    };
 }

@@ -13,7 +13,9 @@
 #include <QStringView>
 #include <QtGlobal>
 
+#include <functional>
 #include <utility>
+#include <vector>
 
 // The per-row value. Wide enough for a pointer: the member page keeps each member's roles table
 // there.
@@ -38,6 +40,9 @@ public:
     void AssignCells(const QAnyStringView* cells, int count);
     // The cell's text in place, without a copy; valid until the row next changes.
     QStringView CellView(int column) const;
+    // Whether the cell holds `text`, letter case aside (Qt's case folding): the duplicate checks
+    // ask this of every row on each Update.
+    bool CellEqualsIgnoringCase(int column, QStringView text) const;
 
     RecordItemData GetItemData() const { return m_itemData; }
     void SetItemData(RecordItemData data) { m_itemData = data; }
@@ -95,3 +100,10 @@ private:
     int m_columnCount;
     QList<RecordRow> m_rows;
 };
+
+namespace kestrel {
+// The duplicate test of a page whose key is some of its cells: each (column, text) of `key`
+// equals the row's cell, letter case aside.
+std::function<bool(const RecordRow&)>
+SameCellsIgnoringCase(std::vector<std::pair<int, QString>> key);
+} // namespace kestrel

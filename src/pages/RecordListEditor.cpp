@@ -24,16 +24,6 @@ constexpr int kBlueSlots[] = {CHoverButton::BTNST_COLOR_FG_IN, CHoverButton::BTN
 
 } // namespace
 
-std::function<bool(const RecordRow&)>
-kestrel::SameCellsIgnoringCase(std::vector<std::pair<int, QString>> key) {
-    return [key = std::move(key)](const RecordRow& row) {
-        for (const auto& [column, text] : key)
-            if (row.CellView(column).compare(text, Qt::CaseInsensitive) != 0)
-                return false;
-        return true;
-    };
-}
-
 void RecordCheckResult::Add(const QString& text, QWidget* control) {
     message += text + QLatin1Char('\n');
     if (!focus)

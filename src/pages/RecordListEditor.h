@@ -20,8 +20,6 @@
 #include <QString>
 
 #include <functional>
-#include <utility>
-#include <vector>
 
 class CHoverButton;
 class CRecordListCtrl;
@@ -40,13 +38,6 @@ struct RecordCheckResult {
 
 // How a page's form and list rows meet. Rows are list rows (0-based).
 class CRecordListBinding;
-
-namespace kestrel {
-// The duplicate test of a page whose key is some of its cells: each (column, text) of `key`
-// equals the row's cell, ignoring case.
-std::function<bool(const RecordRow&)>
-SameCellsIgnoringCase(std::vector<std::pair<int, QString>> key);
-} // namespace kestrel
 
 class CRecordListBinding {
 public:

@@ -322,10 +322,9 @@ QList<MemberCheckFailure> RunMemberChecks(MemberValues& v) {
     return failures;
 }
 
-bool IsSameIdentity(const MemberValues& values, const RecordRow& row) {
-    // Asked of every member on each Update: the cells are compared where they lie.
-    return row.CellView(COL_COUNTRY).compare(values.country, Qt::CaseInsensitive) == 0 &&
-           row.CellView(COL_IC_PASSPORT_NO).compare(values.IdentityKey(), Qt::CaseInsensitive) == 0;
+std::function<bool(const RecordRow&)> SameIdentityAs(const MemberValues& values) {
+    return SameCellsIgnoringCase(
+        {{COL_COUNTRY, values.country}, {COL_IC_PASSPORT_NO, values.IdentityKey()}});
 }
 
 int FindCoordinatorRow(const RecordTable& members) {

@@ -156,12 +156,13 @@ struct MemberCheckFailure {
 
 // The checks before a member is stored, in their order, all of them. The name, an other
 // identification and an unformatted first address line are trimmed in `values` first, so what is
-// stored is trimmed. The duplicate identity is checked apart (IsSameIdentity), over the other
+// stored is trimmed. The duplicate identity is checked apart (SameIdentityAs), over the other
 // rows, and only when these all pass.
 QList<MemberCheckFailure> RunMemberChecks(MemberValues& values);
 
-// Whether a stored row has the same identity number and country (letter case aside).
-bool IsSameIdentity(const MemberValues& values, const RecordRow& row);
+// The test of whether a stored row has the same identity number and country as `values` (letter
+// case aside). It keeps its own copy of the key.
+std::function<bool(const RecordRow&)> SameIdentityAs(const MemberValues& values);
 
 // The first row marked as project coordinator, or -1.
 int FindCoordinatorRow(const RecordTable& members);

@@ -342,7 +342,7 @@ void CPropPageMemberInfo::CheckForm(RecordCheckResult& result) {
 }
 
 CRecordListBinding::RowTest CPropPageMemberInfo::DuplicateOfForm() {
-    return [this](const RecordRow& row) { return IsSameIdentity(m_checked, row); };
+    return SameIdentityAs(m_checked);
 }
 
 QWidget* CPropPageMemberInfo::DuplicateFocus() {

@@ -163,9 +163,30 @@ TEST(MemberChecks, SameIdentityNeedsTheSameCountryLetterCaseAside) {
     RecordRow row(kMemberColumnCount);
     row.SetCell(COL_IC_PASSPORT_NO, u"A123");
     row.SetCell(COL_COUNTRY, u"Malaysia");
-    EXPECT_TRUE(IsSameIdentity(v, row));
+    EXPECT_TRUE(SameIdentityAs(v)(row));
     row.SetCell(COL_COUNTRY, u"Singapore");
-    EXPECT_FALSE(IsSameIdentity(v, row));
+    EXPECT_FALSE(SameIdentityAs(v)(row));
+    // Letter case is Qt's folding, not only ASCII's; anything else is a different identity.
+    const struct {
+        const char16_t *stored, *typed;
+        bool same;
+    } keys[] = {{u"S1234567D", u"s1234567d", true},
+                {u"S1234567D", u"S1234567E", false},
+                {u"S1234567D", u"S1234567", false},
+                {u"\u00C9T\u00C9", u"\u00E9t\u00E9", true},
+                {u"K9", u"\u212A9", true},
+                {u"\u00C91", u"\u00C81", false},
+                {u"@1", u"`1", false},
+                {u"Z1", u"z1", true},
+                {u"a1", u"A1", true},
+                {u"[1", u"{1", false}};
+    for (const auto& key : keys) {
+        row.SetCell(COL_IC_PASSPORT_NO, key.stored);
+        EXPECT_EQ(SameIdentityAs(member("type=N;country=singapore;passport=" +
+                                        QString::fromUtf16(key.typed)))(row),
+                  key.same)
+            << QString::fromUtf16(key.typed).toStdString();
+    }
 }
 
 TEST(MemberCoordinator, ArchitectWinsThenEngineerThenTheFirstCoordinatingRole) {
