@@ -2,6 +2,7 @@
 
 #include "controls/DropListCombo.h"
 #include "controls/ListSource.h"
+#include "framework/ControlId.h"
 #include "framework/WindowClass.h"
 
 #include <QAccessible>
@@ -176,7 +177,7 @@ CComboDropList::CComboDropList(CDropListCombo* combo)
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::ArrowCursor);
     m_pScrollBar->setObjectName(QStringLiteral("CComboDropListScrollBar"));
-    m_pScrollBar->setProperty("kestrelControlId", kScrollBarId);
+    kestrel::SetControlId(m_pScrollBar, kScrollBarId);
     m_pScrollBar->setFocusPolicy(Qt::NoFocus);
     m_pScrollBar->setRange(0, 0);
     m_pScrollBar->setSingleStep(1);
