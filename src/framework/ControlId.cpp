@@ -2,7 +2,6 @@
 
 #include <QFrame>
 #include <QHash>
-#include <QSet>
 #include <QWidget>
 
 namespace {
@@ -10,21 +9,23 @@ namespace {
 // they live in a hash rather than in Qt properties (a property read by name first searches the
 // class's own properties, string by string). A widget leaves it when it is destroyed. Allocated
 // once and never freed: a widget may outlive static destruction.
-struct Marks {
-    QHash<const QObject*, int> ids;
-    QSet<const QObject*> forms;
-
-    void track(QWidget* widget) {
-        if (!ids.contains(widget) && !forms.contains(widget))
-            QObject::connect(widget, &QObject::destroyed, [this](QObject* gone) {
-                ids.remove(gone);
-                forms.remove(gone);
-            });
-    }
+struct Mark {
+    int id = 0;
+    bool form = false;
 };
-Marks& marks() {
-    static Marks* const all = new Marks;
+QHash<const QObject*, Mark>& marks() {
+    static auto* const all = new QHash<const QObject*, Mark>;
     return *all;
+}
+
+// The widget's mark, made (and forgotten again when the widget is destroyed) on first use.
+Mark& markOf(QWidget* widget) {
+    auto found = marks().find(widget);
+    if (found == marks().end()) {
+        QObject::connect(widget, &QObject::destroyed, [](QObject* gone) { marks().remove(gone); });
+        found = marks().insert(widget, {});
+    }
+    return *found;
 }
 
 // Depth first in creation order, not entering windows or nested forms; stops when `visit`
@@ -47,24 +48,22 @@ namespace kestrel {
 
 void SetControlId(QWidget* control, int id) {
     if (control) {
-        marks().track(control);
-        marks().ids.insert(control, id);
+        markOf(control).id = id;
     }
 }
 
 int GetControlId(const QWidget* control) {
-    return marks().ids.value(control, 0);
+    return marks().value(control).id;
 }
 
 void MarkAsForm(QWidget* form) {
     if (form) {
-        marks().track(form);
-        marks().forms.insert(form);
+        markOf(form).form = true;
     }
 }
 
 bool IsForm(const QWidget* widget) {
-    return marks().forms.contains(widget);
+    return marks().value(widget).form;
 }
 
 QList<QWidget*> OwnControls(const QWidget* form) {
