@@ -11,8 +11,6 @@ class ThrowawayCluster {
 public:
     // The one cluster of the tests' process, started on first use; fast, not crash-safe.
     static ThrowawayCluster& Shared();
-    // A cluster of its own; durable: fsync and synchronous commit on, as a real server runs.
-    explicit ThrowawayCluster(bool durable);
 
     bool Running() const { return m_error.empty(); }
     // Why the cluster could not be started.
@@ -29,15 +27,11 @@ public:
     // KESTREL_SKIP_PG=1: the developer chose to run without PostgreSQL.
     static bool SkipRequested();
 
-    // The role with a password that only password authentication lets in.
-    static constexpr const char* kPasswordRole = "kestrel_pw";
-    static constexpr const char* kPassword = "Right-Pw-4711";
-
     ThrowawayCluster(const ThrowawayCluster&) = delete;
     ThrowawayCluster& operator=(const ThrowawayCluster&) = delete;
 
 private:
-    void Start(bool durable);
+    ThrowawayCluster();
 
     std::string m_dir;
     std::string m_error;
