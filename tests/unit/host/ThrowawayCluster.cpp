@@ -42,11 +42,11 @@ bool ThrowawayCluster::SkipRequested() {
 }
 
 ThrowawayCluster& ThrowawayCluster::Shared() {
-    static ThrowawayCluster cluster;
+    static ThrowawayCluster cluster(false);
     return cluster;
 }
 
-ThrowawayCluster::ThrowawayCluster() {
+ThrowawayCluster::ThrowawayCluster(bool durable) {
     const std::string bin = FindServerBin();
     if (bin.empty()) {
         m_error = "no initdb/pg_ctl under /usr/lib/postgresql/*/bin: install Debian's postgresql "
@@ -110,9 +110,9 @@ ThrowawayCluster::ThrowawayCluster() {
         m_error = "initdb failed: " + ReadAll(log);
         return;
     }
-    // The tests' data is thrown away anyway: no need to sync.
-    const std::string options = "-c listen_addresses='' -c unix_socket_directories='" + m_dir +
-                                "' -c fsync=off -c synchronous_commit=off -c full_page_writes=off";
+    std::string options = "-c listen_addresses='' -c unix_socket_directories='" + m_dir + "'";
+    if (!durable) // the tests' data is thrown away anyway
+        options += " -c fsync=off -c synchronous_commit=off -c full_page_writes=off";
     if (!run("pg_ctl -D " + data + " -l " + m_dir + "/server.log -o \"" + options +
              "\" -w -t 60 start"))
         m_error = "pg_ctl start failed: " + ReadAll(log) + ReadAll(m_dir + "/server.log");

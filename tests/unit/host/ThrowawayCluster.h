@@ -11,6 +11,8 @@ class ThrowawayCluster {
 public:
     // The one cluster of the tests' process, started on first use; fast, not crash-safe.
     static ThrowawayCluster& Shared();
+    // A cluster of its own; durable: fsync and synchronous commit on, as a real server runs.
+    explicit ThrowawayCluster(bool durable);
 
     bool Running() const { return m_error.empty(); }
     // Why the cluster could not be started.
@@ -31,8 +33,6 @@ public:
     ThrowawayCluster& operator=(const ThrowawayCluster&) = delete;
 
 private:
-    ThrowawayCluster();
-
     std::string m_dir;
     std::string m_error;
 };
