@@ -330,6 +330,9 @@ TEST_F(XmlHelpers, NodesAreFoundOrMadeAndTheirTextReadBack) {
     GetNode(*doc, root, QStringLiteral("made"), 1, QString());
     EXPECT_EQ(printed(*doc), "<krroot><id/><member>ANN</member><member>BOB</member><leaf/>"
                              "<made/></krroot>");
+    // A name beyond ASCII is compared whole: "é" is not "ée".
+    GetNode(*doc, root, QStringLiteral("\u00E9e"), 1, QString());
+    EXPECT_FALSE(GetNode(*doc, root, QStringLiteral("\u00E9"), 0, QString()));
 }
 
 TEST_F(XmlHelpers, NodeTextGathersEveryTextAndCdataBelowTheNode) {
