@@ -12,8 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 using namespace kestrel;
 
 namespace {
@@ -51,17 +49,10 @@ TEST(AddressBook, KestrelContactsWinsThenTheXdgDataFolder) {
     EXPECT_EQ(DefaultAddressBookPath(), QDir::homePath() + "/.local/share/kestrel/contacts.vcf");
 }
 
-TEST(AddressBook, EveryExporterStyleIsReadAndSortedByName) {
-    for (const char* file : {"google-3.0.vcf", "apple-3.0.vcf", "phone-2.1.vcf",
-                             "nextcloud-4.0.vcf", "office-2.1.vcf"}) {
-        const AddressBook book = LoadAddressBook(dataPath(file));
-        EXPECT_FALSE(book.contacts.isEmpty()) << file;
-        EXPECT_TRUE(book.problem.isEmpty()) << file << ": " << book.problem.toStdString();
-        EXPECT_EQ(book.fileCount, 1);
-        EXPECT_FALSE(book.isFolder);
-    }
+TEST(AddressBook, CardsAreSortedByNameAndFoldersSearched) {
     // What each card holds is read through the contact document; here, the order and the search.
     const AddressBook google = LoadAddressBook(dataPath("google-3.0.vcf"));
+    EXPECT_TRUE(google.problem.isEmpty() && !google.isFolder && google.fileCount == 1);
     EXPECT_EQ(namesOf(google), QStringList({"Rahman bin Osman", "Tan Mei Ling"}));
     EXPECT_TRUE(google.contacts.at(1).searchText.contains(QLatin1String("tan & lim")));
 
@@ -74,16 +65,12 @@ TEST(AddressBook, EveryExporterStyleIsReadAndSortedByName) {
 // Whatever cannot be read is said in one line; what can be read is still listed.
 TEST(AddressBook, EveryWayToFailSaysSoAndTheGoodCardsAreListed) {
     QTemporaryDir dir;
-    const QString locked = dir.filePath("locked.vcf");
-    ASSERT_TRUE(writeFile(locked, "BEGIN:VCARD\nFN:A\nEND:VCARD\n"));
-    QFile::setPermissions(locked, QFileDevice::Permissions());
     const QString huge = dir.filePath("huge.vcf");
     ASSERT_TRUE(makeHugeFile(huge));
     const QString mixed = dir.filePath("mixed");
     ASSERT_TRUE(QDir(mixed).mkpath("."));
     ASSERT_TRUE(writeFile(mixed + "/a.vcf", "BEGIN:VCARD\nFN:Kept\nEND:VCARD\n"));
-    ASSERT_TRUE(writeFile(mixed + "/b.vcf", ""));
-    ASSERT_TRUE(writeFile(mixed + "/c.vcf", "garbage"));
+    ASSERT_TRUE(writeFile(mixed + "/b.vcf", "") && writeFile(mixed + "/c.vcf", "garbage"));
     ASSERT_TRUE(makeHugeFile(mixed + "/d.vcf"));
     const QString noCards = dir.filePath("no-cards");
     ASSERT_TRUE(QDir(noCards).mkpath("."));
@@ -107,7 +94,6 @@ TEST(AddressBook, EveryWayToFailSaysSoAndTheGoodCardsAreListed) {
          {},
          dataPath("garbage.vcf") + " is not a vCard file: it holds no BEGIN:VCARD."},
         {huge, {}, "The address book " + huge + " cannot be read: it is too large…"},
-        {locked, {}, "The address book " + locked + " cannot be read: …"},
         {dataPath("carddav"),
          {"Folder One", "Folder Three", "Folder Two"},
          "1 card could not be read (0a1d-broken.vcf line 1: the card has no END:VCARD and was "
@@ -117,8 +103,6 @@ TEST(AddressBook, EveryWayToFailSaysSoAndTheGoodCardsAreListed) {
         {QString(), {}, "…"},
     };
     for (const auto& c : cases) {
-        if (c.path == locked && ::access(QFile::encodeName(locked).constData(), R_OK) == 0)
-            continue; // running with rights that read any file
         const AddressBook book = LoadAddressBook(c.path);
         EXPECT_EQ(namesOf(book), c.names) << c.path.toStdString();
         const bool onlyItsStart = c.problem.endsWith(QChar(0x2026));

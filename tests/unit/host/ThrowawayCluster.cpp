@@ -47,10 +47,6 @@ ThrowawayCluster& ThrowawayCluster::Shared() {
 }
 
 ThrowawayCluster::ThrowawayCluster(bool durable) {
-    Start(durable);
-}
-
-void ThrowawayCluster::Start(bool durable) {
     const std::string bin = FindServerBin();
     if (bin.empty()) {
         m_error = "no initdb/pg_ctl under /usr/lib/postgresql/*/bin: install Debian's postgresql "
@@ -114,19 +110,12 @@ void ThrowawayCluster::Start(bool durable) {
         m_error = "initdb failed: " + ReadAll(log);
         return;
     }
-    // Every role is trusted except one, which must prove its password: the tests need both.
-    std::ofstream(data + "/pg_hba.conf")
-        << "local all " << kPasswordRole << " scram-sha-256\nlocal all all trust\n";
     std::string options = "-c listen_addresses='' -c unix_socket_directories='" + m_dir + "'";
     if (!durable) // the tests' data is thrown away anyway
         options += " -c fsync=off -c synchronous_commit=off -c full_page_writes=off";
     if (!run("pg_ctl -D " + data + " -l " + m_dir + "/server.log -o \"" + options +
-             "\" -w -t 60 start")) {
+             "\" -w -t 60 start"))
         m_error = "pg_ctl start failed: " + ReadAll(log) + ReadAll(m_dir + "/server.log");
-        return;
-    }
-    m_error =
-        Exec(std::string("CREATE ROLE ") + kPasswordRole + " LOGIN PASSWORD '" + kPassword + "'");
 }
 
 std::string ThrowawayCluster::Uri(const std::string& schema) const {

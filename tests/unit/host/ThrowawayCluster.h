@@ -29,16 +29,10 @@ public:
     // KESTREL_SKIP_PG=1: the developer chose to run without PostgreSQL.
     static bool SkipRequested();
 
-    // The role with a password that only password authentication lets in.
-    static constexpr const char* kPasswordRole = "kestrel_pw";
-    static constexpr const char* kPassword = "Right-Pw-4711";
-
     ThrowawayCluster(const ThrowawayCluster&) = delete;
     ThrowawayCluster& operator=(const ThrowawayCluster&) = delete;
 
 private:
-    void Start(bool durable);
-
     std::string m_dir;
     std::string m_error;
 };

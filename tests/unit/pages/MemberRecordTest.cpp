@@ -2,6 +2,8 @@
 // is stored, the coordinator's professional number, and the member elements of a project file.
 #include "pages/member/MemberRecord.h"
 
+#include "pages/RecordRowsReader.h"
+
 #include "sdk/StringTable.h"
 #include "sdk/XmlHelpers.h"
 
@@ -211,8 +213,9 @@ TEST(MemberCoordinator, ArchitectWinsThenEngineerThenTheFirstCoordinatingRole) {
     EXPECT_EQ(FindCoordinatorRow(RecordTable(kMemberColumnCount)), -1);
 }
 
-// Written to a file and read back, a member keeps every cell and role; codes are written beside
-// the descriptions and the descriptions read back from the codes.
+// Written to a file and read back, every member of a group large enough to be read in halves
+// keeps its own cells and roles; codes are written beside the descriptions and the descriptions
+// read back from the codes.
 TEST(MemberXml, WrittenMembersReadBackCellForCell) {
     std::vector<std::unique_ptr<RecordTable>> owned;
     auto makeRoles = [&owned] {
@@ -229,9 +232,16 @@ TEST(MemberXml, WrittenMembersReadBackCellForCell) {
     *firstRoles = roles("ARCHITECT:A&1,DEVELOPER:");
     first.SetCell(COL_ROLES, RoleSummary(*firstRoles));
     first.SetItemData(RolesData(firstRoles));
-    RecordRow& second = members.AppendRow();
-    second.SetCell(COL_FORMATTED, QStringLiteral("N"));
-    second.SetItemData(RolesData(makeRoles()));
+    for (int i = 1; i < kParallelReadFrom + 7; ++i) {
+        RecordRow& row = members.AppendRow();
+        row.SetCell(COL_MEMBER_NAME, QStringLiteral("MEMBER %1").arg(i));
+        row.SetCell(COL_FORMATTED, QStringLiteral("N"));
+        RecordTable* rows = makeRoles();
+        *rows =
+            roles(QString(i % 3, QLatin1Char(',')).replace(",", QStringLiteral(":P%1,").arg(i)));
+        row.SetCell(COL_ROLES, RoleSummary(*rows));
+        row.SetItemData(RolesData(rows));
+    }
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("members.xml"));
@@ -261,12 +271,13 @@ TEST(MemberXml, WrittenMembersReadBackCellForCell) {
     XmlDocPtr doc = LoadXMLDoc(path);
     ASSERT_TRUE(doc);
     const RecordTable back = ReadMemberGroup(doc->child("member_group"), makeRoles);
-    ASSERT_EQ(back.GetRowCount(), 2);
-    for (int row = 0; row < 2; ++row) {
+    ASSERT_EQ(back.GetRowCount(), members.GetRowCount());
+    for (int row = 0; row < back.GetRowCount(); ++row) {
         for (int column = 0; column < kMemberColumnCount; ++column)
-            EXPECT_EQ(back.GetCell(row, column), members.GetCell(row, column))
-                << row << "," << column;
-        EXPECT_EQ(*RolesOf(back.GetItemData(row)), *RolesOf(members.GetItemData(row))) << row;
+            ASSERT_EQ(back.GetCell(row, column), members.GetCell(row, column)) << row;
+        const RecordTable* read = RolesOf(back.GetItemData(row));
+        ASSERT_NE(read, RolesOf(members.GetItemData(row)));
+        ASSERT_EQ(*read, *RolesOf(members.GetItemData(row))) << row;
     }
     // Nothing under the group for no members.
     XmlDocPtr empty = CreateXMLDoc();

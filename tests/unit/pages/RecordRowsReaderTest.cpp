@@ -2,12 +2,10 @@
 // order would make it, and a failure in either half must reach the caller.
 #include "pages/RecordRowsReader.h"
 
-#include "pages/member/MemberRecord.h"
 #include "sdk/XmlHelpers.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -59,41 +57,6 @@ TEST(RecordRowsReader, AFailureInEitherHalfReachesTheCaller) {
             readNumbers(part, first, into);
         };
         EXPECT_THROW(ReadRecordRows(records, 2, read), std::runtime_error) << failing;
-    }
-}
-
-// A member group large enough to be read in halves: every member keeps its own cells and roles.
-TEST(RecordRowsReader, EveryMemberOfALargeGroupKeepsItsOwnRoles) {
-    std::vector<std::unique_ptr<RecordTable>> owned;
-    const auto makeRoles = [&owned] {
-        owned.push_back(std::make_unique<RecordTable>(kRoleColumnCount));
-        return owned.back().get();
-    };
-    const int count = kParallelReadFrom + 7;
-    RecordTable members(kMemberColumnCount);
-    for (int i = 0; i < count; ++i) {
-        RecordRow& row = members.AppendRow();
-        row.SetCell(COL_MEMBER_NAME, QStringLiteral("MEMBER %1").arg(i));
-        row.SetCell(COL_FORMATTED, QStringLiteral("N"));
-        RecordTable* roles = makeRoles();
-        for (int r = 0; r < i % 3; ++r) {
-            RecordRow& role = roles->AppendRow();
-            role.SetCell(ROLE_PROFESSIONAL_NO, QStringLiteral("P%1-%2").arg(i).arg(r));
-        }
-        row.SetCell(COL_ROLES, RoleSummary(*roles));
-        row.SetItemData(RolesData(roles));
-    }
-    XmlDocPtr doc = CreateXMLDoc();
-    WriteMemberGroup(*doc, doc->append_child("member_group"), members);
-
-    const RecordTable back = ReadMemberGroup(doc->child("member_group"), makeRoles);
-    ASSERT_EQ(back.GetRowCount(), count);
-    for (int row = 0; row < count; ++row) {
-        for (int column = 0; column < kMemberColumnCount; ++column)
-            ASSERT_EQ(back.GetCell(row, column), members.GetCell(row, column)) << row;
-        const RecordTable* roles = RolesOf(back.GetItemData(row));
-        ASSERT_NE(roles, RolesOf(members.GetItemData(row)));
-        ASSERT_EQ(*roles, *RolesOf(members.GetItemData(row))) << row;
     }
 }
 

@@ -1,6 +1,4 @@
-// The XML helpers beneath the project document. What the document itself guarantees (its
-// instructions, atomic save, hostile files) is tested through the document; here, what lies
-// beside it.
+// The XML helpers beneath the project document; what the document guarantees is tested there.
 #include "sdk/XmlHelpers.h"
 
 #include "TestFiles.h"
@@ -8,7 +6,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -16,20 +13,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <sstream>
-#include <string_view>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 class XmlHelpers : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(box.isValid()); }
-    // Loads the file and saves it where it is; the saved bytes, or "" on any failure.
     static QByteArray loadAndSave(const QString& path) {
         XmlDocPtr doc = LoadXMLDoc(path);
         if (!doc || SaveXMLAndReleaseDoc(doc, path, 1) != kXmlSaveOk)
@@ -76,12 +71,11 @@ XmlDocPtr newDoc() {
 }
 
 TEST_F(XmlHelpers, LoadRefusesWhatIsNotAWellFormedFileOfSaneSize) {
-    EXPECT_FALSE(LoadXMLDoc(QString()));
-    EXPECT_FALSE(LoadXMLDoc(box.filePath(QStringLiteral("missing.xml"))));
-    EXPECT_FALSE(LoadXMLDoc(box.path())); // a folder
-    for (const QByteArray& bytes :
-         {QByteArray(), QByteArray("not xml at all"), QByteArray("<krroot><project></krroot>"),
-          QByteArray("<?xml version=\"1.0\"?>"), QByteArray("\x00\x01\x02<krroot/>", 12)}) {
+    for (const QString& where :
+         {QString(), box.filePath(QStringLiteral("missing.xml")), box.path()})
+        EXPECT_FALSE(LoadXMLDoc(where)) << where.toStdString();
+    for (const QByteArray& bytes : {QByteArray(), QByteArray("<krroot><project></krroot>"),
+                                    QByteArray("<?xml version=\"1.0\"?>")}) {
         ASSERT_TRUE(writeFile(path, bytes));
         EXPECT_FALSE(LoadXMLDoc(path)) << bytes.left(40).toStdString();
     }
@@ -101,7 +95,6 @@ TEST_F(XmlHelpers, LoadRefusesWhatIsNotAWellFormedFileOfSaneSize) {
 TEST_F(XmlHelpers, StrictCheckFindsWhatTheParserTakesBeyondXml) {
     const std::pair<QByteArray, bool> cases[] = {
         {"<!-- c --><?xml version=\"1.0\"?><krroot/>", false},
-        {"<?xml version=\"1.0\"?><?xml version=\"1.0\"?><krroot/>", false},
         {"<krroot x=\"1\" y=\"2\" x=\"3\"/>", false},
         {"<krroot/><!DOCTYPE krroot>", false},
         {"<!DOCTYPE krroot><!DOCTYPE krroot><krroot/>", false},
@@ -109,8 +102,6 @@ TEST_F(XmlHelpers, StrictCheckFindsWhatTheParserTakesBeyondXml) {
         {"<krroot><t\xC2\x95x/></krroot>", false},
         {"<krroot \xC2\x95x=\"1\"/>", false},
         {"<?a:b x?><krroot/>", false},
-        {"<?t\xC2\x95?><krroot/>", false},
-        {"<krroot><a:b:c/></krroot>", false},
         {"<?xml version=\"1.0\"?>\n<!-- c -->\n<!DOCTYPE krroot [ <!ENTITY e \"x\"> ]>\n<krroot/>",
          true},
         {"<krroot xmlns:x=\"u\" x:a=\"1\" b=\"2\"><x:b/><\xE5\x90\x8D>t</\xE5\x90\x8D></krroot>",
@@ -118,7 +109,7 @@ TEST_F(XmlHelpers, StrictCheckFindsWhatTheParserTakesBeyondXml) {
         {"<krroot><skipped a=\"1\" a=\"2\"><t\xC2\x95x/></skipped></krroot>", true},
     };
     const auto skipped = [](pugi::xml_node node) {
-        return std::string_view(node.name()) == "skipped";
+        return std::strcmp(node.name(), "skipped") == 0;
     };
     for (const auto& [bytes, accepted] : cases) {
         ASSERT_TRUE(writeFile(path, bytes));
@@ -128,95 +119,50 @@ TEST_F(XmlHelpers, StrictCheckFindsWhatTheParserTakesBeyondXml) {
     }
 }
 
-// The depth is read from the bytes before parsing. Whatever a well-formed file holds between its
-// tags (comments, CDATA, instructions, quoted '>' and "/>", a DOCTYPE with an internal subset)
-// must not change the count. Files in UTF-16 are measured on the tree instead, with the same
-// answers.
-TEST_F(XmlHelpers, DepthLimitCountsElementsWhateverLiesBetweenThem) {
-    const auto deep = [](int depth, const QByteArray& inside, const QByteArray& prolog = {}) {
-        return prolog + QByteArray("<a x='1'>").repeated(depth - 1) + inside +
+// Text at the deepest level is content, not one level more; deep subtrees that close again do
+// not add up. UTF-16 files give the same answers.
+TEST_F(XmlHelpers, DepthLimitCountsNestedElementsOnly) {
+    const auto deep = [](int depth, const QByteArray& inside) {
+        return QByteArray("<a x='1'>").repeated(depth - 1) + inside +
                QByteArray("</a>").repeated(depth - 1);
     };
-    const QByteArray noise =
-        "<!-- <a><a><a> --><![CDATA[<a><a>]]><?pi <a><a>?><b q=\"/>\" r='>'>t</b><c/><d></d>";
-    const QByteArray doctype = "<!DOCTYPE a [ <!ENTITY e \"<a>\"> <!-- ]> --> <?p > ?> ]>";
-    struct Case {
-        const char* what;
-        QByteArray bytes;
-        bool accepted;
+    const std::pair<QByteArray, bool> cases[] = {
+        {deep(kXmlMaxDepth, "<e>t</e>"), true},
+        {deep(kXmlMaxDepth, "<e><f/></e>"), false},
+        {"<r>" + deep(kXmlMaxDepth, "").repeated(2) + "</r>", true},
+        {"<r><s><b/></s>" + deep(kXmlMaxDepth, "<e/>") + "</r>", false},
     };
-    const Case cases[] = {
-        {"exactly at the limit", deep(kXmlMaxDepth, "<e/>"), true},
-        {"one past the limit", deep(kXmlMaxDepth, "<e><f/></e>"), false},
-        {"an empty element past the limit", deep(kXmlMaxDepth + 1, "<e/>"), false},
-        {"at the limit, noise between tags", deep(kXmlMaxDepth, noise), true},
-        {"at the limit after a DOCTYPE", deep(kXmlMaxDepth, "<e/>", doctype), true},
-        {"past the limit after a DOCTYPE", deep(kXmlMaxDepth + 1, "<e/>", doctype), false},
-        // Deep subtrees that close again do not add up.
-        {"many deep siblings",
-         "<r>" + QByteArray("<a>").repeated(kXmlMaxDepth - 1) +
-             QByteArray("</a>").repeated(kXmlMaxDepth - 1) +
-             QByteArray("<a>").repeated(kXmlMaxDepth - 1) +
-             QByteArray("</a>").repeated(kXmlMaxDepth - 1) + "</r>",
-         true},
-        {"past the limit only after climbing out of a shallow subtree",
-         "<r><s><b/></s>" + deep(kXmlMaxDepth, "<e/>") + "</r>", false},
-    };
-    for (const Case& c : cases) {
-        ASSERT_TRUE(writeFile(path, c.bytes));
-        EXPECT_EQ(LoadXMLDoc(path) != nullptr, c.accepted) << c.what;
-        const QString text = QString::fromLatin1(c.bytes);
+    for (const auto& [bytes, accepted] : cases) {
+        ASSERT_TRUE(writeFile(path, bytes));
+        EXPECT_EQ(LoadXMLDoc(path) != nullptr, accepted) << bytes.size();
+        const QString text = QString::fromLatin1(bytes);
         QByteArray utf16("\xFF\xFE");
         utf16.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
         ASSERT_TRUE(writeFile(path, utf16));
-        EXPECT_EQ(LoadXMLDoc(path) != nullptr, c.accepted) << "UTF-16, " << c.what;
+        EXPECT_EQ(LoadXMLDoc(path) != nullptr, accepted) << "UTF-16, " << bytes.size();
     }
 }
 
-// The byte scans read the file in blocks: whatever the offset of a field's last character or
-// of the file's last '>' within a block, a forbidden character still becomes U+FFFD, UTF-8
-// stays UTF-8, other 8-bit text is read as Latin-1, and the depth is counted to the end.
-TEST_F(XmlHelpers, FieldEndsAndFileEndsAnywhereInABlockReadAlike) {
-    struct Case {
-        const char* what;
-        QByteArray last; // the field's last bytes
-        QString read;    // what they read as
+// The bytes are scanned in blocks: wherever a field's last character falls within one, a
+// forbidden character becomes U+FFFD, UTF-8 stays UTF-8 and other 8-bit text reads as Latin-1.
+TEST_F(XmlHelpers, FieldEndsAnywhereInABlockReadAlike) {
+    const std::pair<QByteArray, QString> cases[] = {
+        {"\x01", QStringLiteral("\uFFFD")},
+        {"\t", QStringLiteral("\t")},
+        {"\xF4\x8F\xBF\xBD", QStringLiteral("\U0010FFFD")},
+        {"\xEF\xBF\xBF", QStringLiteral("\uFFFD")}, // a noncharacter
+        {"\xE9", QStringLiteral("\u00E9")},
     };
-    const Case cases[] = {
-        {"a control character", "\x01", QStringLiteral("\uFFFD")},
-        {"a vertical tab", "\x0B", QStringLiteral("\uFFFD")},
-        {"a tab", "\t", QStringLiteral("\t")},
-        {"UTF-8 beyond ASCII", "\xC3\xA9", QStringLiteral("\u00E9")},
-        {"a character beyond the BMP", "\xF0\x9F\x98\x80", QStringLiteral("\U0001F600")},
-        {"a character of the last plane", "\xF4\x8F\xBF\xBD", QStringLiteral("\U0010FFFD")},
-        {"a noncharacter", "\xEF\xBF\xBF", QStringLiteral("\uFFFD")},
-        {"Latin-1", "\xE9", QStringLiteral("\u00E9")},
-    };
-    for (const Case& c : cases) {
-        for (int filler = 0; filler < 40; ++filler) {
-            const QByteArray field = QByteArray(filler, 'x') + c.last;
-            for (const QByteArray& bytes : {"<krroot><t>" + field + "</t></krroot>",
-                                            "<krroot><t>" + field + "</t></krroot>\n"}) {
-                ASSERT_TRUE(writeFile(path, bytes));
-                XmlDocPtr doc = LoadXMLDoc(path);
-                ASSERT_TRUE(doc) << c.what << ", " << filler;
-                EXPECT_EQ(GetNodeText(doc->child("krroot").child("t")),
-                          QString(filler, QLatin1Char('x')) + c.read)
-                    << c.what << ", " << filler;
-            }
+    for (const auto& [last, read] : cases) {
+        for (int filler = 0; filler < 20; ++filler) {
+            ASSERT_TRUE(
+                writeFile(path, "<krroot><t>" + QByteArray(filler, 'x') + last + "</t></krroot>"));
+            XmlDocPtr doc = LoadXMLDoc(path);
+            ASSERT_TRUE(doc) << filler;
+            EXPECT_EQ(GetNodeText(doc->child("krroot").child("t")),
+                      QString(filler, QLatin1Char('x')) + read)
+                << filler;
         }
-    }
-    // The depth is counted up to a tag that ends the file, at every offset.
-    for (int filler = 0; filler < 40; ++filler) {
-        const QByteArray text(filler, 'x');
-        const QByteArray atLimit = QByteArray("<a>").repeated(kXmlMaxDepth - 1) + "<b>" + text +
-                                   "</b>" + QByteArray("</a>").repeated(kXmlMaxDepth - 1);
-        const QByteArray pastLimit = QByteArray("<a>").repeated(kXmlMaxDepth) + text + "<b/>" +
-                                     QByteArray("</a>").repeated(kXmlMaxDepth);
-        ASSERT_TRUE(writeFile(path, atLimit));
-        EXPECT_TRUE(LoadXMLDoc(path)) << filler;
-        ASSERT_TRUE(writeFile(path, pastLimit));
-        EXPECT_FALSE(LoadXMLDoc(path)) << filler;
     }
 }
 
@@ -229,12 +175,7 @@ TEST_F(XmlHelpers, ChildElementsFoundInOnePassAreTheFirstOfTheirName) {
     const char* names[] = {"a", "b", "c", "d"};
     pugi::xml_node found[4];
     FindChildElements(doc.child("m"), names, found, 4);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(found[i],
-                  GetNode(doc, doc.child("m"), QString::fromLatin1(names[i]), 0, QString()))
-            << names[i];
-    EXPECT_EQ(GetNodeText(found[0]), QStringLiteral("1"));
-    EXPECT_EQ(GetNodeText(found[2]), QStringLiteral("3"));
+    EXPECT_EQ(GetNodeText(found[0]) + GetNodeText(found[1]) + GetNodeText(found[2]), "123");
     EXPECT_FALSE(found[3]);
     EXPECT_EQ(GetChildText(doc.child("m"), "a"), QStringLiteral("1"));
     EXPECT_EQ(GetChildText(doc.child("m"), "pi"), QString());
@@ -264,15 +205,13 @@ TEST_F(XmlHelpers, SaveKeepsPermissionsAndSymbolicLinks) {
     }
 
     // A new file gets what the user's file-creation mask allows, as any program's new file.
-    for (const auto& [mask, mode] : {std::pair{0077u, 0600u}, {0027u, 0640u}, {0002u, 0664u}}) {
-        const QString fresh = box.filePath(QStringLiteral("new-%1.xml").arg(mask, 0, 8));
-        const mode_t old = ::umask(mask);
-        doc = newDoc();
-        const int saved = SaveXMLAndReleaseDoc(doc, fresh, 1);
-        ::umask(old);
-        ASSERT_EQ(saved, 0);
-        EXPECT_EQ(modeOf(fresh), mode) << std::oct << mask;
-    }
+    const QString fresh = box.filePath(QStringLiteral("new.xml"));
+    const mode_t old = ::umask(0027);
+    doc = newDoc();
+    const int saved = SaveXMLAndReleaseDoc(doc, fresh, 1);
+    ::umask(old);
+    ASSERT_EQ(saved, 0);
+    EXPECT_EQ(modeOf(fresh), 0640u);
 }
 
 TEST_F(XmlHelpers, SaveAnswersWhyNothingWasWrittenAndKeepsTheDocument) {
@@ -316,14 +255,12 @@ TEST_F(XmlHelpers, DeclarationAndInstructionsAreMadeAsAskedAndNeverEndedEarly) {
         const char* data;
         const char* written;
     } cases[] = {
-        {"xml", "version=\"1.0\" ", "<?xml version=\"1.0\"?><?a b?><krroot/>"},
         {"xml", "version='1.1' standalone = \"yes\"",
          "<?xml version=\"1.1\" standalone=\"yes\"?><?a b?><krroot/>"},
         {"filetype", "type=\"MasterProfile\"",
          "<?a b?><krroot/><?filetype type=\"MasterProfile\"?>"},
         // Data that would close the instruction early, or no target, adds nothing.
         {"filetype", "a?>b", "<?a b?><krroot/>"},
-        {"xml", "version=\"1.0\"?>", "<?a b?><krroot/>"},
         {"", "a", "<?a b?><krroot/>"},
     };
     for (const auto& c : cases) {
@@ -343,13 +280,10 @@ TEST_F(XmlHelpers, DeclarationAndInstructionsAreMadeAsAskedAndNeverEndedEarly) {
 // loader takes it) is written as one it takes.
 TEST_F(XmlHelpers, TheDeclarationIsWrittenAsAStrictParserTakesIt) {
     const std::pair<const char*, const char*> cases[] = {
-        {"<?xml version=\"1.0\"?>", "<?xml version=\"1.0\"?>"},
         {"<?xml version=\"1.0\" encoding=\"utf-8\"?>",
          "<?xml version=\"1.0\" encoding=\"utf-8\"?>"},
         {"<?xml version=\"1.0\" encoding=\"utf8\"?>", "<?xml version=\"1.0\" encoding=\"utf8\"?>"},
         {"<?xml version=\"1.0\" encoding=\"latin1\"?>",
-         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"},
-        {"<?xml version=\"1.void)0\" encoding=\"ISO-8859-1\"?>",
          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"},
         {"<?xml version=\"1.1\" standalone=\"yes\"?>",
          "<?xml version=\"1.0\" standalone=\"yes\"?>"},
@@ -370,12 +304,9 @@ TEST_F(XmlHelpers, TheDeclarationIsWrittenAsAStrictParserTakesIt) {
 TEST_F(XmlHelpers, NodesAreFoundOrMadeAndTheirTextReadBack) {
     XmlDocPtr doc = CreateXMLDoc();
     pugi::xml_node root = GetNode(*doc, *doc, QStringLiteral("krroot"), 1, QString());
-    ASSERT_TRUE(root);
-    EXPECT_EQ(GetNode(*doc, *doc, QStringLiteral("krroot"), 1, QString()), root);
     // An existing node keeps its text; the default only applies to a new one.
-    SetNodeText(GetNode(*doc, root, QStringLiteral("id"), 1, QStringLiteral("ZQAV")),
-                QStringLiteral("A & <B>"));
-    EXPECT_EQ(GetNodeText(GetNode(*doc, root, QStringLiteral("id"), 1, QStringLiteral("ZQAV"))),
+    SetNodeText(GetNode(*doc, root, QStringLiteral("id"), 1, QStringLiteral("ZQAV")), "A & <B>");
+    EXPECT_EQ(GetNodeText(GetNode(*doc, root, QStringLiteral("id"), 1, QStringLiteral("X"))),
               QStringLiteral("A & <B>"));
     EXPECT_FALSE(GetNode(*doc, root, QStringLiteral("absent"), 0, QStringLiteral("t")));
     EXPECT_EQ(GetNodeText(GetNode(*doc, root, QStringLiteral("absent"), 0, QString())), QString());
@@ -399,6 +330,9 @@ TEST_F(XmlHelpers, NodesAreFoundOrMadeAndTheirTextReadBack) {
     GetNode(*doc, root, QStringLiteral("made"), 1, QString());
     EXPECT_EQ(printed(*doc), "<krroot><id/><member>ANN</member><member>BOB</member><leaf/>"
                              "<made/></krroot>");
+    // A name beyond ASCII is compared whole: "é" is not "ée".
+    GetNode(*doc, root, QStringLiteral("\u00E9e"), 1, QString());
+    EXPECT_FALSE(GetNode(*doc, root, QStringLiteral("\u00E9"), 0, QString()));
 }
 
 TEST_F(XmlHelpers, NodeTextGathersEveryTextAndCdataBelowTheNode) {
@@ -409,15 +343,10 @@ TEST_F(XmlHelpers, NodeTextGathersEveryTextAndCdataBelowTheNode) {
     EXPECT_EQ(GetNodeText(r.child("t")), QStringLiteral("a<b"));
     EXPECT_EQ(GetNodeText(r.child("m")), QStringLiteral("1234"));
     EXPECT_EQ(GetNodeText(r), QStringLiteral("a<b12345"));
-    // The UTF-8 read gives the same text, a null one only for a null node.
-    std::string gathered;
-    for (const pugi::xml_node node : {r, r.child("t"), r.child("m"), r.child("m").child("k"),
-                                      r.child("n"), r.child("n").first_child(), pugi::xml_node()}) {
-        const std::string_view text = GetNodeTextUtf8(node, gathered);
-        const QString decoded = QString::fromUtf8(text.data(), qsizetype(text.size()));
-        EXPECT_EQ(decoded, GetNodeText(node)) << node.name();
-        EXPECT_EQ(decoded.isNull(), GetNodeText(node).isNull()) << node.name();
-    }
+    // Empty for an empty element, null only for a null node.
+    EXPECT_FALSE(GetNodeText(r.child("m").child("k")).isNull());
+    EXPECT_TRUE(GetNodeText(r.child("m").child("k")).isEmpty());
+    EXPECT_TRUE(GetNodeText(pugi::xml_node()).isNull());
     EXPECT_EQ(GetNodeTextXPath(doc, pugi::xml_node(), QStringLiteral("//i/text()"), QString()),
               QStringLiteral("2"));
     // On a text node SetNodeText sets its value; on an instruction it does nothing.
@@ -443,8 +372,6 @@ TEST_F(XmlHelpers, ASaveWritesWhatAStrictParserTakesAndTheNextSaveKeeps) {
     const QByteArray latin1 = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n";
     const std::pair<QByteArray, QString> cases[] = {
         {in(latin1, ming.toUtf8()), ming},
-        {in("<?xml version=\"1.0\" encoding=\"windows-1252\"?>", ming.toUtf8()), ming},
-        {in("\xEF\xBB\xBF<?xml version=\"1.0\"?>", ming.toUtf8()), ming},
         {in(latin1, "M\xCDNG"), QStringLiteral("M\u00CDNG")},
         {in({}, "AB&#x0;CD&#0;E&#x1;F&#31;G"), "AB" + r + "CD" + r + "E" + r + "F" + r + "G"},
         {in({}, "A&#xFFFF;B&#xFFFE;C&#xD800;D"), "A" + r + "B" + r + "C" + r + "D"},
@@ -454,10 +381,6 @@ TEST_F(XmlHelpers, ASaveWritesWhatAStrictParserTakesAndTheNextSaveKeeps) {
                 "D\xEF\xBF\xBE"
                 "E"),
          "A" + r + "B" + r + "C" + r + "D" + r + "E"},
-        {in({}, "A\x01"
-                "B\xF4\x8F\xBF\xBD"),
-         "A" + r + QStringLiteral("B\U0010FFFD")},
-        {in({}, "ABCDEFGHIJKLMNOPQRSTUVW\x02XYZ"), "ABCDEFGHIJKLMNOPQRSTUVW" + r + "XYZ"},
         {in({}, "A&#x9;B&#233;C&#13;D&#xD;&#xA;E"), QStringLiteral("A\tB\u00E9C\rD\r\nE")},
         {in({}, "<![CDATA[A&#x0;B]]>"), QStringLiteral("A&#x0;B")},
     };
@@ -465,7 +388,7 @@ TEST_F(XmlHelpers, ASaveWritesWhatAStrictParserTakesAndTheNextSaveKeeps) {
         ASSERT_TRUE(writeFile(path, bytes));
         EXPECT_EQ(textOf(path, "/krroot/t"), text) << bytes.toStdString();
         const QByteArray first = loadAndSave(path);
-        EXPECT_FALSE(first.isEmpty() || first.contains("ISO-8859-1") || first.contains("windows"));
+        EXPECT_FALSE(first.isEmpty() || first.contains("ISO-8859-1"));
         EXPECT_EQ(textOf(path, "/krroot/t") + textOf(path, "/krroot/u"), text + "end");
         EXPECT_EQ(loadAndSave(path), first) << bytes.toStdString();
         EXPECT_EQ(strictParserVerdict(path), QString()) << bytes.toStdString();
@@ -507,9 +430,8 @@ TEST_F(XmlHelpers, ALaterSaveRemovesWhatKilledSavesLeft) {
 // Every file name survives decoding and encoding byte for byte; UTF-8 reads as itself.
 TEST(FileNames, EveryByteOfANameSurvives) {
     for (const QByteArray& name :
-         {QByteArray("plain.xml"), QByteArray("caf\xc3\xa9 \xf0\x9f\x8f\xa0.xml"),
-          QByteArray("latin1 caf\xe9.xml"), QByteArray("\xff\xfe\x80"), QByteArray("cut \xe2\x82"),
-          QByteArray("surrogate \xed\xa0\x80\xed\xb0\x80"),
+         {QByteArray("caf\xc3\xa9 \xf0\x9f\x8f\xa0.xml"), QByteArray("latin1 caf\xe9.xml"),
+          QByteArray("cut \xe2\x82"), QByteArray("surrogate \xed\xa0\x80\xed\xb0\x80"),
           QByteArray("overlong \xc0\xaf \xe0\x80\xaf"), QByteArray("\xf4\x90\x80\x80"),
           QByteArray("escape-looking \xed\xb2\x80")}) {
         const QString decoded = DecodeFileName(name);
