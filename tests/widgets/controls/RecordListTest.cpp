@@ -221,11 +221,11 @@ private slots:
         m_list->SetItemSelected(0, true);
         QCOMPARE(m_list->GetNextSelectedItem(), 0);
         m_list->SetItemSelected(0, false);
-        m_list->m_nCurrentItem = 3;
+        m_list->m_nCurrentItem = 0;
         m_list->viewport()->grab();
         QCOMPARE(selected(), -1);
         m_list->RedrawList();
-        QCOMPARE(selected(), 3);
+        QCOMPARE(selected(), 0);
         m_list->SetItemSelected(1, true);
         m_list->RedrawList(); // another selected row stays selected
         QCOMPARE(selected(), 1);
