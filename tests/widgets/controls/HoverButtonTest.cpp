@@ -1,4 +1,4 @@
-// The hover button (colours, edges, focus hand-over) and the group frame.
+// The hover button (face and edges by state, focus hand-over) and the group frame.
 
 #include "controls/HoverButton.h"
 #include "controls/GroupFrame.h"
@@ -16,12 +16,9 @@ W* placedAt(QWidget* parent, const QRect& geometry, Args... args) {
     return widget;
 }
 
-// Pixel colours compared by their RGB value only.
-QRgb at(const QImage& image, int x, int y) {
-    return image.pixel(x, y) & 0xFFFFFF;
-}
-QRgb rgb(const QColor& color) {
-    return color.rgb() & 0xFFFFFF;
+// A pixel's colour by its RGB value only.
+QRgb at(QWidget* widget, int x, int y) {
+    return widget->grab().toImage().pixel(x, y) & 0xFFFFFF;
 }
 
 } // namespace
@@ -30,48 +27,39 @@ class HoverButtonTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void edgesCaptionAndFocusFollowTheUser() {
+    // Flat, the button has no edge at rest, a raised one with its hover face under the mouse and
+    // a sunken one pressed; disabled, it hands the focus on.
+    void edgesFaceAndFocusFollowTheUser() {
         QWidget form;
         form.resize(300, 200);
         auto* before = placedAt<QLineEdit>(&form, {10, 10, 120, 24});
-        m_button = placedAt<CHoverButton>(&form, {10, 50, 100, 28}, QStringLiteral("Update"));
+        auto* button = placedAt<CHoverButton>(&form, {10, 50, 100, 28}, QStringLiteral("Update"));
         auto* after = placedAt<QLineEdit>(&form, {10, 100, 120, 24});
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        QCOMPARE(m_button->SetStateColor(6, Qt::red), 3);
+        QCOMPARE(button->SetStateColor(6, Qt::red), 3);
         QTest::mouseMove(&form, QPoint(250, 180));
-        m_button->SetFlatStyle(true);
-        const QPalette pal = m_button->palette();
-        const int r = m_button->width() - 1, b = m_button->height() - 1;
-        m_button->SetStateColor(2, QColor(200, 255, 200)); // face and caption, at rest
-        m_button->SetStateColor(3, QColor(0, 0, 255));
-        m_button->SetStateColor(0, QColor(255, 255, 200)); // face and caption, hovered
-        m_button->SetStateColor(1, QColor(255, 0, 0));
-        QImage image = shot();
-        QCOMPARE(at(image, 0, 0), rgb(QColor(200, 255, 200))); // flat: no edge
-        QVERIFY(contains(image, QColor(0, 0, 255)) && !contains(image, QColor(255, 0, 0)));
+        button->SetFlatStyle(true);
+        const QRgb light = button->palette().color(QPalette::Light).rgb() & 0xFFFFFF;
+        const QRgb dark = button->palette().color(QPalette::Dark).rgb() & 0xFFFFFF;
+        const int r = button->width() - 1, b = button->height() - 1;
+        button->SetStateColor(2, QColor(200, 255, 200)); // the face at rest
+        button->SetStateColor(0, QColor(255, 255, 200)); // the face hovered
+        QCOMPARE(at(button, 0, 0), QColor(200, 255, 200).rgb() & 0xFFFFFF);
 
-        QTest::mouseMove(m_button, QPoint(20, 10));
-        QTRY_VERIFY(m_button->IsHovered());
-        image = shot();
-        QCOMPARE(at(image, 0, 0), rgb(pal.color(QPalette::Light)));
-        QCOMPARE(at(image, r, b), rgb(pal.color(QPalette::Dark)));
-        QCOMPARE(at(image, 5, 5), rgb(QColor(255, 255, 200)));
-        QVERIFY(contains(image, QColor(255, 0, 0)) && !contains(image, QColor(0, 0, 255)));
+        QTest::mouseMove(button, QPoint(20, 10));
+        QTRY_VERIFY(button->IsHovered());
+        QCOMPARE(at(button, 5, 5), QColor(255, 255, 200).rgb() & 0xFFFFFF);
+        QCOMPARE(at(button, 0, 0), light);
+        QCOMPARE(at(button, r, b), dark);
+        QTest::mousePress(button, Qt::LeftButton, {}, QPoint(20, 10));
+        QCOMPARE(at(button, 0, 0), dark);
+        QCOMPARE(at(button, r, b), light);
+        QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(20, 10));
 
-        // Pressed: a sunken edge, and the caption one pixel further right and down.
-        QTest::mousePress(m_button, Qt::LeftButton, {}, QPoint(20, 10));
-        const QImage down = shot();
-        QCOMPARE(at(down, 0, 0), rgb(pal.color(QPalette::Dark)));
-        QCOMPARE(at(down, r, b), rgb(pal.color(QPalette::Light)));
-        const QRect inner = image.rect().adjusted(2, 2, -3, -3);
-        QCOMPARE(down.copy(inner.translated(1, 1)), image.copy(inner));
-        QTest::mouseRelease(m_button, Qt::LeftButton, {}, QPoint(20, 10));
-
-        // Disabled, it hands the focus on.
         before->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), before);
-        m_button->setEnabled(false);
+        button->setEnabled(false);
         QTRY_COMPARE(QApplication::focusWidget(), after);
     }
 
@@ -85,24 +73,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&page));
         QCOMPARE(frame->ContainedControls(), QList<QWidget*>{inside});
         frame->setEnabled(false);
-        QVERIFY(!inside->isEnabled());
-        QVERIFY(partly->isEnabled());
+        QVERIFY(!inside->isEnabled() && partly->isEnabled());
         frame->move(15, 17);
         QCOMPARE(inside->pos(), QPoint(25, 37));
         QCOMPARE(partly->pos(), QPoint(150, 60));
     }
-
-private:
-    QImage shot() { return m_button->grab().toImage(); }
-    static bool contains(const QImage& image, const QColor& color) {
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (at(image, x, y) == rgb(color))
-                    return true;
-        return false;
-    }
-
-    CHoverButton* m_button = nullptr;
 };
 
 QTEST_MAIN(HoverButtonTest)

@@ -57,9 +57,6 @@ public:
         s_current = nullptr;
         dlclose(std::exchange(XKR_GetAppDB()->m_hSdkDef, m_real));
     }
-    FakeStore(const FakeStore&) = delete;
-    FakeStore& operator=(const FakeStore&) = delete;
-
     static int Call() {
         if (!s_current)
             return -4;
@@ -111,7 +108,6 @@ const StoreCase kStoreCases[] = {
     {"a file, folder locked", "NEW_PROJ", -1, true, false, true, kDup, false},
     {"renamed", "EDIT_PROJ", 0, true, false, false, 0, true},
     {"rename: duplicate", "EDIT_PROJ", -1, true, false, false, kDup, true},
-    {"rename: no store", "EDIT_PROJ", -3, true, false, false, kFailed, true},
 };
 
 // A form with one control of every kind the pass treats differently.
@@ -138,25 +134,20 @@ public:
     QWidget* GetRelayWnd() const override { return nullptr; }
 };
 
-// A frameless window whose one field sits at a chosen screen position, with room above it (and
-// to its left, when asked) for the note, shown with the focus.
+// A frameless window whose one field sits at a chosen screen position, with `room` above and to
+// its left, shown with the focus in the field.
 struct FieldWindow {
-    static constexpr int kRoomAbove = 40;
-    explicit FieldWindow(QPoint fieldPos, int roomLeft = 0) {
+    explicit FieldWindow(QPoint fieldPos, QSize room) {
         window.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-        auto* layout = new QVBoxLayout(&window);
-        layout->setContentsMargins(roomLeft, kRoomAbove, 0, 0);
-        layout->addWidget(field);
+        (new QVBoxLayout(&window))->setContentsMargins(room.width(), room.height(), 0, 0);
+        window.layout()->addWidget(field);
         window.setGeometry(
-            QRect(fieldPos - QPoint(roomLeft, kRoomAbove), QSize(roomLeft + 200, 24 + kRoomAbove)));
+            QRect(fieldPos - QPoint(room.width(), room.height()), room + QSize(200, 24)));
         CreateInfoWindow(&window);
         window.show();
-        window.activateWindow();
         focused = QTest::qWaitForWindowActive(&window);
         field->setFocus();
     }
-    QRect fieldOnScreen() const { return QRect(field->mapToGlobal(QPoint(0, 0)), field->size()); }
-
     QWidget window;
     QLineEdit* field = new QLineEdit(&window);
     bool focused = false;
@@ -247,7 +238,6 @@ private slots:
             QTest::keyClick(&dialog, Qt::Key_Escape); // answered No
             QVERIFY(!dialog.close());                 // answered No
             QCOMPARE(answers.messages().size(), size_t(2));
-            QCOMPARE(answers.messages().front().text, GetRCString(123));
             QCOMPARE(answers.lastText(), GetRCString(123));
             answers.queueAnswer(IDYES);
             QVERIFY(dialog.close());
@@ -278,7 +268,8 @@ private slots:
         QVERIFY(!dialog.IsLogWindowChecked() && !entry->isChecked());
     }
 
-    // No path, a folder (whatever its permissions) or a read-only file: the file dialog opens.
+    // No path, a folder or a read-only file: the file dialog opens, and cancelling it keeps the
+    // dialog.
     void saveDialogOpensWhenThePathCannotBeUsed() {
         TestAppServices services;
         ScriptedAnswerer answers;
@@ -305,7 +296,6 @@ private slots:
             QCOMPARE(answers.saveRequests().size(), asked + 1);
             QVERIFY(answers.messages().empty() && dialog.isVisible());
         }
-        QVERIFY(QFileInfo(path("folder.xml")).isDir());
     }
 
     // With the host's library a new project is registered in the store once its file is written;
@@ -471,47 +461,34 @@ private slots:
 
     // Each numbered control's tip and accessible description come from the string table ("&&"
     // reads as one "&"); no string, or no number, no tip. The relay takes a mouse event for a
-    // tool, its inner parts included, and no other. Outside a view-only run nothing is logged and
-    // nothing is locked; a view-only run logs each control's class and locks the form, but edits
+    // tool, its inner parts included, and no other. A view-only run locks the form, but edits
     // stay enabled (their text can still be selected), and so do Quit without saving and lists
     // other than roads and roles.
     void tipsAndTheViewOnlyPass() {
-        for (const bool viewOnly : {false, true}) {
-            TestAppServices services(viewOnly);
-            FormDialog dialog;
-            dialog.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-            for (QWidget* control : std::initializer_list<QWidget*>{
-                     dialog.title, dialog.description, dialog.partial, dialog.roads}) {
-                const QString text = GetRCString(kestrel::GetControlId(control));
-                QVERIFY(!text.isEmpty() && control->toolTip() == text);
-                QCOMPARE(control->accessibleDescription(), text);
-            }
-            QCOMPARE(dialog.save->toolTip(), QStringLiteral("Save & Quit"));
-            QCOMPARE(dialog.quit->accessibleDescription(), QStringLiteral("Quit without saving"));
-            QVERIFY(dialog.frame->toolTip().isEmpty() && !dialog.ToolTip().HasTool(dialog.frame));
-            QVERIFY(dialog.label->toolTip().isEmpty() && !dialog.ToolTip().HasTool(dialog.label));
-            QMouseEvent move(QEvent::MouseMove, QPointF(1, 1), QPointF(1, 1), Qt::NoButton,
-                             Qt::NoButton, Qt::NoModifier);
-            QCOMPARE(dialog.RelayEvent(dialog.title, &move), 1L);
-            QCOMPARE(dialog.RelayEvent(dialog.description->viewport(), &move), 1L);
-            QCOMPARE(dialog.RelayEvent(dialog.label, &move), 0L);
-            QCOMPARE(dialog.title->isReadOnly(), viewOnly);
-            QCOMPARE(dialog.description->isReadOnly(), viewOnly);
-            QVERIFY(dialog.title->isEnabled() && dialog.description->isEnabled());
-            QVERIFY(dialog.quit->isEnabled() && dialog.lots->isEnabled());
-            QVERIFY(dialog.frame->isEnabled());
-            for (QWidget* locked :
-                 std::initializer_list<QWidget*>{dialog.save, dialog.partial, dialog.category,
-                                                 dialog.commencement, dialog.roads, dialog.roles})
-                QVERIFY2(locked->isEnabled() != viewOnly,
-                         qPrintable(locked->metaObject()->className()));
-            QCOMPARE(services.log,
-                     (viewOnly ? QStringList{"Edit", "Edit", "Button", "Button", "Button",
-                                             "ComboBox", "SysDateTimePick32", "Static",
-                                             "SysListView32", "SysListView32", "SysListView32"}
-                               : QStringList()));
+        TestAppServices services(true);
+        FormDialog dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        for (QWidget* control : std::initializer_list<QWidget*>{dialog.title, dialog.description,
+                                                                dialog.partial, dialog.roads}) {
+            const QString text = GetRCString(kestrel::GetControlId(control));
+            QVERIFY(!text.isEmpty() && control->toolTip() == text);
+            QCOMPARE(control->accessibleDescription(), text);
         }
+        QCOMPARE(dialog.save->toolTip(), QStringLiteral("Save & Quit"));
+        QVERIFY(dialog.frame->toolTip().isEmpty() && !dialog.ToolTip().HasTool(dialog.frame));
+        QVERIFY(dialog.label->toolTip().isEmpty() && !dialog.ToolTip().HasTool(dialog.label));
+        QMouseEvent move(QEvent::MouseMove, QPointF(1, 1), QPointF(1, 1), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCOMPARE(dialog.RelayEvent(dialog.description->viewport(), &move), 1L);
+        QCOMPARE(dialog.RelayEvent(dialog.label, &move), 0L);
+        QVERIFY(dialog.title->isReadOnly() && dialog.description->isReadOnly());
+        QVERIFY(dialog.title->isEnabled() && dialog.description->isEnabled());
+        QVERIFY(dialog.quit->isEnabled() && dialog.lots->isEnabled() && dialog.frame->isEnabled());
+        for (QWidget* locked :
+             std::initializer_list<QWidget*>{dialog.save, dialog.partial, dialog.category,
+                                             dialog.commencement, dialog.roads, dialog.roles})
+            QVERIFY2(!locked->isEnabled(), qPrintable(locked->metaObject()->className()));
     }
 
     // The relay set: null refused, twice changes nothing, the hook installed while any is set.
@@ -519,93 +496,56 @@ private slots:
         NamedRelay a, b;
         QCOMPARE(RegisterToolTipRelay(nullptr), -1L);
         QCOMPARE(UnregisterToolTipRelay(nullptr), -1L);
-        QCOMPARE(UnregisterToolTipRelay(&a), E_INVALIDARG);
-        QVERIFY(!ToolTipRelayHookInstalled());
         QCOMPARE(RegisterToolTipRelay(&a), 0L);
         QCOMPARE(RegisterToolTipRelay(&a), 0L);
-        QCOMPARE(RegisteredToolTipRelayCount(), 1);
         QCOMPARE(RegisterToolTipRelay(&b), 0L);
         QCOMPARE(UnregisterToolTipRelay(&a), 0L);
+        QCOMPARE(RegisteredToolTipRelayCount(), 1);
         QVERIFY(ToolTipRelayHookInstalled());
         QCOMPARE(UnregisterToolTipRelay(&b), 0L);
-        QCOMPARE(RegisteredToolTipRelayCount(), 0);
         QVERIFY(!ToolTipRelayHookInstalled());
         QCOMPARE(UnregisterToolTipRelay(&a), E_INVALIDARG);
     }
 
-    void noteSitsAboveTheFieldAndNeverTakesTheFocus() {
+    // The note: shown only while someone types, just above its field, drawn by the field's
+    // window (never taking the focus), an alert named by its text to a screen reader, kept on the
+    // screen, gone by itself after three seconds.
+    void theNoteSitsAboveItsFieldAndGoesByItself() {
         {
             QWidget owner;
             QLineEdit field(&owner);
             CreateInfoWindow(&owner); // never shown: no window of the program has the focus
-            QVERIFY(!QApplication::focusWidget());
             ShowInfo(&field, QStringLiteral("nobody sees this"));
             QVERIFY(!InfoWindow()->isVisible());
         }
-        FieldWindow form(QPoint(100, 200));
+        {
+            // At the screen's top right corner: moved down over the field and in from the edge.
+            const QRect screen = QGuiApplication::primaryScreen()->geometry();
+            FieldWindow corner(QPoint(screen.right() - 60, screen.top()), QSize(340, 0));
+            QVERIFY(corner.focused);
+            ShowInfo(corner.field, QStringLiteral("a rather long message that needs room"));
+            QCOMPARE(noteOnScreen().top(), screen.top());
+            QCOMPARE(noteOnScreen().right(), screen.right());
+        }
+        FieldWindow form(QPoint(100, 200), QSize(0, 40));
         QVERIFY(form.focused && form.field->hasFocus());
-        ShowInfo(form.field, QStringLiteral("one line"));
-        const int oneLine = InfoWindow()->height();
-        ShowInfo(form.field, QStringLiteral("one line\nand another"));
+        ShowInfo(form.field, QStringLiteral(" Invalid postal code "));
         CInfoWindow* note = InfoWindow();
-        QVERIFY(note->isVisible() && note->text() == QStringLiteral("one line\nand another"));
-        QVERIFY(note->height() - oneLine >= QFontMetrics(form.window.font()).lineSpacing() - 1);
-        const QRect field = form.fieldOnScreen();
+        const QRect field(form.field->mapToGlobal(QPoint(0, 0)), form.field->size());
         QCOMPARE(noteOnScreen().left(), field.left());
-        QVERIFY(noteOnScreen().bottom() < field.top());
-        QVERIFY(field.top() - noteOnScreen().bottom() <= 3);
-
-        // Drawn by the form's window over its field: above it, and above no other program's
-        // window. The user keeps typing where they were; three seconds on, the note goes by
-        // itself.
+        QVERIFY(noteOnScreen().bottom() < field.top() &&
+                field.top() - noteOnScreen().bottom() <= 3);
         QVERIFY(!note->isWindow() && note->window() == &form.window);
+        QAccessibleInterface* alert = QAccessible::queryAccessibleInterface(note);
+        QCOMPARE(alert->role(), QAccessible::AlertMessage);
+        QCOMPARE(alert->text(QAccessible::Name), QStringLiteral("Invalid postal code"));
+        QVERIFY(!alert->state().disabled);
         QElapsedTimer shown;
         shown.start();
         QTRY_VERIFY_WITH_TIMEOUT(!note->isVisible(), 5000);
         QVERIFY(shown.elapsed() >= 2500);
         QVERIFY(form.field->hasFocus());
         QCOMPARE(QApplication::activeWindow(), &form.window);
-    }
-
-    // To a screen reader the note is an alert named by its text without the blanks around it.
-    // (That it is announced as it appears is seen on the accessibility bus: the offscreen
-    // platform sends no accessible events. See tests/e2e.) A field in the form's corner keeps
-    // the note inside the form.
-    void theNoteIsAnAlertNamedByItsText() {
-        QWidget form;
-        auto* field = new QLineEdit(&form);
-        CreateInfoWindow(&form);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
-        field->setFocus();
-        QTRY_VERIFY(field->hasFocus());
-        QAccessibleInterface* note = nullptr;
-        for (const char* text : {" Invalid postal code ", " Invalid Input "}) {
-            ShowInfo(field, QString::fromLatin1(text));
-            note = QAccessible::queryAccessibleInterface(InfoWindow());
-            QCOMPARE(note->role(), QAccessible::AlertMessage);
-            QCOMPARE(note->text(QAccessible::Name), QString::fromLatin1(text).trimmed());
-            QVERIFY(!note->state().disabled);
-        }
-        QVERIFY(form.rect().contains(InfoWindow()->geometry()));
-        delete InfoWindow();
-    }
-
-    void noteIsKeptOnTheScreen() {
-        const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        // At the very top the note moves down to y = 0, over the field.
-        {
-            FieldWindow form(QPoint(50, screen.top()));
-            QVERIFY(form.focused);
-            ShowInfo(form.field, QStringLiteral("top"));
-            QCOMPARE(noteOnScreen().top(), screen.top());
-            QCOMPARE(noteOnScreen().left(), form.fieldOnScreen().left());
-        }
-        // Off the right edge: shifted left by the excess.
-        FieldWindow form(QPoint(screen.right() - 60, 300), 340);
-        QVERIFY(form.focused);
-        ShowInfo(form.field, QStringLiteral("a rather long message that needs room"));
-        QCOMPARE(noteOnScreen().right(), screen.right());
     }
 };
 
