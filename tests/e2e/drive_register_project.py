@@ -1,24 +1,51 @@
 #!/usr/bin/env python3
 # drive_register_project.py PROGRAM WORKDIR, inside a virtual display and a private session bus
 # (see run_e2e.sh): registers a new project as a user would -- the project page, one lot, one
-# address and one member who coordinates as an architect -- saves it with "Ok", checks the file,
-# the host's store and the activity log, then opens the file again for editing and finds the
-# member in the list.
+# address, and one member copied from the user's address book (a vCard file of the driver's own,
+# named in KESTREL_CONTACTS) through the contact picker by keyboard, then completed as the
+# coordinating architect -- saves it with "Ok", checks the file, the host's store and the
+# activity log, then opens the file again for editing and finds the member in the list.
 import os
 import sqlite3
+import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
 
-from atspi import E2eFailure, Session, check_log_order, run, run_lines, text_of, wait_for
+import pyatspi
+
+from atspi import (KEY_RETURN, KEY_SPACE, E2eFailure, Session, check_log_order, find, focus,
+                   has, press_key, run, run_lines, text_of, type_text, wait_for)
 
 PROFESSIONAL_NO = "1234"
 REFERENCE = "A1234-00042-2026"
-MEMBER = "TAN AH KOW"
-EMAIL = "ah.kow.tan@example.com"
+NAME = "Lim Mei Ling Rachel"
+EMAIL = "rachel.lim@meridian-survey.example.sg"
 MEMBER_LIST = "Member Information *"
 
+# An invented person, as a phone or address book exports her: folded and escaped lines, TYPE
+# parameters in both spellings, a grouped property.
+VCARD = "\r\n".join([
+    "BEGIN:VCARD", "VERSION:3.0", "N:Lim;Mei Ling Rachel;;;", "FN:" + NAME,
+    "ORG:Meridian Land Survey Pte Ltd;", "TITLE:Registered Surveyor",
+    "TEL;TYPE=WORK,VOICE:+65 6123 4567", "TEL;type=CELL:+65 9123 4567",
+    "EMAIL;TYPE=INTERNET,WORK:" + EMAIL,
+    "item1.ADR;TYPE=WORK:;;3 Shenton Way\\n#05-12;Singapore;;068805;Singapore",
+    "item1.X-ABLabel:Office", "NOTE:Survey of the site boundary\\, due in June.", "END:VCARD",
+    "BEGIN:VCARD", "VERSION:3.0", "FN:Ong Boon Huat", "ORG:Ong & Partners Architects;",
+    "EMAIL:boonhuat@ongpartners.example.sg", "END:VCARD", ""])
 
-def register(kestrel):
+# What the member's pages show once the contact is copied: (tab, field, text).
+IMPORTED = [
+    ("General *", "Designation", "Registered Surveyor"),
+    ("Address *", "Level No.", "05"),
+    ("Address *", "Postal Code *", "068805"),
+    ("Contact *", "Telephone No.", "61234567"),
+    ("Contact *", "Mobile Phone", "91234567"),
+    ("Contact *", "Email Address *", EMAIL),
+]
+
+
+def fill_project(kestrel):
     # The user's own number goes first; the coordinator's replaces it once the member is stored.
     kestrel.set_text("Project Ref *", "A9999")
     kestrel.set_text("Project Ref Serial Number", "42")
@@ -41,22 +68,65 @@ def register(kestrel):
     kestrel.press("Save as New")
     kestrel.list_holds("Project Address", "ORCHARD ROAD")
 
+
+def hand_back_activation(kestrel):
+    """When the picker closes, a window manager makes the form's window the active one again.
+    The virtual display has none, so the driver does what it would: gives the window the X
+    input focus."""
+    window = kestrel.wait("the main window", pyatspi.ROLE_DIALOG, "KESTREL")
+    if has(window, pyatspi.STATE_ACTIVE):
+        return
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(kestrel.proc.pid),
+                            "--name", "^KESTREL$"], capture_output=True, text=True, timeout=10)
+    ids = found.stdout.split()
+    if not ids:
+        raise E2eFailure("xdotool finds no window of Kestrel: %s" % found.stderr)
+    subprocess.run(["xdotool", "windowfocus", "--sync", ids[0]], check=True, timeout=10)
+    wait_for("the main window to be active again", lambda: has(window, pyatspi.STATE_ACTIVE), 5)
+
+
+def import_member(kestrel, vcard):
     kestrel.select_tab(MEMBER_LIST)
     kestrel.select_tab("General *")
-    kestrel.set_text("Name *", MEMBER)
+    focus(kestrel.wait("the button", pyatspi.ROLE_PUSH_BUTTON, "Contacts"), "the Contacts button")
+    press_key(KEY_SPACE)
+    picker = kestrel.wait("the picker", pyatspi.ROLE_DIALOG, "Copy a Contact")
+    # The line saying where the contacts come from (read, as a screen reader reads it, from its
+    # description) names the sandbox's file, not the user's.
+    source = kestrel.wait("the line", pyatspi.ROLE_LABEL, "Address book", picker)
+    wait_for("the picker to name %s as its address book" % vcard,
+             lambda: vcard in source.description, 5)
+    search = kestrel.text_field("Search", picker)
+    wait_for("the search field to have the focus", lambda: has(search, pyatspi.STATE_FOCUSED), 5)
+    type_text("mei l")
+    status = kestrel.wait("the line", pyatspi.ROLE_LABEL, "Search result", picker)
+    wait_for("the picker to say one contact matches",
+             lambda: status.description == "1 contact of 2 match.", 5)
+    press_key(KEY_RETURN)
+    wait_for("the picker to close",
+             lambda: find(kestrel.app(), pyatspi.ROLE_DIALOG, "Copy a Contact") is None, 10)
+    hand_back_activation(kestrel)
+    for tab, field, wanted in IMPORTED:
+        kestrel.select_tab(tab)
+        edit = kestrel.text_field(field)
+        wait_for('"%s" to show %r (it shows %r)' % (field, wanted, text_of(edit)),
+                 lambda: text_of(edit) == wanted, 5)
+
+    # What an address book does not know: the identity, the coordination and the role with its
+    # number. Space on the focused radio button clicks it, which is what switches the identity
+    # fields over (the bus's "toggle" action only checks it).
+    kestrel.select_tab("General *")
+    radio = kestrel.wait("the radio button", pyatspi.ROLE_RADIO_BUTTON, "NRIC No.")
+    focus(radio, '"NRIC No."')
+    press_key(KEY_SPACE)
+    nric = kestrel.text_field("NRIC Number")
+    wait_for('"NRIC Number" to be enabled', lambda: has(nric, pyatspi.STATE_ENABLED), 5)
     kestrel.set_text("NRIC Number", "1234567D")
     kestrel.check("Project Co-ordinator")
     kestrel.add_role("ARCHITECT", PROFESSIONAL_NO)
-    kestrel.select_tab("Address *")
-    kestrel.set_text("House/Block No.", "3")
-    kestrel.choose("Road Name *", "SHENTON WAY")
-    kestrel.set_text("Postal Code *", "068805")
-    kestrel.select_tab("Contact *")
-    kestrel.set_text("Mobile Phone", "91234567")
-    kestrel.set_text("Email Address *", EMAIL)
     kestrel.press("Save as New")
     # The list marks the coordinator in front of the name.
-    kestrel.list_holds(MEMBER_LIST, "* " + MEMBER, 10)
+    kestrel.list_holds(MEMBER_LIST, "* " + NAME, 10)
     kestrel.select_tab("Project Information *")
     wait_for("the coordinator's number on the project page",
              lambda: text_of(kestrel.text_field("Project Ref *")) == "A" + PROFESSIONAL_NO, 5)
@@ -67,17 +137,17 @@ def check_saved(project, store):
         root = ElementTree.parse(project).getroot()
     except (OSError, ElementTree.ParseError) as error:
         raise E2eFailure("the saved file cannot be read: %s" % error)
-    # The list's coordinator marker is only drawn: the file has the name as typed.
+    # The list's coordinator marker is only drawn: the file has the name as copied.
     member = "project/member_group/member/"
     for path, wanted in [("project/reference_no", REFERENCE),
                          ("project/profile/category_code", "NE"),
                          ("project/profile/lotmkts_group/lotmkts/mk_ts_code", "MK07"),
                          ("project/profile/address_group/address/road_code", "R00826"),
                          ("project/profile/address_group/address/postal_code", "238801"),
-                         (member + "member_name", MEMBER),
-                         (member + "ic_passport_no", "S1234567D"),
+                         (member + "member_name", NAME),
+                         (member + "ic_flag", "Y"),
                          (member + "project_coordinator_flag", "Y"),
-                         (member + "road_code", "R00644"),
+                         (member + "postal_code", "068805"),
                          (member + "email_address1", EMAIL),
                          (member + "member_role_group/member_role/member_role_code", "ARCH"),
                          (member + "member_role_group/member_role/professional_no",
@@ -101,10 +171,15 @@ def main(program, scratch):
     log_file = os.path.join(scratch, "kestrel.log")
     store = os.path.join(scratch, "projects.db")
     project = os.path.join(scratch, "new project.xml")
-    with Session(log_file, {"KESTREL_PROJECT_STORE": store}) as session:
+    vcard = os.path.join(scratch, "contacts.vcf")
+    with open(vcard, "w", encoding="utf-8", newline="") as f:
+        f.write(VCARD)
+    with Session(log_file, {"KESTREL_PROJECT_STORE": store, "KESTREL_CONTACTS": vcard}) \
+            as session:
         kestrel = session.start(program, "NEW_PROJ", project)
         with kestrel.explained():
-            register(kestrel)
+            fill_project(kestrel)
+            import_member(kestrel, vcard)
         kestrel.press("Ok")
         kestrel.wait_until_ended('"Ok"')
         check_saved(project, store)
@@ -114,7 +189,7 @@ def main(program, scratch):
         kestrel = session.start(program, "EDIT_PROJ", project)
         with kestrel.explained():
             kestrel.select_tab(MEMBER_LIST)
-            kestrel.list_holds(MEMBER_LIST, "* " + MEMBER)
+            kestrel.list_holds(MEMBER_LIST, "* " + NAME)
         kestrel.cancel()
     with open(project, "rb") as f:
         if f.read() != saved:
