@@ -588,6 +588,7 @@ void ProjectPagesTest::fileRoundTripKeepsEveryValue() {
              "A123-00007-2002");
     QCOMPARE(h.title()->toPlainText(), kTitle);
     QCOMPARE(h.date(1005)->date(), QDate(2003, 1, 31));
+    QVERIFY(h.date(1005)->calendarPopup() && h.date(1006)->calendarPopup());
     QCOMPARE(h.date(1006)->date(), QDate(2004, 5, 6));
     QCOMPARE(h.page->CommencementDate().time(), QTime(9, 30));
     QCOMPARE(h.combo(1054)->currentText() + "|" + h.combo(1007)->currentText() + "|" +
