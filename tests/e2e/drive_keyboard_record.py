@@ -5,12 +5,15 @@
 # way: the note of a failed field check is announced as an alert with its text, the road combo
 # gives its road as its text and its open list as a list of rows, and Escape then Enter keeps
 # the record ("abort changes?" defaults to No).
-import os, shutil, signal, subprocess, sys, tempfile, time  # noqa: E401
+import os
+import subprocess
+import sys
+import time
 
 import pyatspi
 from gi.repository import GLib
 
-from atspi import E2eFailure, application_of, wait_for
+from atspi import E2eFailure, Session, check_log_order, find_where, run, wait_for
 
 STEP_PAUSE = 0.15  # lets the program take in one key before the next
 
@@ -26,33 +29,23 @@ def type_text(text):
     time.sleep(STEP_PAUSE)
 
 
-def walk(node, depth=0):
-    if node is None or depth > 40:
-        return
-    yield node
-    for i in range(node.childCount):
-        yield from walk(node.getChildAtIndex(i), depth + 1)
-
-
-def control_of(node):
-    """A list rather than the cell it reports the focus on."""
-    if node is not None and node.getRole() == pyatspi.ROLE_TABLE_CELL and node.parent is not None:
-        return node.parent
-    return node
-
-
 def describe(node):
     return "%s %r" % (node.getRoleName(), node.name) if node is not None else "nothing"
 
 
-class Session:
-    def __init__(self, pid):
-        self.pid = pid
-        self.shown = []  # (role, name) of everything that came up, as a screen reader hears it
+class Listener:
+    """What a screen reader hears: the focus followed by its events, not by states read later,
+    and the (role, name) of everything that came up."""
+
+    def __init__(self):
+        self.program = None
+        self.shown = []
         self.focus_now = None
+        pyatspi.Registry.registerEventListener(self.on_showing, "object:state-changed:showing")
+        pyatspi.Registry.registerEventListener(self.on_focus, "object:state-changed:focused")
 
     def app(self):
-        return application_of(self.pid)
+        return self.program.app()
 
     def pump(self):
         context = GLib.MainContext.default()
@@ -60,13 +53,8 @@ class Session:
             context.iteration(False)
 
     def on_focus(self, event):
-        # As a screen reader follows the focus: by the events, not by states read later.
         if event.detail1 == 1:
             self.focus_now = event.source
-
-    def focused(self):
-        self.pump()
-        return control_of(self.focus_now)
 
     def on_showing(self, event):
         if event.detail1 == 1:
@@ -75,8 +63,13 @@ class Session:
             except Exception:  # gone again already
                 pass
 
-    def focus(self):
-        return wait_for("a focused control", self.focused, 10)
+    def focused(self):
+        """The focused control: a list rather than the cell it reports the focus on."""
+        self.pump()
+        node = self.focus_now
+        if node is not None and node.getRole() == pyatspi.ROLE_TABLE_CELL and node.parent:
+            return node.parent
+        return node
 
     def tab_to(self, wanted, backwards=False, limit=45):
         """Presses Tab (or Shift+Tab) until the focused control's name starts with `wanted`."""
@@ -93,11 +86,8 @@ class Session:
         return node.queryText().getText(0, -1)
 
     def find(self, role, name_start, showing=True):
-        for node in walk(self.app()):
-            if node.getRole() == role and node.name.startswith(name_start) and \
-                    (not showing or node.getState().contains(pyatspi.STATE_SHOWING)):
-                return node
-        return None
+        return find_where(self.app(), lambda n: n.getRole() == role and
+                          n.name.startswith(name_start), showing)
 
     def list_rows(self, name_start, showing=True):
         table = wait_for("the list " + name_start,
@@ -107,7 +97,7 @@ class Session:
 
 
 def drive(s):
-    start = s.focus()
+    start = wait_for("a focused control", s.focused, 10)
     if not start.name.startswith("Project Ref"):
         raise E2eFailure("the focus starts on %s, not on the project reference" % describe(start))
     type_text("A123")
@@ -121,11 +111,7 @@ def drive(s):
         alert = wait_for("the note announced", lambda: (s.pump(), next(
             (name for role, name in s.shown if role == pyatspi.ROLE_ALERT), None))[1], 10)
     except E2eFailure:
-        print("announced:", s.shown, "focus:", describe(s.focused()), file=sys.stderr)
-        for node in walk(s.app()):
-            if node.getRole() in (pyatspi.ROLE_ALERT, pyatspi.ROLE_WINDOW, pyatspi.ROLE_TOOL_TIP):
-                print("window:", describe(node), node.getState().getStates(), file=sys.stderr)
-        raise
+        raise E2eFailure("no note announced; a screen reader heard %r" % s.shown)
     if alert != "Invalid Input":
         raise E2eFailure("the note announced %r" % alert)
     if not s.focused().name.startswith("Title"):
@@ -139,8 +125,7 @@ def drive(s):
     type_text("12a")  # the field writes capitals
     s.tab_to("Save as New")
     key("Return")
-    rows = wait_for("the stored lot", lambda: "12A" in s.list_rows("Mukim/TS") and
-                    s.list_rows("Mukim/TS"), 10)
+    wait_for("the stored lot", lambda: "12A" in s.list_rows("Mukim/TS"), 10)
 
     # Back into the form with Enter on its row, changed, and stored with Enter on "Update".
     s.tab_to("Mukim/TS Plot")
@@ -153,25 +138,23 @@ def drive(s):
     key("Return")
     wait_for("the changed lot", lambda: "12B" in s.list_rows("Mukim/TS"), 10)
     if "12A" in s.list_rows("Mukim/TS"):
-        raise E2eFailure("Update added a row instead of changing it: %r" % rows)
+        raise E2eFailure("Update added a row instead of changing it")
 
     # The road combo: its road is its text, its open list a list of the rows in view.
     key("ctrl+Tab", "ctrl+Tab")  # to the third nested page, the site description
     road = s.tab_to("Road")
     key("alt+Down")
-    rows_in_view = wait_for("the open road list", lambda: next(
-        (road.getChildAtIndex(i) for i in range(road.childCount)
-         if road.getChildAtIndex(i).getRole() == pyatspi.ROLE_LIST
-         and road.getChildAtIndex(i).childCount > 0), None), 10)
+    in_view = wait_for("the open road list", lambda: next(
+        (c for c in map(road.getChildAtIndex, range(road.childCount))
+         if c.getRole() == pyatspi.ROLE_LIST and c.childCount > 0)))
     key("Down", "Down")
     chosen = s.text_of(road)
-    names = [rows_in_view.getChildAtIndex(i).name for i in range(rows_in_view.childCount)]
-    selected = [rows_in_view.getChildAtIndex(i).name for i in range(rows_in_view.childCount)
-                if rows_in_view.getChildAtIndex(i).getState().contains(pyatspi.STATE_SELECTED)]
+    rows = [in_view.getChildAtIndex(i) for i in range(in_view.childCount)]
+    names = [row.name for row in rows]
+    selected = [row.name for row in rows if row.getState().contains(pyatspi.STATE_SELECTED)]
     if not chosen or chosen not in names or selected != [chosen]:
         raise E2eFailure("road %r, rows %r, selected %r" % (chosen, names[:5], selected))
     key("Escape")
-    print("ok: road combo reads %r among %d rows in view" % (chosen, len(names)))
 
     # Escape asks "abort changes?"; Enter answers its default, No, and the record stays.
     key("Escape")
@@ -185,49 +168,15 @@ def drive(s):
     key("y")
 
 
-def main():
-    program, workdir = sys.argv[1], sys.argv[2]
-    os.makedirs(workdir, exist_ok=True)
-    scratch = tempfile.mkdtemp(prefix="keyboard-record-", dir=workdir)
+def main(program, scratch):
     log_file = os.path.join(scratch, "kestrel.log")
-    project = os.path.join(scratch, "keyboard.xml")
-    bus = subprocess.Popen([os.environ.get("KESTREL_E2E_LAUNCHER"), "--launch-immediately"],
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    env = dict(os.environ, KESTREL_LOG_FILE=log_file, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-               QT_ACCESSIBILITY="1")
-    env.pop("QT_QPA_PLATFORM", None)
-    proc = None
-    try:
-        wait_for("the accessibility registry", lambda: pyatspi.Registry.getDesktop(0) is not None, 20)
-        proc = subprocess.Popen([program, "NEW_PROJ", project], env=env)
-        session = Session(proc.pid)
-        pyatspi.Registry.registerEventListener(session.on_showing, "object:state-changed:showing")
-        pyatspi.Registry.registerEventListener(session.on_focus, "object:state-changed:focused")
-        wait_for("Kestrel on the accessibility bus", lambda: session.app(), 30)
-        drive(session)
-        try:
-            proc.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            raise E2eFailure("Kestrel did not end after Escape and Yes")
-        if proc.returncode != 0:
-            raise E2eFailure("Kestrel ended with exit code %d" % proc.returncode)
-    finally:
-        if proc is not None and proc.poll() is None:
-            proc.kill()
-            proc.wait()
-        bus.send_signal(signal.SIGTERM)
-    with open(log_file, encoding="utf-8", errors="replace") as f:
-        if "COMMAND: Cancel" not in f.read():
-            raise E2eFailure("the log has no COMMAND: Cancel")
-    print("ok: a lot stored, loaded, changed and kept by keyboard alone; the note announced")
-    shutil.rmtree(scratch, ignore_errors=True)
+    with Session(log_file) as session:
+        listener = Listener()
+        listener.program = session.start(program, "NEW_PROJ", os.path.join(scratch, "k.xml"))
+        drive(listener)
+        listener.program.wait_until_ended("Escape and Yes")
+    check_log_order(log_file, ["COMMAND: Cancel"])
 
 
 if __name__ == "__main__":
-    signal.signal(signal.SIGALRM, lambda *_: (_ for _ in ()).throw(E2eFailure("driver timed out")))
-    signal.alarm(140)
-    try:
-        main()
-    except E2eFailure as failure:
-        print("E2E FAILURE: %s" % failure, file=sys.stderr)
-        sys.exit(1)
+    sys.exit(run(main, "keyboard-record-", 140))

@@ -1,38 +1,28 @@
 #!/usr/bin/env python3
 # drive_start_cancel.py PROGRAM WORKDIR, inside a virtual display and a private session bus (see
-# run_e2e.sh): starts Kestrel, presses "Cancel", answers "Yes", and checks the activity log.
+# run_e2e.sh): starts Kestrel without its lookup database, presses "Cancel", answers "Yes". The
+# activity log holds the run's own lines and nothing else: the database's warning goes to
+# standard error, and a line break in the path does not start a line of its own.
 import os
-import shutil
+import re
 import sys
-import tempfile
 
-from atspi import E2eFailure, Session, check_log_order, run
-
-LOG_ORDER = ["START: ----------------------------------", "Command Line: ",
-             "Editing type: NEW_PROJ", "COMMAND: Cancel", "END: ------------------------------------"]
+from atspi import E2eFailure, Session, run, run_lines
 
 
-def main():
-    program, workdir = sys.argv[1], sys.argv[2]
-    os.makedirs(workdir, exist_ok=True)
-    scratch = tempfile.mkdtemp(prefix="start-cancel-", dir=workdir)
+def main(program, scratch):
     log_file = os.path.join(scratch, "kestrel.log")
-    project = os.path.join(scratch, "new project.xml")
-
-    with Session(log_file) as session:
-        kestrel = session.start(program, "NEW_PROJ", project)
-        kestrel.press("Cancel", timeout=30)
-        kestrel.press("Yes", timeout=30)
-        kestrel.wait_until_ended('"Cancel" and "Yes"')
-
-    with open(log_file, encoding="utf-8", errors="replace") as f:
-        log = f.read()
-    check_log_order(log, LOG_ORDER)
-    if 'Command Line: NEW_PROJ "%s"' % project not in log:
-        raise E2eFailure("the command line lost the quoted path")
-    print("ok: " + " / ".join(LOG_ORDER))
-    shutil.rmtree(scratch, ignore_errors=True)
+    project = os.path.join(scratch, 'new "project"\nfile.xml')
+    with Session(log_file, {"KESTREL_LOOKUP_DB": os.path.join(scratch, "missing.db")}) as session:
+        session.start(program, "NEW_PROJ", project).cancel(timeout=30)
+    with open(log_file, encoding="utf-8", errors="replace", newline="") as f:
+        lines = re.sub(r"(?m)^ \d{4}-\d\d-\d\d \d\d:\d\d:\d\d: ", "", f.read()).split("\r\n")
+    expected = run_lines("NEW_PROJ", project.replace("\n", "\\n"), "COMMAND: Cancel") + [""]
+    if lines != expected:
+        raise E2eFailure("the log holds %r, expected %r" % (lines, expected))
+    if os.path.exists(project):
+        raise E2eFailure("quitting without saving wrote the file")
 
 
 if __name__ == "__main__":
-    sys.exit(run(main, 120))
+    sys.exit(run(main, "start-cancel-"))
