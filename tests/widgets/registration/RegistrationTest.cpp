@@ -20,6 +20,9 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <cstddef>
+#include <new>
+
 using namespace kestrel;
 
 namespace {
@@ -195,6 +198,15 @@ private slots:
         QCOMPARE(h.services.log.mid(0, 8), (QStringList{"Static"} + buttons4 +
                                             QStringList{"Button", "SysListView32", "Edit"}));
         QVERIFY(!GetDlgItem(h.dialog.MemberPage(), CPropPageMemberInfo::IDC_SHEET_FRAME));
+        // Ids are kept apart from the widgets: one made where a destroyed one stood has none.
+        alignas(QWidget) std::byte storage[sizeof(QWidget)];
+        auto* gone = new (storage) QWidget;
+        kestrel::SetControlId(gone, ids::IDC_SHEET_FRAME);
+        kestrel::MarkAsForm(gone);
+        gone->~QWidget();
+        auto* fresh = new (storage) QWidget;
+        QVERIFY(kestrel::GetControlId(fresh) == 0 && !kestrel::IsForm(fresh));
+        fresh->~QWidget();
     }
 
     void overLongValuesAreShownWhole() {
