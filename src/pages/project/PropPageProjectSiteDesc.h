@@ -44,7 +44,6 @@ public:
 
     // The stored road names, one column (refreshed from the list by UpdateData(true)).
     const RecordTable& GetRecordTable() const { return m_roadTable; }
-    int GetRoadCount() const { return m_roadTable.GetRowCount(); }
     // "NORTH ROAD, EAST AVENUE": rebuilt by WriteXml.
     QString LocationSummary() const { return m_strLocationSummary; }
     const QString& SiteDescription() const { return m_strSiteDescr; }

@@ -85,6 +85,11 @@ TEST(ContactDocument, CardsOfEveryExporterFillTheMappedElements) {
          "house_block_no=10|road_name=<missing>|level_no=20|unit_no=05|"
          "building_name=International Plaza|postal_code=079903|"
          "address1=10 Anson Road, #20-05 International Plaza|address2=079903|address3=SG"},
+        // Work fax, pager and a country name the lookup does not know ("Republic of ...").
+        {"office-2.1.vcf", "Lim Boon Huat",
+         "country=Singapore|designation=Project Manager|tel_no=67778888|mobile_no=97778888|"
+         "fax_no=67778889|pager_no=91112222|house_block_no=5A|road_name=ADAM CLOSE|"
+         "postal_code=289887|email_address1=boonhuat@example-build.sg"},
     };
     for (const auto& c : cases) {
         const AddressBook book = LoadAddressBook(

@@ -341,6 +341,7 @@ TEST_F(XmlHelpers, NodeTextGathersEveryTextAndCdataBelowTheNode) {
                                 "<![CDATA[4]]></m><n>5</n></r>"));
     const pugi::xml_node r = doc.child("r");
     EXPECT_EQ(GetNodeText(r.child("t")), QStringLiteral("a<b"));
+    EXPECT_EQ(GetNodeText(r.child("t").first_child()), QStringLiteral("a<b")); // the text itself
     EXPECT_EQ(GetNodeText(r.child("m")), QStringLiteral("1234"));
     EXPECT_EQ(GetNodeText(r), QStringLiteral("a<b12345"));
     // Empty for an empty element, null only for a null node.

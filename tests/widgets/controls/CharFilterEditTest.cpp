@@ -176,6 +176,9 @@ private slots:
         focusOn(m_text);
         paste(m_text, QStringLiteral("ab\u00DF\u0131"));
         QCOMPARE(m_text->text(), QStringLiteral("AB\u00DF\u0131"));
+        m_text->SetUpperCase(false); // no limit and no capitals: pasted as it stands
+        paste(m_text, QStringLiteral("x"));
+        QCOMPARE(m_text->text(), QStringLiteral("AB\u00DF\u0131x"));
     }
 
     void leavingTheFieldChecksIt() {

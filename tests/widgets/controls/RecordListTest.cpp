@@ -202,11 +202,14 @@ private slots:
             QVERIFY(!m_list->SetItemSelected(row, true));
         }
         QCOMPARE(m_list->model()->headerData(1, Qt::Horizontal).toString(), "Plot No");
+        QVERIFY(!m_list->model()->headerData(1, Qt::Vertical).isValid());
+        QVERIFY(!m_list->model()->headerData(3, Qt::Horizontal).isValid());
         QCOMPARE(m_list->InsertItem(rows + 5, QStringLiteral("last")), rows); // lands at the end
         QCOMPARE(m_list->InsertItem(-1, QString()), -1);
         QVERIFY(!m_list->SetColumnWidth(m_list->GetColumnCount(), 10));
         QCOMPARE(m_list->InsertColumn(3, QStringLiteral("Key"), LVCFMT_LEFT, 0), 3);
         QVERIFY(m_list->isColumnHidden(3)); // a column of no width stays hidden
+        QCOMPARE(m_list->GetColumnWidth(3), 0);
         QVERIFY(m_list->DeleteAllItems());
         QCOMPARE(m_list->GetItemCount(), 0);
     }

@@ -527,6 +527,13 @@ private slots:
             QCOMPARE(noteOnScreen().top(), screen.top());
             QCOMPARE(noteOnScreen().right(), screen.right());
         }
+        {
+            // Wider than the window that draws it: held inside, from the window's left edge.
+            FieldWindow narrow(QPoint(300, 300), QSize(0, 40));
+            QVERIFY(narrow.focused);
+            ShowInfo(narrow.field, QString(60, QLatin1Char('W')));
+            QCOMPARE(noteOnScreen().left(), narrow.window.mapToGlobal(QPoint(0, 0)).x());
+        }
         FieldWindow form(QPoint(100, 200), QSize(0, 40));
         QVERIFY(form.focused && form.field->hasFocus());
         ShowInfo(form.field, QStringLiteral(" Invalid postal code "));
