@@ -66,16 +66,6 @@ bool IsForm(const QWidget* widget) {
     return marks().value(widget).form;
 }
 
-QList<QWidget*> OwnControls(const QWidget* form) {
-    QList<QWidget*> controls;
-    if (form)
-        visitOwnControls(form, [&controls](QWidget* control) {
-            controls.append(control);
-            return false;
-        });
-    return controls;
-}
-
 QWidget* MakeSheetPlaceholder(QWidget* form, int id) {
     auto* frame = new QFrame(form);
     SetControlId(frame, id);

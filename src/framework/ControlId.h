@@ -5,8 +5,6 @@
 // known by. A form ("dialog" or "page") finds its own controls by id; controls that belong to a
 // nested form are that form's business and are not found from outside.
 
-#include <QList>
-
 class QWidget;
 
 namespace kestrel {
@@ -20,9 +18,6 @@ int GetControlId(const QWidget* control);
 void MarkAsForm(QWidget* form);
 bool IsForm(const QWidget* widget);
 
-// The form's own controls in creation order: every descendant, but not those inside nested forms.
-QList<QWidget*> OwnControls(const QWidget* form);
-
 // The static frame a layout draws where a nested sheet goes: a hidden control of the form with
 // that id, which the form deletes once it has set itself up (the sheet then takes its place).
 // Until then it is one of the form's controls, like any other (a view-only run names it).
@@ -30,5 +25,6 @@ QWidget* MakeSheetPlaceholder(QWidget* form, int id);
 
 } // namespace kestrel
 
-// The first of the form's own controls with this id, or null.
+// The first of the form's own controls with this id, or null: its descendants in creation order,
+// but none inside a nested form.
 QWidget* GetDlgItem(const QWidget* form, int id);
