@@ -168,7 +168,7 @@ void CRecordListEditor::OnUpdateRecord() {
     storeForm();
 }
 
-bool CRecordListEditor::storeForm() {
+void CRecordListEditor::storeForm() {
     const int current = CurrentItem();
     RecordCheckResult check;
     m_binding.CheckForm(check);
@@ -192,7 +192,7 @@ bool CRecordListEditor::storeForm() {
         m_binding.BringForward(check.focus);
         kestrel::MessageBox(m_pForm, check.message, GetRCString(kInputErrorCaption),
                             kestrel::MB_OK | kestrel::MB_ICONERROR);
-        return false;
+        return;
     }
 
     int target = current;
@@ -203,7 +203,6 @@ bool CRecordListEditor::storeForm() {
     m_binding.MoveFormIntoRow(target);
     m_binding.RecordStored(target);
     ResetForm(false, true);
-    return true;
 }
 
 void CRecordListEditor::OnSaveAsNew() {

@@ -123,7 +123,9 @@ private:
     void setCurrentItem(int row);
     void selectRow(int row);
     void enableUpdate(bool enable);
-    bool storeForm();
+    // Checks the form and stores it into its row (a new one when none is loaded), or shows what
+    // is wrong.
+    void storeForm();
 
     QWidget* m_pForm;
     CRecordListBinding& m_binding;
