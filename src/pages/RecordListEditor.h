@@ -37,8 +37,6 @@ struct RecordCheckResult {
 };
 
 // How a page's form and list rows meet. Rows are list rows (0-based).
-class CRecordListBinding;
-
 class CRecordListBinding {
 public:
     virtual ~CRecordListBinding() = default;
