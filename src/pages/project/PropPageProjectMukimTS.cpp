@@ -16,6 +16,7 @@
 #include <QGridLayout>
 
 #include <iterator>
+#include <vector>
 
 namespace {
 
@@ -135,22 +136,27 @@ void CPropPageProjectMukimTS::MoveFormIntoRow(int row) {
 
 QString CPropPageProjectMukimTS::WriteXml(pugi::xml_document& doc, pugi::xml_node group) {
     CAppDB* db = XKR_GetAppDB();
+    // Each lot's code is looked up once, for the summary now and for the rows when they are
+    // written (a code shares the lookup table's text, so keeping them costs no copy).
+    std::vector<QString> codes;
+    codes.reserve(static_cast<size_t>(m_table.GetRowCount()));
     QString summary;
     for (int row = 0; row < m_table.GetRowCount(); ++row) {
         const RecordRow& cells = m_table.GetRow(row);
-        kestrel::AppendLotSummary(summary, db->GetMukimTSCode(cells.GetCell(COL_MUKIM_TS)),
-                                  cells.GetCell(COL_PLOT_NO), cells.GetCell(COL_LOT_NO),
-                                  cells.GetCell(COL_PARTIAL));
+        codes.push_back(db->GetMukimTSCode(cells.GetCell(COL_MUKIM_TS)));
+        kestrel::AppendLotSummary(summary, codes.back(), cells.GetCell(COL_PLOT_NO),
+                                  cells.GetCell(COL_LOT_NO), cells.GetCell(COL_PARTIAL));
     }
     m_strLocationSummary = kestrel::StripCommasAndSpaces(summary);
     WriteRecordRows(
         doc, group, m_table.GetRowCount(),
-        [lots = m_table, db](pugi::xml_document& doc, pugi::xml_node group, int row) {
+        [lots = m_table, codes = std::move(codes)](pugi::xml_document& doc, pugi::xml_node group,
+                                                   int row) {
             const RecordRow& cells = lots.GetRow(row);
-            const QString description = cells.GetCell(COL_MUKIM_TS);
             pugi::xml_node lot = AddXMLLeafNode(doc, group, QStringLiteral("lotmkts"), QString());
-            AddXMLLeafNode(doc, lot, QStringLiteral("mk_ts_code_desc"), description);
-            AddXMLLeafNode(doc, lot, QStringLiteral("mk_ts_code"), db->GetMukimTSCode(description));
+            AddXMLLeafNode(doc, lot, QStringLiteral("mk_ts_code_desc"),
+                           cells.GetCell(COL_MUKIM_TS));
+            AddXMLLeafNode(doc, lot, QStringLiteral("mk_ts_code"), codes[static_cast<size_t>(row)]);
             AddXMLLeafNode(doc, lot, QStringLiteral("plot_no"), cells.GetCell(COL_PLOT_NO));
             AddXMLLeafNode(doc, lot, QStringLiteral("lot_no"), cells.GetCell(COL_LOT_NO));
             AddXMLLeafNode(doc, lot, QStringLiteral("part_lot_flag"), cells.GetCell(COL_PARTIAL));
