@@ -3,11 +3,14 @@
 // this, and every record is read on its own, so a large group is read in two halves at once.
 
 #include "controls/RecordTable.h"
+#include "sdk/XmlHelpers.h"
 
 #include <pugixml.hpp>
 
 #include <functional>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrel {
@@ -25,6 +28,22 @@ std::vector<pugi::xml_node> RecordsOf(pugi::xml_node group, const char* name);
 // belongs to its own records. `first` is the index of records[0] among all the group's records.
 using ReadRecords =
     std::function<void(std::span<const pugi::xml_node> records, size_t first, RecordTable& into)>;
+
+// The fields of one record at a time, by their index in `names` (the order files give them):
+// Find looks for all of them in one pass over the record's children, and each text is a view
+// that stays valid until the next Find.
+template <int N> class RecordFields {
+public:
+    explicit RecordFields(const char* const (&names)[N]) : m_names(names) {}
+    void Find(pugi::xml_node record) { FindChildElements(record, m_names, m_found, N); }
+    QAnyStringView Text(int field) { return GetNodeTextView(m_found[field], m_gathered[field]); }
+    std::string_view Utf8(int field) { return GetNodeTextUtf8(m_found[field], m_gathered[field]); }
+
+private:
+    const char* const (&m_names)[N];
+    pugi::xml_node m_found[N];
+    std::string m_gathered[N];
+};
 
 // `records` read by `read` into a table of `columnCount` columns, in order.
 RecordTable ReadRecordRows(std::span<const pugi::xml_node> records, int columnCount,

@@ -492,8 +492,7 @@ RecordTable ReadMemberGroup(pugi::xml_node group, const std::function<RecordTabl
         pugi::xml_node found[kCount];
         pugi::xml_node field[kFields];
         std::string gathered[kFields];
-        pugi::xml_node roleFound[2];
-        std::string roleGathered[2];
+        RecordFields roleFields(kRoleNames);
         QAnyStringView cells[kMemberColumnCount];
         QString summary;
         for (size_t i = 0; i < members.size(); ++i) {
@@ -510,11 +509,10 @@ RecordTable ReadMemberGroup(pugi::xml_node group, const std::function<RecordTabl
             for (pugi::xml_node role : field[ROLE_GROUP].children("member_role")) {
                 if (role.type() != pugi::node_element)
                     continue;
-                FindChildElements(role, kRoleNames, roleFound, 2);
+                roleFields.Find(role);
                 QAnyStringView roleCells[kRoleColumnCount];
-                roleCells[ROLE_DESCRIPTION] =
-                    roleNames.Of(GetNodeTextUtf8(roleFound[0], roleGathered[0]));
-                roleCells[ROLE_PROFESSIONAL_NO] = GetNodeTextView(roleFound[1], roleGathered[1]);
+                roleCells[ROLE_DESCRIPTION] = roleNames.Of(roleFields.Utf8(0));
+                roleCells[ROLE_PROFESSIONAL_NO] = roleFields.Text(1);
                 roles->AppendRow().AssignCells(roleCells, kRoleColumnCount);
             }
             cells[COL_ROLES] = roleSummary(*roles, summary);

@@ -227,20 +227,16 @@ QString CPropPageProjectAddress::ReadXml(pugi::xml_document&, pugi::xml_node gro
         static constexpr const char* kNames[kFields] = {
             "building_name",  "house_block_no", "level_no",   "unit_no",
             "road_code_desc", "road_code",      "postal_code"};
-        pugi::xml_node found[kFields];
-        std::string gathered[kFields];
-        const auto text = [&](Field field) {
-            return GetNodeTextView(found[field], gathered[field]);
-        };
+        kestrel::RecordFields fields(kNames);
         for (pugi::xml_node address : addresses) {
-            FindChildElements(address, kNames, found, kFields);
+            fields.Find(address);
             QAnyStringView cells[kColumnCount];
-            cells[COL_BUILDING_NAME] = text(BUILDING);
-            cells[COL_HOUSE_BLOCK_NO] = text(HOUSE_BLOCK);
-            cells[COL_LEVEL_NO] = text(LEVEL);
-            cells[COL_UNIT_NO] = text(UNIT);
-            cells[COL_ROAD_NAME] = roads.Of(GetNodeTextUtf8(found[ROAD_CODE], gathered[ROAD_CODE]));
-            cells[COL_POSTAL_CODE] = text(POSTAL_CODE);
+            cells[COL_BUILDING_NAME] = fields.Text(BUILDING);
+            cells[COL_HOUSE_BLOCK_NO] = fields.Text(HOUSE_BLOCK);
+            cells[COL_LEVEL_NO] = fields.Text(LEVEL);
+            cells[COL_UNIT_NO] = fields.Text(UNIT);
+            cells[COL_ROAD_NAME] = roads.Of(fields.Utf8(ROAD_CODE));
+            cells[COL_POSTAL_CODE] = fields.Text(POSTAL_CODE);
             into.AppendRow().AssignCells(cells, kColumnCount);
         }
     };

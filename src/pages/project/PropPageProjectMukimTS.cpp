@@ -178,18 +178,14 @@ QString CPropPageProjectMukimTS::ReadXml(pugi::xml_document&, pugi::xml_node gro
         enum Field { DESCRIPTION, CODE, PLOT_NO, LOT_NO, PARTIAL, kFields };
         static constexpr const char* kNames[kFields] = {"mk_ts_code_desc", "mk_ts_code", "plot_no",
                                                         "lot_no", "part_lot_flag"};
-        pugi::xml_node found[kFields];
-        std::string gathered[kFields];
-        const auto text = [&](Field field) {
-            return GetNodeTextView(found[field], gathered[field]);
-        };
+        kestrel::RecordFields fields(kNames);
         for (pugi::xml_node lot : lots) {
-            FindChildElements(lot, kNames, found, kFields);
+            fields.Find(lot);
             QAnyStringView cells[kColumnCount];
-            cells[COL_MUKIM_TS] = descriptions.Of(GetNodeTextUtf8(found[CODE], gathered[CODE]));
-            cells[COL_PLOT_NO] = text(PLOT_NO);
-            cells[COL_LOT_NO] = text(LOT_NO);
-            cells[COL_PARTIAL] = text(PARTIAL);
+            cells[COL_MUKIM_TS] = descriptions.Of(fields.Utf8(CODE));
+            cells[COL_PLOT_NO] = fields.Text(PLOT_NO);
+            cells[COL_LOT_NO] = fields.Text(LOT_NO);
+            cells[COL_PARTIAL] = fields.Text(PARTIAL);
             into.AppendRow().AssignCells(cells, kColumnCount);
         }
     };
