@@ -55,6 +55,16 @@ KestrelPageFactory& installedFactory() {
     return factory;
 }
 
+// Runs `work` on a thread of its own; when no thread is to be had, where its result is asked for
+// (the lookup lists are then read at their first lookup, as without a thread).
+template <class Work> auto alongside(Work work) -> std::future<decltype(work())> {
+    try {
+        return std::async(std::launch::async, std::move(work));
+    } catch (const std::system_error&) {
+        return std::async(std::launch::deferred, std::move(work));
+    }
+}
+
 // The dialog's layout in dialog units: margins 7, buttons 50 x 16, 10 between them.
 constexpr int kMarginDlu = 7;
 constexpr QSize kButtonDlu(50, 16);
@@ -69,6 +79,10 @@ CKestrelDlg::CKestrelDlg(QWidget* parent)
 
 CKestrelDlg::CKestrelDlg(const KestrelPageFactory& factory, QWidget* parent)
     : CToolTipDialog(kestrel::ids::IDD_KESTREL_DIALOG, parent) {
+    // Decoding the icon and reading the lookup lists need no widgets, and building the pages
+    // takes most of a start: both are done meanwhile, on threads of their own.
+    std::future<QImage> icon = alongside([] { return KestrelIconImage(); });
+    m_codeLists = alongside([] { XKR_GetAppDB()->LoadCodeLists(); });
     setWindowTitle(QStringLiteral("KESTREL"));
     // A window of its own (shown in the task bar, can be minimised) with no close button: the
     // window manager's close request goes through Quit without saving.
@@ -76,7 +90,6 @@ CKestrelDlg::CKestrelDlg(const KestrelPageFactory& factory, QWidget* parent)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
     // Modal as far as its own windows go, yet the LOG window stays usable beside it.
     setWindowModality(Qt::WindowModal);
-    setWindowIcon(KestrelIcon());
     setAcceptDrops(true);
 
     // The layout's frame that marks the sheet's place is one of the dialog's controls until
@@ -97,6 +110,7 @@ CKestrelDlg::CKestrelDlg(const KestrelPageFactory& factory, QWidget* parent)
 
     buildLayout();
     buildSystemMenu();
+    setWindowIcon(QIcon(QPixmap::fromImage(icon.get())));
 }
 
 CKestrelDlg::~CKestrelDlg() = default;
@@ -302,23 +316,7 @@ bool CKestrelDlg::isEditingType(const char* type) const {
 
 void CKestrelDlg::LoadDocument(const QString& path) {
     m_strLoadedReference.clear();
-    {
-        // For a large record, the lookup lists its codes are looked up in are read meanwhile on
-        // a thread of their own; the database loads each list under its lock, so a reader that
-        // gets there first simply waits for it. A small record is parsed before the lists would
-        // be read, so it reads each at its first lookup, as the first screen needs only some.
-        constexpr qint64 kListsAlongsideFrom = 1024 * 1024;
-        std::future<void> lists;
-        try {
-            if (QFileInfo(path).size() >= kListsAlongsideFrom)
-                lists = std::async(std::launch::async, [] { XKR_GetAppDB()->LoadCodeLists(); });
-        } catch (const std::system_error&) {
-            // No thread to be had: the lists are read at their first lookup, as ever.
-        }
-        m_doc.LoadDocument(path);
-        if (lists.valid())
-            lists.get();
-    }
+    m_doc.LoadDocument(path);
     using Origin = CProjectDocument::Origin;
     const char* reason = nullptr;
     switch (m_doc.DocumentOrigin()) {

@@ -11,6 +11,8 @@
 
 #include <QString>
 
+#include <future>
+
 class CPropertyPage;
 class CPropertySheet;
 class CToolTipPropertySheet;
@@ -106,4 +108,7 @@ private:
     CProjectDocument m_doc;
     QString m_strEditingType = QStringLiteral("LOCAL_PROJ");
     QString m_strLoadedReference;
+    // The lookup lists, read on a thread of their own while the pages are built; lookups made
+    // meanwhile wait for the list they need under the database's lock.
+    std::future<void> m_codeLists;
 };
