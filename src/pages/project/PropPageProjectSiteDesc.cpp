@@ -30,7 +30,6 @@ CPropPageProjectSiteDesc::CPropPageProjectSiteDesc(CToolTipHost* host, QWidget* 
     : CToolTipPropertyPage(IDD, host, parent) {
     setWindowTitle(QStringLiteral("Project Site Description"));
     HighlightOwnTab();
-    buildLayout();
 }
 
 CPropPageProjectSiteDesc::~CPropPageProjectSiteDesc() = default;
@@ -114,6 +113,8 @@ void CPropPageProjectSiteDesc::fitRoadList() {
 }
 
 bool CPropPageProjectSiteDesc::OnInitDialog() {
+    // Made when first needed: the first screen shows the lots, not this page.
+    buildLayout();
     CToolTipPropertyPage::OnInitDialog();
 
     m_listRoads->InsertColumn(0, QStringLiteral("Road Name"), LVCFMT_LEFT, kRoadColumnWidth);
