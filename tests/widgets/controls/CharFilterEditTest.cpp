@@ -305,6 +305,11 @@ private slots:
         QTest::keyClick(m_text, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(m_text->text(), QStringLiteral("xyz"));
         QCOMPARE(m_answerer->beepCount(), 1); // a full field takes no more, without a beep
+        // An input method may still take back the character before the cursor in a full field.
+        QInputMethodEvent takeBack;
+        takeBack.setCommitString(QString(), -1, 1);
+        QApplication::sendEvent(m_text, &takeBack);
+        QCOMPARE(m_text->text(), QStringLiteral("xy"));
 
         // The one-line field the same; what is already there stays (a file's values are the
         // file's), and the user can still shorten an over-long loaded value.
