@@ -1,12 +1,13 @@
 #!/bin/sh
-# Runs one end-to-end driver inside a private virtual display and a private session bus with
+# Runs one user path of an end-to-end driver inside a private virtual display and a private session bus with
 # the accessibility bus started in it.
-#   run_e2e.sh PYTHON DRIVER PROGRAM WORKDIR
+#   run_e2e.sh PYTHON DRIVER PATH PROGRAM WORKDIR
 set -u
 python=$1
 driver=$2
-program=$3
-workdir=$4
+path=$3
+program=$4
+workdir=$5
 
 fail() {
     echo "E2E SETUP FAILURE: $*" >&2
@@ -25,4 +26,4 @@ mkdir -p "$workdir"
 export KESTREL_E2E_LAUNCHER="$launcher"
 # timeout: whatever goes wrong, the test ends and takes its display and buses with it.
 exec timeout -k 10 150 xvfb-run -a -s "-screen 0 1280x1024x24" \
-    dbus-run-session -- "$python" "$driver" "$program" "$workdir"
+    dbus-run-session -- "$python" "$driver" "$path" "$program" "$workdir"

