@@ -310,19 +310,16 @@ TEST_P(HostStoreContract, RacingProcessesGetEachReferenceExactlyOnce) {
         const int answer = Answer(c);
         return answer == TERN_OK ? 1 : answer == TERN_DUPLICATE ? 0 : 1000;
     };
-    std::vector<std::string> names;
-    for (int i = 0; i < kReferences; ++i)
-        names.push_back("R" + std::to_string(1000 + i));
+    const auto name = [](int i) { return "R" + std::to_string(1000 + i % kReferences); };
     EXPECT_EQ(race([&](int p) {
                   int wins = 0;
                   for (int k = 0; k < kReferences; ++k)
-                      wins +=
-                          won({names[(k + p * kReferences / kProcesses) % kReferences].c_str()});
+                      wins += won({name(k + p * kReferences / kProcesses).c_str()});
                   return wins;
               }),
               kReferences);
     EXPECT_EQ(m_store->Query("SELECT count(DISTINCT REFERENCE_NO) FROM PROJECT"), "100");
-    EXPECT_EQ(race([&](int p) { return won({"R-SHARED", names[p].c_str()}); }), 1);
+    EXPECT_EQ(race([&](int p) { return won({"R-SHARED", name(p).c_str()}); }), 1);
     EXPECT_EQ(m_store->Count("REFERENCE_NO = 'R-SHARED'"), "1");
     EXPECT_EQ(m_store->Count("1 = 1"), "100") << "a rename neither adds nor loses a row";
 }
