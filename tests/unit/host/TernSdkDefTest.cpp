@@ -210,8 +210,9 @@ TEST_P(HostStoreContract, RegistersAndRenamesEachReferenceOnceComparingExactly) 
 
 TEST_P(HostStoreContract, RefusesBadArgumentsBeforeTouchingTheStore) {
     const std::string tooLong(256, 'A');
-    const char* const bad[] = {nullptr,           "", " \t\n ", tooLong.c_str(), "A1-\xff-2026",
-                               "A1-\xc0\xaf-2026"}; // not UTF-8, an overlong '/'
+    // Not UTF-8: a byte no character starts with, a cut character, an overlong '/', a surrogate.
+    const char* const bad[] = {nullptr,        "",           " \t\n ",           tooLong.c_str(),
+                               "A1-\xff-2026", "A1-\xc3-26", "A1-\xc0\xaf-2026", "A1-\xed\xa0\x80"};
     for (const char* reference : bad) {
         EXPECT_EQ(CreateProject(reference), TERN_BAD_ARGUMENT) << (reference ? reference : "null");
         EXPECT_EQ(RenameProject(reference, "A1"), TERN_BAD_ARGUMENT);
@@ -347,23 +348,6 @@ int CreateWith(const std::optional<QByteArray>& setting, const char* reference) 
     return CreateProject(reference);
 }
 
-TEST_F(HostStoreLocation, WithoutASettingTheStoreLivesInTheXdgDataFolder) {
-    const QString data = m_dir.filePath(QStringLiteral("data"));
-    const QString home = m_dir.filePath(QStringLiteral("home"));
-    ScopedEnv homeEnv("HOME", QFile::encodeName(home));
-    {
-        ScopedEnv xdg("XDG_DATA_HOME", QFile::encodeName(data));
-        EXPECT_EQ(CreateWith(std::nullopt, "J1"), TERN_OK);
-        EXPECT_TRUE(QFile::exists(data + QStringLiteral("/kestrel/projects.db")));
-        EXPECT_EQ(CreateWith(QByteArray(), "J1"), TERN_DUPLICATE) << "empty counts as unset";
-    }
-    ScopedEnv xdg("XDG_DATA_HOME", std::nullopt);
-    EXPECT_EQ(CreateWith(std::nullopt, "J1"), TERN_OK) << "another store";
-    EXPECT_TRUE(QFile::exists(home + QStringLiteral("/.local/share/kestrel/projects.db")));
-    ScopedEnv noHome("HOME", std::nullopt);
-    EXPECT_EQ(CreateWith(std::nullopt, "J2"), TERN_STORE_UNAVAILABLE) << "nowhere to put it";
-}
-
 // A file that is no database is reported, not destroyed; a store in a read-only folder is
 // unavailable, and nothing is left half done. Which folder is at fault is said: a file where the
 // store's folder should be, or a folder that may not be written (at the root, with nothing to
@@ -447,9 +431,11 @@ TEST_F(HostStoreLocation, FailingServerSettingsAreUnavailableAndNeverShowAPasswo
         << "no SQLite file was made for a server setting";
 }
 
-// A SQLite user never maps the plugin, nor libpq with it; a setting shaped like key=value loads it
-// to ask libpq. A copy of the plugin under a name of this case's own tells whether it was loaded.
-TEST_F(HostStoreLocation, ThePluginIsLoadedOnlyWhenASettingMayNameAServer) {
+// Without a setting, or with an empty one, the store lives in the XDG data folder, else under
+// HOME, else nowhere. A SQLite user never maps the PostgreSQL plugin, nor libpq with it; a setting
+// shaped like key=value loads it to ask libpq. A copy of the plugin under a name of this case's
+// own tells whether it was loaded.
+TEST_F(HostStoreLocation, TheSettingPlacesTheStoreAndOnlyAPossibleServerLoadsThePlugin) {
     const QString copy = m_dir.filePath(QStringLiteral("libTernSdkDefPostgres.so"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(KESTREL_RUNTIME_DIR "/libTernSdkDefPostgres.so"), copy));
     const QByteArray copyPath = QFile::encodeName(copy);
@@ -461,31 +447,38 @@ TEST_F(HostStoreLocation, ThePluginIsLoadedOnlyWhenASettingMayNameAServer) {
         return handle != nullptr;
     };
 
+    const QString data = m_dir.filePath(QStringLiteral("data"));
+    const QString home = m_dir.filePath(QStringLiteral("home"));
+    ScopedEnv homeEnv("HOME", QFile::encodeName(home));
     {
-        ScopedEnv store("KESTREL_PROJECT_STORE", std::nullopt);
-        ScopedEnv xdg("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("data"))));
-        EXPECT_EQ(CreateProject("Q1-00001-2026"), TERN_OK);
+        ScopedEnv xdg("XDG_DATA_HOME", QFile::encodeName(data));
+        EXPECT_EQ(CreateWith(std::nullopt, "J1"), TERN_OK);
+        EXPECT_TRUE(QFile::exists(data + QStringLiteral("/kestrel/projects.db")));
+        EXPECT_EQ(CreateWith(QByteArray(), "J1"), TERN_DUPLICATE) << "empty counts as unset";
     }
-    for (const QByteArray& file :
-         {QByteArray("projects.db"),
-          QFile::encodeName(m_dir.filePath(QStringLiteral("x=1/projects.db")))}) {
-        ScopedEnv store("KESTREL_PROJECT_STORE", file);
-        EXPECT_EQ(CreateProject("Q1-00001-2026"), TERN_OK) << file.toStdString();
-        EXPECT_EQ(RenameProject("Q1-00002-2026", "Q1-00001-2026"), TERN_OK) << file.toStdString();
-    }
-    {
-        ScopedEnv store("KESTREL_PROJECT_STORE", QByteArray("postgres:///projects?host=/nowhere"));
-        EXPECT_EQ(CreateProject(nullptr), TERN_BAD_ARGUMENT) << "refused before the store";
-    }
-    EXPECT_FALSE(loaded()) << "no call needed PostgreSQL";
+    ScopedEnv xdg("XDG_DATA_HOME", std::nullopt);
+    EXPECT_EQ(CreateWith(std::nullopt, "J1"), TERN_OK) << "another store";
+    EXPECT_TRUE(QFile::exists(home + QStringLiteral("/.local/share/kestrel/projects.db")));
+    ScopedEnv noHome("HOME", std::nullopt);
+    EXPECT_EQ(CreateWith(std::nullopt, "J2"), TERN_STORE_UNAVAILABLE) << "nowhere to put it";
+    EXPECT_EQ(CreateWith("postgres:///projects?host=/nowhere", nullptr), TERN_BAD_ARGUMENT)
+        << "refused before the store";
 
-    // libpq knows no such keyword: a file; the plugin was asked.
-    for (const char* file : {"a=b.db", "postgresql.db"}) {
-        ScopedEnv store("KESTREL_PROJECT_STORE", QByteArray(file));
-        EXPECT_EQ(CreateProject("Q1-00001-2026"), TERN_OK) << file;
-        EXPECT_TRUE(QFile::exists(m_dir.filePath(QString::fromLatin1(file)))) << file;
+    // A relative path lands in the working folder; libpq knows no keyword "a": a file.
+    const struct {
+        QByteArray setting;
+        bool asksLibpq;
+    } files[] = {{"projects.db", false},
+                 {QFile::encodeName(m_dir.filePath(QStringLiteral("x=1/projects.db"))), false},
+                 {"postgresql.db", false},
+                 {"a=b.db", true}};
+    for (const auto& f : files) {
+        ScopedEnv store("KESTREL_PROJECT_STORE", f.setting);
+        EXPECT_EQ(CreateProject("Q1-00001-2026"), TERN_OK) << f.setting.toStdString();
+        EXPECT_EQ(RenameProject("Q1-00002-2026", "Q1-00001-2026"), TERN_OK);
+        EXPECT_TRUE(QFile::exists(QFile::decodeName(f.setting))) << f.setting.toStdString();
+        EXPECT_EQ(loaded(), f.asksLibpq) << f.setting.toStdString();
     }
-    EXPECT_TRUE(loaded());
 }
 
 } // namespace
