@@ -139,22 +139,8 @@ TEST_F(LookupDatabase, CoordinatingRolesLeadToTheirReferencePrefix) {
     }
 }
 
-// The road combo is sorted ignoring case and searched by binary search: the query's order must
-// agree with that comparison, or names would be missed.
-TEST_F(LookupDatabase, RoadQueryComesInTheCombosCaseInsensitiveOrder) {
-    VariantTable roads;
-    ASSERT_NE(
-        db.LoadQueryToArray(
-            QStringLiteral("SELECT ROAD_CODE, ROAD_NAME FROM TQ_ROAD order by ROAD_NAME"), roads),
-        0);
-    ASSERT_EQ(roads.columnCount(), 2);
-    ASSERT_GE(roads.rowCount(), 2000);
-    for (int row = 1; row < roads.rowCount(); ++row)
-        ASSERT_LT(
-            QString::compare(cell(roads, 1, row - 1), cell(roads, 1, row), Qt::CaseInsensitive), 0)
-            << row;
-}
-
+// Results come as text, column first. The road combo is sorted ignoring case and searched by
+// binary search: its query's order must agree with that comparison, or names would be missed.
 TEST_F(LookupDatabase, QueryResultsAreTextColumnFirstAndFailuresLeaveTheTableEmpty) {
     VariantTable table;
     ASSERT_NE(db.LoadQueryToArray(QStringLiteral("SELECT 42, 'forty-two', NULL UNION ALL "
@@ -168,6 +154,15 @@ TEST_F(LookupDatabase, QueryResultsAreTextColumnFirstAndFailuresLeaveTheTableEmp
                      cell(table, 2, 1), cell(table, 3, 0), cell(table, 0, 2)}),
         QStringList({"42", "forty-two", "", "2.5", "y", "<none>", "<none>"}));
 
+    ASSERT_NE(
+        db.LoadQueryToArray(
+            QStringLiteral("SELECT ROAD_CODE, ROAD_NAME FROM TQ_ROAD order by ROAD_NAME"), table),
+        0);
+    ASSERT_GE(table.rowCount(), 2000);
+    for (int row = 1; row < table.rowCount(); ++row)
+        ASSERT_LT(
+            QString::compare(cell(table, 1, row - 1), cell(table, 1, row), Qt::CaseInsensitive), 0)
+            << row;
     ASSERT_NE(db.LoadQueryToArray(
                   QStringLiteral("SELECT ROAD_CODE, ROAD_NAME FROM TQ_ROAD WHERE 0"), table),
               0);
@@ -239,16 +234,11 @@ TEST(RunTimeLibrary, HandleIsLoadedWithItsExportsOrNullWhenMissing) {
 // code resolves to the description written beside it.
 const char* const kSample = KESTREL_TEST_DATA_DIR "/../../resources/samples/sample-project.xml";
 
-QString text(pugi::xml_node node, const char* child) {
-    return QString::fromUtf8(node.child(child).text().get());
-}
-
 TEST(SampleProject, CodesAgreeWithTheLookupData) {
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_file(kSample)) << kSample;
     CAppDB db;
     ASSERT_TRUE(db.IsOpen());
-    const pugi::xml_node project = doc.child("krroot").child("project");
     using Lookup = QString (CAppDB::*)(const QString&);
     // Each element holding a code, beside its "_desc" twin, and the list that resolves it.
     const std::pair<const char*, Lookup> codes[] = {
@@ -263,14 +253,14 @@ TEST(SampleProject, CodesAgreeWithTheLookupData) {
         const pugi::xpath_node_set nodes = doc.select_nodes(xpath);
         EXPECT_FALSE(nodes.empty()) << xpath;
         for (const pugi::xpath_node& code : nodes) {
-            const pugi::xml_node parent = code.node().parent();
             const std::string desc = std::string(code.node().name()) + "_desc";
-            EXPECT_EQ((db.*lookup)(text(parent, code.node().name())), text(parent, desc.c_str()))
+            EXPECT_EQ((db.*lookup)(QString::fromUtf8(code.node().text().get())),
+                      QString::fromUtf8(code.node().parent().child(desc.c_str()).text().get()))
                 << xpath;
         }
     }
-    for (pugi::xml_node road : project.child("profile").child("road_group").children("road"))
-        EXPECT_FALSE(db.GetRoadDescription(QString::fromUtf8(road.text().get())).isEmpty());
+    for (const pugi::xpath_node& road : doc.select_nodes("/krroot/project/profile/road_group/road"))
+        EXPECT_FALSE(db.GetRoadDescription(QString::fromUtf8(road.node().text().get())).isEmpty());
 }
 
 } // namespace
