@@ -254,6 +254,16 @@ private slots:
         QCOMPARE(box().icon, unsigned(kestrel::MB_ICONERROR));
     }
 
+    // With no roads and no description, the profile still gets both elements, empty.
+    void siteWritesBothElementsEvenEmpty() {
+        Site page(nullptr);
+        pugi::xml_document doc;
+        pugi::xml_node profile = doc.append_child("profile");
+        QCOMPARE(page.WriteXml(doc, profile), QString());
+        QVERIFY(profile.child("site_descr") && profile.child("site_descr").text().empty());
+        QVERIFY(profile.child("road_group") && !profile.child("road_group").first_child());
+    }
+
     // A record read in, changed through the controls and written; read back in a view-only run,
     // every value is where it was, in fields nobody can change.
     void fileRoundTripKeepsEveryValue() {
@@ -294,6 +304,8 @@ private slots:
         QCOMPARE(field<QPlainTextEdit>(Page::IDC_TITLE)->toPlainText(), kTitle);
         QCOMPARE(field<QDateEdit>(Page::IDC_COMMENCE_DATE)->date(), QDate(2003, 1, 31));
         QCOMPARE(field<QDateEdit>(Page::IDC_COMPLETE_DATE)->date(), QDate(2004, 5, 6));
+        QVERIFY(field<QDateEdit>(Page::IDC_COMMENCE_DATE)->calendarPopup() &&
+                field<QDateEdit>(Page::IDC_COMPLETE_DATE)->calendarPopup());
         QCOMPARE(project()->CommencementDate().time(), QTime(9, 30));
         QCOMPARE(field<QComboBox>(Page::IDC_CATEGORY)->currentText() + "|" +
                      field<QComboBox>(Page::IDC_CLASSIFICATION)->currentText() + "|" +
