@@ -20,23 +20,21 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     CQuietAppServices services;
 
-    QStringList files;
+    int files = 0, failed = 0;
     for (const QString& given : app.arguments().mid(1)) {
-        if (QFileInfo(given).isDir()) {
-            const QDir dir(given);
-            for (const QString& name : dir.entryList(QDir::Files, QDir::Name))
-                files.append(dir.filePath(name));
-        } else {
-            files.append(given);
+        const QFileInfoList found = QFileInfo(given).isDir()
+                                        ? QDir(given).entryInfoList(QDir::Files, QDir::Name)
+                                        : QFileInfoList{QFileInfo(given)};
+        for (const QFileInfo& file : found) {
+            const QString verdict =
+                RoundTripProjectFile(readFile(file.filePath()), folder.path()).failure;
+            std::printf("%s %s%s%s\n", verdict.isEmpty() ? "ok  " : "FAIL",
+                        qPrintable(file.filePath()), verdict.isEmpty() ? "" : ": ",
+                        qPrintable(verdict));
+            failed += verdict.isEmpty() ? 0 : 1;
+            ++files;
         }
     }
-    int failed = 0;
-    for (const QString& file : files) {
-        const QString verdict = RoundTripProjectFile(readFile(file), folder.path()).failure;
-        std::printf("%s %s%s%s\n", verdict.isEmpty() ? "ok  " : "FAIL", qPrintable(file),
-                    verdict.isEmpty() ? "" : ": ", qPrintable(verdict));
-        failed += verdict.isEmpty() ? 0 : 1;
-    }
-    std::printf("%lld files, %d failed\n", static_cast<long long>(files.size()), failed);
-    return failed == 0 && !files.isEmpty() ? 0 : 1;
+    std::printf("%d files, %d failed\n", files, failed);
+    return failed == 0 && files > 0 ? 0 : 1;
 }

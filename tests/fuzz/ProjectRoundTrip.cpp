@@ -51,17 +51,6 @@ QByteArray saveThroughPages(const QString& from, const QString& to, QString* fai
     return readFile(to);
 }
 
-// "" when a strict parser reads the text to its end without an error.
-QString wellFormedness(const QByteArray& xml) {
-    QXmlStreamReader reader(xml);
-    while (!reader.atEnd())
-        reader.readNext();
-    return reader.hasError() ? QStringLiteral("not well-formed, line %1: %2")
-                                   .arg(reader.lineNumber())
-                                   .arg(reader.errorString())
-                             : QString();
-}
-
 } // namespace
 
 void SandboxLocations(const QString& folder) {
@@ -93,10 +82,15 @@ RoundTrip RoundTripProjectFile(const QByteArray& bytes, const QString& folder) {
 
     if (!trip.failure.isEmpty())
         return trip;
+    QXmlStreamReader strict(trip.firstSave);
+    while (!strict.atEnd())
+        strict.readNext();
     if (!answers.messages().empty()) {
         trip.failure = QStringLiteral("a message box came up: ") + answers.messages().front().text;
-    } else if (const QString verdict = wellFormedness(trip.firstSave); !verdict.isEmpty()) {
-        trip.failure = QStringLiteral("first save ") + verdict;
+    } else if (strict.hasError()) {
+        trip.failure = QStringLiteral("first save not well-formed, line %1: %2")
+                           .arg(strict.lineNumber())
+                           .arg(strict.errorString());
     } else if (second != trip.firstSave) {
         trip.failure = QStringLiteral("the second save differs from the first:\n--- first\n") +
                        QString::fromUtf8(trip.firstSave) + QStringLiteral("\n--- second\n") +

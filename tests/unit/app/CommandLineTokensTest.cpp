@@ -4,8 +4,6 @@
 #include "app/CommandLineTokens.h"
 #include "sdk/FileNames.h"
 
-#include <QList>
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -15,13 +13,15 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-Args split(const char* line) {
-    const CCommandLineTokens tokens(line);
+Args argumentsOf(const CCommandLineTokens& tokens) {
     Args out;
-    for (int i = 0; i < tokens.GetCount(); ++i) {
+    for (int i = 0; i < tokens.GetCount(); ++i)
         out.push_back(tokens.GetAt(i).toStdString());
-    }
     return out;
+}
+
+Args split(const char* line) {
+    return argumentsOf(CCommandLineTokens(line));
 }
 
 TEST(CommandLineTokens, SplittingRules) {
@@ -57,51 +57,47 @@ TEST(CommandLineTokens, SplittingRules) {
 }
 
 // Tokens of main's arguments.
-CCommandLineTokens tokensOf(const QList<QByteArray>& arguments) {
+CCommandLineTokens tokensOf(const Args& arguments) {
     std::vector<const char*> argv{"kestrel"};
-    for (const QByteArray& argument : arguments)
-        argv.push_back(argument.constData());
+    for (const std::string& argument : arguments)
+        argv.push_back(argument.c_str());
     return CCommandLineTokens(static_cast<int>(argv.size()), argv.data());
 }
 
-// Each argument arrives whole, and the path opens exactly the file its bytes name: blanks,
-// quotes (a quote before a blank once cut `x" y.xml` to `x`), line breaks, bytes that are not
-// UTF-8.
-TEST(CommandLineTokens, ProgramArgumentsReachTheFilePathWhole) {
-    for (const QByteArray& path :
-         {QByteArray("/tmp/x\" y.xml"), QByteArray("\"quoted.xml\""), QByteArray("a\nb.xml"),
-          QByteArray("/tmp/caf\xe9 \xff\xc3.xml"), QByteArray("")}) {
-        const CCommandLineTokens tokens = tokensOf({"EDIT_PROJ", path, "third"});
-        ASSERT_EQ(tokens.GetCount(), 3) << path.toStdString();
-        EXPECT_EQ(tokens.GetAt(0), QByteArray("EDIT_PROJ"));
-        EXPECT_EQ(tokens.GetAt(1), path);
-        EXPECT_EQ(EncodeFileName(tokens.GetFilePath()), path);
+// Each of main's arguments arrives whole, and the path opens exactly the file its bytes name:
+// blanks, quotes (a quote before a blank once cut `x" y.xml` to `x`), line breaks, bytes that are
+// not UTF-8. The logged command line quotes as a host does, so it reads back as the same
+// arguments wherever one text can carry them.
+TEST(CommandLineTokens, ProgramArgumentsArriveWholeAndTheLoggedLineSplitsBack) {
+    const struct {
+        Args arguments;
+        bool carried = true;
+    } cases[] = {
+        {{"EDIT_PROJ", "/tmp/x\" y.xml", "third"}, false},
+        {{"VIEW_PROJ", "\"quoted.xml\"", "tab\there.xml", "ab\"cd.xml", "\"leading-quote.xml",
+          "ends with quote\""}},
+        {{"EDIT_PROJ", "a\nb.xml", "/tmp/My Projects/a b.xml", ""}},
+        {{"NEW_PROJ", "/tmp/caf\xe9 \xff\xc3.xml", "/tmp/caf\xc3\xa9 \xa0.xml"}},
+        {{"EDIT_PROJ", ""}},
+    };
+    for (const auto& c : cases) {
+        const CCommandLineTokens tokens = tokensOf(c.arguments);
+        const QByteArray line = tokens.GetCommandLine();
+        EXPECT_EQ(argumentsOf(tokens), c.arguments) << line.toStdString();
+        EXPECT_EQ(EncodeFileName(tokens.GetFilePath()).toStdString(), c.arguments[1]);
+        if (c.carried) {
+            EXPECT_EQ(split(line.constData()), c.arguments) << line.toStdString();
+        }
     }
+    EXPECT_EQ(tokensOf({"EDIT_PROJ", "/tmp/my file.xml"}).GetCommandLine(),
+              QByteArray("EDIT_PROJ \"/tmp/my file.xml\""));
+    EXPECT_EQ(CCommandLineTokens("NEW_PROJ  a.xml ").GetCommandLine(),
+              QByteArray("NEW_PROJ  a.xml "));
     const CCommandLineTokens noArguments = tokensOf({});
     EXPECT_EQ(noArguments.GetCount(), 0);
     EXPECT_EQ(noArguments.GetFilePath(), QString());
     EXPECT_EQ(noArguments.GetCommandLine(), QByteArray());
     EXPECT_EQ(CCommandLineTokens(0, nullptr).GetCount(), 0);
-}
-
-// The logged command line quotes as a host does, so it reads back as the same arguments
-// wherever one text can carry them.
-TEST(CommandLineTokens, LoggedCommandLineSplitsBackToTheArguments) {
-    EXPECT_EQ(tokensOf({"EDIT_PROJ", "/tmp/my file.xml"}).GetCommandLine(),
-              QByteArray("EDIT_PROJ \"/tmp/my file.xml\""));
-    EXPECT_EQ(CCommandLineTokens("NEW_PROJ  a.xml ").GetCommandLine(),
-              QByteArray("NEW_PROJ  a.xml "));
-    const QList<QList<QByteArray>> cases = {
-        {"EDIT_PROJ", "/tmp/My Projects/a b.xml", ""},
-        {"VIEW_PROJ", "tab\there.xml", "ab\"cd.xml", "\"leading-quote.xml", "ends with quote\""},
-        {"NEW_PROJ", "/tmp/caf\xc3\xa9 \xa0.xml"}};
-    for (const QList<QByteArray>& arguments : cases) {
-        const QByteArray line = tokensOf(arguments).GetCommandLine();
-        const CCommandLineTokens tokens(line.constData());
-        ASSERT_EQ(tokens.GetCount(), arguments.size()) << line.toStdString();
-        for (int i = 0; i < tokens.GetCount(); ++i)
-            EXPECT_EQ(tokens.GetAt(i), arguments[i]) << line.toStdString();
-    }
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 #include "contacts/VCard.h"
 
 #include "QStringPrinter.h"
-#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -106,14 +105,9 @@ TEST(VCard, EmbeddedPhotosOfEveryVersionAreSteppedOverHoweverLarge) {
     EXPECT_EQ(contents.cards.constFirst().properties.size(), 2); // FN and TEL
 }
 
-TEST(VCard, OneBrokenCardNeverHidesTheOthersAndNoTextCrashes) {
-    const auto contents =
-        ParseVCards(readFile(QStringLiteral(KESTREL_TEST_DATA_DIR "/contacts/broken.vcf")));
-    // Which cards and lines: through the address book.
-    EXPECT_EQ(contents.cards.size(), 3);
-    EXPECT_EQ(contents.problems.size(), 3);
-    EXPECT_EQ(contents.beginCount, 6);
-
+// No text crashes the reader. (Which cards of a file with broken ones are kept, and what is said
+// of the others: through the address book.)
+TEST(VCard, NoTextCrashes) {
     for (const QByteArray& text :
          {QByteArray(), QByteArray("END:VCARD\n"), QByteArray("BEGIN:VCARD"),
           QByteArray("BEGIN:VCARD\nFN;CHARSET=\"unterminated:A\nEND:VCARD\n"),

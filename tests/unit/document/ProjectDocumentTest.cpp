@@ -4,7 +4,6 @@
 #include "TestFiles.h"
 #include "sdk/FileNames.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -53,11 +52,9 @@ protected:
     }
     void SetUp() override { ASSERT_TRUE(m_box.isValid()); }
 
-    QString pathIn(const QString& name) const { return m_box.filePath(name); }
-
     // A private copy of a file of tests/data/documents, so the originals are never touched.
     QString copyOfSample(const char* name) {
-        const QString to = pathIn(QString::fromLatin1(name));
+        const QString to = m_box.filePath(QString::fromLatin1(name));
         EXPECT_TRUE(QFile::copy(
             QStringLiteral(KESTREL_TEST_DATA_DIR "/documents/") + QString::fromLatin1(name), to))
             << name;
@@ -78,11 +75,21 @@ protected:
     CProjectDocument document;
 };
 
+// A new document: with nothing loaded there is nothing to save, and without a path a save is
+// refused and the document kept. Once saved with release, the document and its origin are gone.
 TEST_F(ProjectDocumentTest, NewDocumentIsWrittenWithItsInstructionsAndSkeletonInOrder) {
-    const QString path = pathIn(QStringLiteral("new.xml"));
+    using Origin = CProjectDocument::Origin;
+    EXPECT_FALSE(document.RebuildProjectNode());
+    EXPECT_EQ(document.SaveToFile(1), kXmlSaveNoDocument);
+    const QString path = m_box.filePath(QStringLiteral("new.xml"));
     document.LoadDocument(path);
-    EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::NewMissingFile);
+    EXPECT_EQ(document.DocumentOrigin(), Origin::NewMissingFile);
     EXPECT_EQ(loadedReference, QString());
+    document.LoadDocument(QString());
+    EXPECT_EQ(document.DocumentOrigin(), Origin::NewNoPath);
+    EXPECT_EQ(save(1), kXmlSaveNoPath);
+    EXPECT_TRUE(document.HasDocument());
+    document.SetFilePath(path);
     // The reference is asked for once the pages have written: the file carries the one the
     // project page composed while it wrote.
     composed = QStringLiteral("stale");
@@ -99,59 +106,54 @@ TEST_F(ProjectDocumentTest, NewDocumentIsWrittenWithItsInstructionsAndSkeletonIn
                          "    <reference_no>A123-00042-2002</reference_no>\n"
                          "    <project_type_code>0</project_type_code>\n  </project>\n"
                          "</krroot>\n"));
+    const auto released = [this] {
+        return !document.HasDocument() && !document.ProjectNode() &&
+               document.DocumentOrigin() == Origin::None;
+    };
+    ASSERT_EQ(save(1), 0);
+    EXPECT_TRUE(released());
+    document.LoadDocument(path);
+    EXPECT_EQ(document.DocumentOrigin(), Origin::Loaded);
+    document.DropDocument();
+    EXPECT_TRUE(released());
 }
 
-// A path given as bytes that are not UTF-8 opens and saves exactly that file; the file a careless
-// reading of the name would reach instead (U+FFFD for the bytes) stays untouched.
-TEST_F(ProjectDocumentTest, PathsOfAnyBytesOpenAndSaveExactlyTheirFile) {
+// A loaded file keeps its preamble and its root's other children, never the old project's
+// content. Its path, given as bytes that are not UTF-8, opens and saves exactly that file: the
+// file a careless reading of the name would reach instead (U+FFFD for the bytes) stays untouched.
+TEST_F(ProjectDocumentTest, LoadedFileOfAnyNameKeepsAllButTheOldProject) {
     const QByteArray folder = QFile::encodeName(m_box.path()) + '/';
-    const auto bytesAt = [](const QByteArray& name) {
-        std::ifstream in(name.constData(), std::ios::binary);
-        return QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}});
-    };
-    const auto putBytes = [](const QByteArray& name, const QByteArray& content) {
-        std::ofstream out(name.constData(), std::ios::binary);
-        return bool(out.write(content.constData(), content.size()).flush());
-    };
-    const QByteArray record =
-        readFile(QStringLiteral(KESTREL_TEST_DATA_DIR "/documents/legacy-project.xml"));
-    ASSERT_FALSE(record.isEmpty());
+    const QByteArray name = folder + "caf\xe9 \xff.xml";
+    const QString misread = m_box.filePath(QStringLiteral("caf\uFFFD \uFFFD.xml"));
     const QByteArray decoy = "<krroot><project><reference_no>DECOY</reference_no></project>"
                              "</krroot>";
-    const QByteArray name = folder + "caf\xe9 \xff.xml";
-    const QByteArray misread = folder + "caf\xef\xbf\xbd \xef\xbf\xbd.xml";
-    ASSERT_TRUE(putBytes(name, record));
-    ASSERT_TRUE(putBytes(misread, decoy));
+    const QByteArray record =
+        readFile(QStringLiteral(KESTREL_TEST_DATA_DIR "/documents/legacy-project.xml"));
+    ASSERT_TRUE(std::ofstream(name.constData()).write(record.constData(), record.size()).flush());
+    ASSERT_TRUE(writeFile(misread, decoy));
 
     document.LoadDocument(DecodeFileName(name));
-    ASSERT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::Loaded);
-    EXPECT_EQ(loadedReference, QStringLiteral("OLD-00001-1999"));
-    ASSERT_EQ(save(), 0);
-    EXPECT_TRUE(bytesAt(name).contains("<reference_no>A123-00042-2002<"));
-    EXPECT_EQ(bytesAt(misread), decoy);
-    // Nothing else was made; and the name Qt cannot spell is removed here, by its bytes.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.constData()), {}), 2);
-    ::unlink(name.constData());
-}
-
-TEST_F(ProjectDocumentTest, LoadedFileKeepsItsPreambleAndOtherRootChildrenButNotOldProjectContent) {
-    const QString path = copyOfSample("legacy-project.xml");
-    document.LoadDocument(path);
     ASSERT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::Loaded);
     EXPECT_EQ(loadedReference, QStringLiteral("OLD-00001-1999"));
     EXPECT_EQ(profile.readText, QStringLiteral("Community hall extension"));
     ASSERT_EQ(save(), 0);
     EXPECT_FALSE(document.HasDocument());
+    EXPECT_EQ(readFile(misread), decoy);
+    // Nothing else was made; and the name Qt cannot spell is read and removed here, by its bytes.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.constData()), {}), 2);
+    std::ifstream in(name.constData());
+    const QByteArray text = QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}});
+    ::unlink(name.constData());
 
-    const QByteArray text = readFile(path);
     EXPECT_TRUE(text.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                 "<!-- exported by the office's own tool -->\n"
                                 "<?xml-stylesheet type=\"text/xsl\" href=\"Office_Project.xsl\"?>\n"
                                 "<?filetype type=\"MasterProfile\"?>\n<krroot>\n"));
     EXPECT_EQ(text.count("<?xml "), 1);
-    EXPECT_TRUE(text.contains("<entry>created 1999</entry>"));
-    EXPECT_TRUE(text.contains("<notes>kept as the file had it</notes>"));
-    EXPECT_TRUE(text.contains("<id>ABCD</id>"));
+    for (const char* kept :
+         {"<entry>created 1999</entry>", "<notes>kept as the file had it</notes>", "<id>ABCD</id>",
+          "<reference_no>A123-00042-2002<"})
+        EXPECT_TRUE(text.contains(kept)) << kept;
     for (const char* dropped : {"KR_Project.xsl", "ZQAV", "obsolete", "ANN TAN", "OLD-00001-1999"})
         EXPECT_FALSE(text.contains(dropped)) << dropped;
     // The rebuilt project is the last child of krroot.
@@ -168,18 +170,22 @@ TEST_F(ProjectDocumentTest, MissingAuthorityIsAddedAndEverySaveLeavesExactlyOneP
     EXPECT_TRUE(text.contains("<authority>\n    <id>ZQAV</id>\n  </authority>"));
     EXPECT_FALSE(text.contains("xml-stylesheet")); // a loaded file keeps its own instructions
 
-    // A hand-edited file with three project elements: after a failed attempt (the path names a
-    // folder) and two saves with another reference, exactly one is left.
-    const QString three = pathIn(QStringLiteral("three.xml"));
+    // A hand-edited file with three project elements: after a save the disk could not take
+    // (the file and its folder are left exactly as they were) and two saves with another
+    // reference, exactly one is left.
+    const QString three = m_box.filePath(QStringLiteral("three.xml"));
     ASSERT_TRUE(writeFile(three, "<krroot lang=\"en\"><project><reference_no>P1</reference_no>"
                                  "</project><project/><project><reference_no>P3</reference_no>"
                                  "</project></krroot>"));
+    const auto before = folderContent(m_box.path());
     document.LoadDocument(three);
     EXPECT_EQ(loadedReference, QStringLiteral("P1"));
-    document.SetFilePath(m_box.path());
-    EXPECT_NE(save(), 0);
+    {
+        FileSizeCap cap(64); // the disk fills up half-way through the write
+        EXPECT_NE(save(), 0);
+    }
+    EXPECT_EQ(folderContent(m_box.path()), before);
     ASSERT_TRUE(document.HasDocument());
-    document.SetFilePath(three);
     composed = QStringLiteral("B7-00003-2003");
     ASSERT_EQ(save(0), 0);
     ASSERT_EQ(save(1), 0);
@@ -189,22 +195,6 @@ TEST_F(ProjectDocumentTest, MissingAuthorityIsAddedAndEverySaveLeavesExactlyOneP
     EXPECT_EQ(text.count("<reference_no>"), 1);
     EXPECT_TRUE(text.contains("<krroot lang=\"en\">"));
     EXPECT_TRUE(text.contains("<reference_no>B7-00003-2003</reference_no>"));
-}
-
-TEST_F(ProjectDocumentTest, FailedSaveLeavesThePreviousFileByteIdenticalAndTheDocumentUsable) {
-    const QString path = copyOfSample("legacy-project.xml");
-    const QByteArray before = readFile(path);
-    document.LoadDocument(path);
-    {
-        FileSizeCap cap(64); // the disk fills up half-way through the write
-        EXPECT_NE(save(), 0);
-    }
-    EXPECT_EQ(readFile(path), before);
-    EXPECT_EQ(QDir(m_box.path()).entryList(QDir::Files | QDir::Hidden),
-              QStringList{QStringLiteral("legacy-project.xml")});
-    ASSERT_TRUE(document.HasDocument());
-    EXPECT_EQ(save(), 0);
-    EXPECT_NE(readFile(path), before);
 }
 
 TEST_F(ProjectDocumentTest, UnusableFileIsLeftAloneOnOpenAndCopiedAsideOnceBySaving) {
@@ -243,35 +233,13 @@ TEST_F(ProjectDocumentTest, UnusableFileIsLeftAloneOnOpenAndCopiedAsideOnceBySav
 
 TEST_F(ProjectDocumentTest, DanglingLinkNamedLikeTheCopyIsLeftAlone) {
     const QString path = copyOfSample("truncated.xml");
-    const QString nowhere = pathIn(QStringLiteral("nowhere"));
+    const QString nowhere = m_box.filePath(QStringLiteral("nowhere"));
     ASSERT_TRUE(QFile::link(nowhere, path + QStringLiteral(".bak")));
     document.LoadDocument(path);
     ASSERT_EQ(save(0), 0);
     EXPECT_EQ(document.BackupPath(), path + QStringLiteral(".bak.1"));
     EXPECT_EQ(QFileInfo(path + QStringLiteral(".bak")).symLinkTarget(), nowhere);
     EXPECT_FALSE(QFileInfo::exists(nowhere));
-}
-
-TEST_F(ProjectDocumentTest, SaveWithoutAPathIsRefusedAndAReleasedDocumentHasNoOrigin) {
-    using Origin = CProjectDocument::Origin;
-    EXPECT_FALSE(document.RebuildProjectNode());
-    EXPECT_EQ(document.SaveToFile(1), kXmlSaveNoDocument);
-
-    document.LoadDocument(QString());
-    EXPECT_EQ(save(1), kXmlSaveNoPath);
-    EXPECT_TRUE(document.HasDocument());
-    EXPECT_EQ(document.DocumentOrigin(), Origin::NewNoPath);
-    const auto released = [this] {
-        return !document.HasDocument() && !document.ProjectNode() &&
-               document.DocumentOrigin() == Origin::None;
-    };
-    document.SetFilePath(pathIn(QStringLiteral("named.xml")));
-    ASSERT_EQ(save(1), 0);
-    EXPECT_TRUE(released());
-    document.LoadDocument(pathIn(QStringLiteral("named.xml")));
-    EXPECT_EQ(document.DocumentOrigin(), Origin::Loaded);
-    document.DropDocument();
-    EXPECT_TRUE(released());
 }
 
 TEST_F(ProjectDocumentTest, HostileFilesNeitherExpandNorCrash) {
@@ -283,13 +251,11 @@ TEST_F(ProjectDocumentTest, HostileFilesNeitherExpandNorCrash) {
     EXPECT_LT(readFile(bomb).size(), 4096);
     EXPECT_FALSE(readFile(bomb).contains("root:"));
 
-    const QString deep = pathIn(QStringLiteral("deep.xml"));
+    const QString deep = m_box.filePath(QStringLiteral("deep.xml"));
     ASSERT_TRUE(writeFile(deep, "<krroot>" + QByteArray("<project>").repeated(100000) +
                                     QByteArray("</project>").repeated(100000) + "</krroot>"));
     document.LoadDocument(deep);
     EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::ReplacedUnparsable);
-    EXPECT_TRUE(document.BackupPath().isEmpty());
-    EXPECT_TRUE(document.HasDocument());
 
     // What the parser takes beyond XML makes a file unusable where a save would keep it, and not
     // in the project, which a save rebuilds.
@@ -302,48 +268,33 @@ TEST_F(ProjectDocumentTest, HostileFilesNeitherExpandNorCrash) {
     EXPECT_EQ(document.DocumentOrigin(), CProjectDocument::Origin::ReplacedUnparsable);
 }
 
+// Something that is no readable file starts a new document with its path; nothing can be copied
+// aside, so nothing is written over it.
 TEST_F(ProjectDocumentTest, UnusableFileStartsANewDocumentWithItsPathAndIsNeverWrittenOver) {
+    using Origin = CProjectDocument::Origin;
+    const QString pipe = m_box.filePath(QStringLiteral("pipe.xml"));
+    ASSERT_TRUE(makeSpecialFile("pipe", pipe));
+    // Bytes waiting in the pipe stay unread: nobody opened it (an open for reading alone would
+    // have waited for a writer).
+    const int fd = ::open(QFile::encodeName(pipe), O_RDWR | O_NONBLOCK);
+    ASSERT_EQ(::write(fd, "unread", 6), 6);
     const QString locked = copyOfSample("legacy-project.xml");
     ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::Permissions()));
-    using Origin = CProjectDocument::Origin;
-    const struct {
-        QByteArray kind;
-        Origin origin;
-    } cases[] = {{"folder", Origin::ReplacedNotAFile},
-                 {"pipe", Origin::ReplacedNotAFile},
-                 {"locked", Origin::ReplacedUnreadable}};
-    for (const auto& c : cases) {
-        if (c.kind == "locked" && ::geteuid() == 0)
+    for (const auto& [path, origin] :
+         {std::pair{pipe, Origin::ReplacedNotAFile}, {locked, Origin::ReplacedUnreadable}}) {
+        if (origin == Origin::ReplacedUnreadable && ::geteuid() == 0)
             continue; // permissions do not bind root
-        const QString path = c.kind == "locked" ? locked : pathIn(c.kind + ".xml");
-        if (c.kind != "locked") {
-            ASSERT_TRUE(makeSpecialFile(c.kind, path)) << c.kind.constData();
-        }
-        // Bytes waiting in the pipe stay unread: nobody opened it (an open for reading alone
-        // would have waited for a writer).
-        const int pipe = c.kind == "pipe" ? ::open(QFile::encodeName(path), O_RDWR) : -1;
-        if (pipe >= 0) {
-            ASSERT_EQ(::write(pipe, "unread", 6), 6);
-        }
-
         document.LoadDocument(path);
-        EXPECT_EQ(document.DocumentOrigin(), c.origin) << c.kind.constData();
+        EXPECT_EQ(document.DocumentOrigin(), origin);
         EXPECT_EQ(document.FilePath(), path);
         EXPECT_TRUE(document.HasDocument());
-        // Nothing can be copied aside, so nothing is written over it.
-        EXPECT_EQ(save(0), kXmlSaveBackupFailed) << c.kind.constData();
+        EXPECT_EQ(save(0), kXmlSaveBackupFailed);
         EXPECT_TRUE(document.BackupPath().isEmpty());
-        EXPECT_EQ(QFileInfo(path).isFile(), c.kind == "locked");
-
-        if (pipe >= 0) {
-            char waiting[16] = {};
-            ::fcntl(pipe, F_SETFL, O_NONBLOCK);
-            EXPECT_EQ(::read(pipe, waiting, sizeof waiting), 6);
-            EXPECT_STREQ(waiting, "unread");
-            ::close(pipe);
-        }
     }
-    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner);
+    char waiting[16] = {};
+    EXPECT_EQ(::read(fd, waiting, sizeof waiting), 6);
+    EXPECT_STREQ(waiting, "unread");
+    ::close(fd);
 }
 
 } // namespace

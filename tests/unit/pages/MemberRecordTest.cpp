@@ -39,13 +39,6 @@ RecordTable roles(const QString& rows) {
 // then changed as "field=value;field=value".
 MemberValues member(const QString& changes = {}) {
     MemberValues v;
-    v.name = "TAN AH KOW";
-    v.nricNo = "1234567D";
-    v.country = kSingapore;
-    v.roles = roles("ARCHITECT:1234");
-    v.roadName = "ORCHARD ROAD";
-    v.postalCode = "238858";
-    v.email = "tan@example.com";
     const std::map<QString, QString MemberValues::*> fields = {
         {"name", &MemberValues::name},     {"type", &MemberValues::identityType},
         {"nric", &MemberValues::nricNo},   {"passport", &MemberValues::passportNo},
@@ -55,7 +48,10 @@ MemberValues member(const QString& changes = {}) {
         {"fax", &MemberValues::faxNo},     {"mobile", &MemberValues::mobileNo},
         {"pager", &MemberValues::pagerNo}, {"email", &MemberValues::email},
         {"email2", &MemberValues::email2}};
-    for (const QString& change : changes.split(';', Qt::SkipEmptyParts)) {
+    const QString valid =
+        "name=TAN AH KOW;nric=1234567D;country=" + kSingapore +
+        ";roles=ARCHITECT:1234;road=ORCHARD ROAD;postal=238858;email=tan@example.com;";
+    for (const QString& change : (valid + changes).split(';', Qt::SkipEmptyParts)) {
         const QString field = change.section('=', 0, 0), value = change.section('=', 1);
         if (field == "roles")
             v.roles = roles(value);
@@ -161,29 +157,24 @@ TEST(MemberChecks, EveryFailureIsListedInOrderWithItsPageAndControl) {
 }
 
 TEST(MemberChecks, SameIdentityNeedsTheSameCountryLetterCaseAside) {
-    const MemberValues v = member("type=N;passport=a123;country=malaysia");
-    RecordRow row(kMemberColumnCount);
-    row.SetCell(COL_IC_PASSPORT_NO, u"A123");
-    row.SetCell(COL_COUNTRY, u"Malaysia");
-    EXPECT_TRUE(SameIdentityAs(v)(row));
-    row.SetCell(COL_COUNTRY, u"Singapore");
-    EXPECT_FALSE(SameIdentityAs(v)(row));
     // Letter case is Qt's folding, not only ASCII's; anything else is a different identity.
     const struct {
         const char16_t *stored, *typed;
         bool same;
+        const char16_t* country = u"SINGAPORE";
     } keys[] = {{u"S1234567D", u"s1234567d", true},
+                {u"S1234567D", u"s1234567d", false, u"Malaysia"},
                 {u"S1234567D", u"S1234567E", false},
                 {u"S1234567D", u"S1234567", false},
-                {u"\u00C9T\u00C9", u"\u00E9t\u00E9", true},
                 {u"K9", u"\u212A9", true},
                 {u"\u00C91", u"\u00C81", false},
                 {u"@1", u"`1", false},
                 {u"Z1", u"z1", true},
-                {u"a1", u"A1", true},
-                {u"[1", u"{1", false}};
+                {u"a1", u"A1", true}};
     for (const auto& key : keys) {
+        RecordRow row(kMemberColumnCount);
         row.SetCell(COL_IC_PASSPORT_NO, key.stored);
+        row.SetCell(COL_COUNTRY, key.country);
         EXPECT_EQ(SameIdentityAs(member("type=N;country=singapore;passport=" +
                                         QString::fromUtf16(key.typed)))(row),
                   key.same)
@@ -214,61 +205,35 @@ TEST(MemberCoordinator, ArchitectWinsThenEngineerThenTheFirstCoordinatingRole) {
 }
 
 // Written to a file and read back, every member of a group large enough to be read in halves
-// keeps its own cells and roles; codes are written beside the descriptions and the descriptions
-// read back from the codes.
+// keeps its own cells and roles, whatever their characters. (The elements and codes as a file
+// has them: through the saves of the sample record in the registration tests.)
 TEST(MemberXml, WrittenMembersReadBackCellForCell) {
     std::vector<std::unique_ptr<RecordTable>> owned;
-    auto makeRoles = [&owned] {
-        owned.push_back(std::make_unique<RecordTable>(kRoleColumnCount));
-        return owned.back().get();
+    const auto makeRoles = [&owned] {
+        return owned.emplace_back(std::make_unique<RecordTable>(kRoleColumnCount)).get();
     };
     RecordTable members(kMemberColumnCount);
-    RecordRow& first = members.AppendRow();
-    for (int column = 0; column < kMemberColumnCount; ++column)
-        first.SetCell(column, QStringLiteral("<&\"'> Ünïcødé 漢字 %1").arg(column));
-    first.SetCell(COL_FORMATTED, QStringLiteral("Y"));
-    first.SetCell(COL_ROAD_NAME, QStringLiteral("ORCHARD ROAD"));
-    RecordTable* firstRoles = makeRoles();
-    *firstRoles = roles("ARCHITECT:A&1,DEVELOPER:");
-    first.SetCell(COL_ROLES, RoleSummary(*firstRoles));
-    first.SetItemData(RolesData(firstRoles));
-    for (int i = 1; i < kParallelReadFrom + 7; ++i) {
+    for (int i = 0; i < kParallelReadFrom + 7; ++i) {
         RecordRow& row = members.AppendRow();
-        row.SetCell(COL_MEMBER_NAME, QStringLiteral("MEMBER %1").arg(i));
-        row.SetCell(COL_FORMATTED, QStringLiteral("N"));
+        for (int column = 0; column < kMemberColumnCount; ++column)
+            row.SetCell(column, QStringLiteral("<&\"'> Ünïcødé 漢字 %1").arg(i));
+        row.SetCell(COL_FORMATTED, i % 2 ? u"N" : u"Y");
+        row.SetCell(COL_ROAD_NAME, i % 2 ? u"" : u"ORCHARD ROAD");
         RecordTable* rows = makeRoles();
-        *rows =
-            roles(QString(i % 3, QLatin1Char(',')).replace(",", QStringLiteral(":P%1,").arg(i)));
+        *rows = roles(QStringLiteral("ARCHITECT:A&%1,DEVELOPER:,:P%1")
+                          .arg(i)
+                          .split(',')
+                          .mid(0, i % 4)
+                          .join(','));
         row.SetCell(COL_ROLES, RoleSummary(*rows));
         row.SetItemData(RolesData(rows));
     }
-
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("members.xml"));
-    {
-        XmlDocPtr doc = CreateXMLDoc();
-        pugi::xml_node group = GetNode(*doc, *doc, QStringLiteral("member_group"), 1, QString());
-        WriteMemberGroup(*doc, group, members);
-        const pugi::xml_node member = group.child("member");
-        EXPECT_STREQ(member.child("address_type_flag").text().get(), "F");
-        EXPECT_STREQ(member.child("road_code").text().get(), "R00826");
-        const pugi::xml_node role = member.child("member_role_group").child("member_role");
-        EXPECT_STREQ(role.child("member_role_code").text().get(), "ARCH");
-        // Every element in the file's order.
-        QStringList names;
-        for (pugi::xml_node child : member.children())
-            names << QString::fromLatin1(child.name());
-        EXPECT_EQ(names.join(' '),
-                  QStringLiteral("member_name ic_flag ic_passport_no country "
-                                 "project_coordinator_flag firm_name designation "
-                                 "member_role_group address_type_flag building_name "
-                                 "house_block_no level_no unit_no road_code_desc road_code "
-                                 "postal_code address1 address2 address3 address4 tel_no "
-                                 "tel_ext_no mobile_no pager_no fax_no email_address1 "
-                                 "email_address2"));
-        ASSERT_EQ(SaveXMLAndReleaseDoc(doc, path, 1), 0);
-    }
-    XmlDocPtr doc = LoadXMLDoc(path);
+    XmlDocPtr doc = CreateXMLDoc();
+    WriteMemberGroup(*doc, doc->append_child("member_group"), members);
+    ASSERT_EQ(SaveXMLAndReleaseDoc(doc, path, 1), 0);
+    doc = LoadXMLDoc(path);
     ASSERT_TRUE(doc);
     const RecordTable back = ReadMemberGroup(doc->child("member_group"), makeRoles);
     ASSERT_EQ(back.GetRowCount(), members.GetRowCount());
@@ -280,8 +245,7 @@ TEST(MemberXml, WrittenMembersReadBackCellForCell) {
         ASSERT_EQ(*read, *RolesOf(members.GetItemData(row))) << row;
     }
     // Nothing under the group for no members.
-    XmlDocPtr empty = CreateXMLDoc();
-    pugi::xml_node group = GetNode(*empty, *empty, QStringLiteral("member_group"), 1, QString());
-    WriteMemberGroup(*empty, group, RecordTable(kMemberColumnCount));
-    EXPECT_FALSE(group.first_child());
+    doc = CreateXMLDoc();
+    WriteMemberGroup(*doc, doc->append_child("member_group"), RecordTable(kMemberColumnCount));
+    EXPECT_FALSE(doc->first_child().first_child());
 }
