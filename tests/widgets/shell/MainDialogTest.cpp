@@ -16,6 +16,7 @@
 #include "controls/ToolTipDialog.h"
 #include "controls/ToolTipRelay.h"
 #include "framework/ControlId.h"
+#include "framework/DialogUnits.h"
 #include "framework/MessageBox.h"
 #include "sdk/AppDB.h"
 #include "sdk/StringTable.h"
@@ -231,6 +232,7 @@ private slots:
             ScriptedAnswerer answers;
             CKestrelDlg dialog;
             QVERIFY(openAndShow(dialog, path("new.xml"), QStringLiteral("NEW_PROJ")));
+            QVERIFY(!dialog.windowIcon().isNull());
             QTest::keyClick(&dialog, Qt::Key_Return);
             QTest::keyClick(GetDlgItem(&dialog, ids::IDC_SAVE_AND_QUIT), Qt::Key_Enter);
             QVERIFY(dialog.isVisible());
@@ -251,6 +253,18 @@ private slots:
         QVERIFY(openAndShow(dialog, QString(), QStringLiteral("view_proj")));
         QTest::mouseClick(GetDlgItem(&dialog, ids::IDC_QUIT_WITHOUT_SAVING), Qt::LeftButton);
         QVERIFY(answers.messages().empty() && !dialog.isVisible());
+    }
+
+    // Windows are sized in units of their font: a larger font gives larger units, whichever
+    // font was measured before.
+    void dialogUnitsFollowTheFont() {
+        const QFont small = QApplication::font();
+        QFont large = small;
+        large.setPointSizeF(small.pointSizeF() * 2);
+        const QSize first = kestrel::DialogBaseUnits(small);
+        const QSize bigger = kestrel::DialogBaseUnits(large);
+        QVERIFY(bigger.width() > first.width() && bigger.height() > first.height());
+        QCOMPARE(kestrel::DialogBaseUnits(small), first);
     }
 
     void logWindowEntryTogglesTheWindowAndItsMark() {
