@@ -243,8 +243,11 @@ private slots:
         for (const auto& [road, message] : steps) {
             const int before = boxes();
             addRoad(road);
-            if (message.isEmpty())
+            if (message.isEmpty()) {
                 listed << road;
+                // Added, the road leaves the combo for the next choice.
+                QCOMPARE(Control<CDropListCombo>(site(), Site::IDC_ROAD_NAME)->GetCurSel(), -1);
+            }
             QCOMPARE(boxes(), before + (message.isEmpty() ? 0 : 1));
             if (!message.isEmpty())
                 QCOMPARE(box().text, message);

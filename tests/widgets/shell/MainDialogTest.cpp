@@ -237,6 +237,8 @@ private slots:
             QTest::keyClick(GetDlgItem(&dialog, ids::IDC_SAVE_AND_QUIT), Qt::Key_Enter);
             QVERIFY(dialog.isVisible());
             QVERIFY(answers.messages().empty() && answers.saveRequests().empty());
+            QTest::keyClick(&dialog, Qt::Key_Escape, Qt::ShiftModifier); // not a cancel
+            QVERIFY(answers.messages().empty());
             QTest::keyClick(&dialog, Qt::Key_Escape); // answered No
             QVERIFY(!dialog.close());                 // answered No
             QCOMPARE(answers.messages().size(), size_t(2));
@@ -262,6 +264,10 @@ private slots:
         QFont large = small;
         large.setPointSizeF(small.pointSizeF() * 2);
         const QSize first = kestrel::DialogBaseUnits(small);
+        // Across, the letters' average width, rounded.
+        const int letters = QFontMetrics(small).horizontalAdvance(
+            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+        QVERIFY(qAbs(first.width() * 52 - letters) <= 26);
         const QSize bigger = kestrel::DialogBaseUnits(large);
         QVERIFY(bigger.width() > first.width() && bigger.height() > first.height());
         QCOMPARE(kestrel::DialogBaseUnits(small), first);
@@ -460,6 +466,15 @@ private slots:
         ScriptedAnswerer answers;
         CKestrelDlg dialog;
         QVERIFY(openAndShow(dialog, path("first.xml"), QStringLiteral("EDIT_PROJ")));
+        // A drag of files is welcome; one of text is not.
+        QMimeData files, text;
+        files.setUrls({QUrl::fromLocalFile(path("other.xml"))});
+        text.setText(path("other.xml"));
+        for (const auto& [data, welcome] : {std::pair{&files, true}, {&text, false}}) {
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data, Qt::LeftButton, {});
+            static_cast<QObject&>(dialog).event(&enter);
+            QCOMPARE(enter.isAccepted(), welcome);
+        }
         QVERIFY(drop(dialog, "notes.txt", "other.xml").isEmpty());
         QVERIFY(answers.messages().empty() && dialog.isVisible());
 
