@@ -252,6 +252,9 @@ private slots:
         QAccessibleInterface* list = box->child(0);
         QCOMPARE(list->role(), QAccessible::List);
         QCOMPARE(list->parent()->object(), m_combo);
+        m_combo->setAccessibleName(QStringLiteral("Road Name"));
+        QCOMPARE(list->text(QAccessible::Name), QStringLiteral("Road Name")); // named as its box
+        QVERIFY(list->child(0)->isValid());
         QCOMPARE(list->childCount(), 4); // all in view
         for (int i = 0; i < list->childCount(); ++i) {
             QAccessibleInterface* row = list->child(i);
