@@ -323,8 +323,10 @@ QList<MemberCheckFailure> RunMemberChecks(MemberValues& v) {
 }
 
 std::function<bool(const RecordRow&)> SameIdentityAs(const MemberValues& values) {
+    // The number first: most members of a project share a country, so it tells rows apart
+    // soonest.
     return SameCellsIgnoringCase(
-        {{COL_COUNTRY, values.country}, {COL_IC_PASSPORT_NO, values.IdentityKey()}});
+        {{COL_IC_PASSPORT_NO, values.IdentityKey()}, {COL_COUNTRY, values.country}});
 }
 
 int FindCoordinatorRow(const RecordTable& members) {

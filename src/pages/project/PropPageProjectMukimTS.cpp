@@ -116,9 +116,10 @@ void CPropPageProjectMukimTS::CheckForm(RecordCheckResult& result) {
 
 CRecordListBinding::RowTest CPropPageProjectMukimTS::DuplicateOfForm() {
     // A lot is known by its Mukim/TS and lot number; the plot and the partial mark do not make
-    // it another lot.
+    // it another lot. The number is compared first: a project's lots share a few Mukims, so it
+    // tells rows apart soonest.
     return kestrel::SameCellsIgnoringCase(
-        {{COL_MUKIM_TS, m_comboMukimTS->currentText()}, {COL_LOT_NO, m_editLotNo->text()}});
+        {{COL_LOT_NO, m_editLotNo->text()}, {COL_MUKIM_TS, m_comboMukimTS->currentText()}});
 }
 
 QWidget* CPropPageProjectMukimTS::DuplicateFocus() {
