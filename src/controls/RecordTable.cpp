@@ -2,6 +2,7 @@
 
 #include <QVarLengthArray>
 
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -14,6 +15,13 @@
 namespace {
 [[noreturn]] void outOfBound() {
     throw std::out_of_range("Array out of bound");
+}
+
+// Tables are changed on the interface thread and read on others (a document's rows), so the
+// counter is atomic; 64 bits do not wrap in a run.
+quint64 nextRevision() {
+    static std::atomic<quint64> last{0};
+    return ++last;
 }
 // One cell's text as AssignCells takes it: where it lies, how long it is, and whether it is
 // UTF-16 (else one byte per character: ASCII or Latin-1).
@@ -223,7 +231,30 @@ bool RecordRow::operator==(const RecordRow& other) const {
     return true;
 }
 
-RecordTable::RecordTable(int columnCount) : m_columnCount(qMax(columnCount, 0)) {}
+RecordTable::RecordTable(int columnCount)
+    : m_columnCount(qMax(columnCount, 0)), m_revision(nextRevision()) {}
+
+RecordTable::RecordTable(RecordTable&& other) noexcept
+    : m_columnCount(other.m_columnCount), m_rows(std::move(other.m_rows)),
+      m_revision(other.m_revision) {
+    other.m_rows.clear();
+    other.changed();
+}
+
+RecordTable& RecordTable::operator=(RecordTable&& other) noexcept {
+    if (this == &other)
+        return *this;
+    m_columnCount = other.m_columnCount;
+    m_rows = std::move(other.m_rows);
+    m_revision = other.m_revision;
+    other.m_rows.clear();
+    other.changed();
+    return *this;
+}
+
+void RecordTable::changed() {
+    m_revision = nextRevision();
+}
 
 const RecordRow& RecordTable::GetRow(int row) const {
     if (row < 0 || row >= GetRowCount())
@@ -234,6 +265,7 @@ const RecordRow& RecordTable::GetRow(int row) const {
 RecordRow& RecordTable::GetRow(int row) {
     if (row < 0 || row >= GetRowCount())
         outOfBound();
+    changed();
     return m_rows[row];
 }
 
@@ -248,6 +280,7 @@ QStringView RecordTable::CellView(int row, int column) const {
 void RecordTable::SetCell(int row, int column, QStringView text) {
     if (row < 0 || row >= GetRowCount() || column < 0 || column >= m_columnCount)
         outOfBound();
+    changed();
     m_rows[row].SetCell(column, text);
 }
 
@@ -260,6 +293,7 @@ void RecordTable::SetItemData(int row, RecordItemData data) {
 }
 
 RecordRow& RecordTable::AppendRow() {
+    changed();
     m_rows.emplace_back(m_columnCount);
     return m_rows.back();
 }
@@ -267,21 +301,24 @@ RecordRow& RecordTable::AppendRow() {
 RecordRow& RecordTable::InsertRow(int row) {
     if (row < 0 || row > GetRowCount())
         outOfBound();
+    changed();
     return *m_rows.emplace(row, m_columnCount);
 }
 
 void RecordTable::RemoveRow(int row) {
     if (row < 0 || row >= GetRowCount())
         outOfBound();
+    changed();
     m_rows.removeAt(row);
 }
 
-std::function<bool(const RecordRow&)>
-kestrel::SameCellsIgnoringCase(std::vector<std::pair<int, QString>> key) {
-    return [key = std::move(key)](const RecordRow& row) {
-        for (const auto& [column, text] : key)
-            if (!row.CellEqualsIgnoringCase(column, text))
-                return false;
-        return true;
-    };
+void RecordTable::RemoveAll() {
+    changed();
+    m_rows.clear();
+}
+
+void RecordTable::AppendRows(RecordTable&& other) {
+    changed();
+    other.changed();
+    m_rows.append(std::move(other.m_rows));
 }

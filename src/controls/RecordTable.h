@@ -6,16 +6,16 @@
 // are shared until one side changes them, so handing a table of 50,000 records between a page
 // and its list costs nothing per row. Reading or writing outside the table throws
 // std::out_of_range("Array out of bound").
+//
+// Every change gives the table a new revision, unique in the run, and a copy keeps its
+// original's: two tables of one revision hold the same rows, which lets a structure derived from
+// a table (the duplicate index) tell whether it still describes it.
 
 #include <QAnyStringView>
 #include <QList>
 #include <QString>
 #include <QStringView>
 #include <QtGlobal>
-
-#include <functional>
-#include <utility>
-#include <vector>
 
 // The per-row value. Wide enough for a pointer: the member page keeps each member's roles table
 // there.
@@ -63,6 +63,11 @@ private:
 class RecordTable {
 public:
     explicit RecordTable(int columnCount = 0);
+    RecordTable(const RecordTable&) = default;
+    RecordTable& operator=(const RecordTable&) = default;
+    // The table moved from is left empty, under a revision of its own.
+    RecordTable(RecordTable&& other) noexcept;
+    RecordTable& operator=(RecordTable&& other) noexcept;
 
     int GetColumnCount() const { return m_columnCount; }
     int GetRowCount() const { return static_cast<int>(m_rows.size()); }
@@ -75,6 +80,8 @@ public:
     RecordItemData GetItemData(int row) const;
     void SetItemData(int row, RecordItemData data);
     const RecordRow& GetRow(int row) const;
+    // The row to change in place. Like AppendRow's and InsertRow's, the reference is for filling
+    // the row at once: the revision moves on when it is handed out, not as the row changes.
     RecordRow& GetRow(int row);
 
     // Appends a row of empty cells with item data 0 and hands it back.
@@ -83,9 +90,11 @@ public:
     RecordRow& InsertRow(int row);
     // Throws for a row outside the table.
     void RemoveRow(int row);
-    void RemoveAll() { m_rows.clear(); }
+    void RemoveAll();
     // Moves every row of `other`, a table of the same columns, to the end of this one.
-    void AppendRows(RecordTable&& other) { m_rows.append(std::move(other.m_rows)); }
+    void AppendRows(RecordTable&& other);
+
+    quint64 Revision() const { return m_revision; }
 
     // Whether the two tables hold the very same rows (a copy neither has changed since).
     bool IsSharedWith(const RecordTable& other) const {
@@ -94,16 +103,15 @@ public:
                m_rows.size() == other.m_rows.size();
     }
 
-    bool operator==(const RecordTable& other) const = default;
+    // The same columns and rows; the revisions may differ.
+    bool operator==(const RecordTable& other) const {
+        return m_columnCount == other.m_columnCount && m_rows == other.m_rows;
+    }
 
 private:
+    void changed();
+
     int m_columnCount;
     QList<RecordRow> m_rows;
+    quint64 m_revision;
 };
-
-namespace kestrel {
-// The duplicate test of a page whose key is some of its cells: each (column, text) of `key`
-// equals the row's cell, letter case aside.
-std::function<bool(const RecordRow&)>
-SameCellsIgnoringCase(std::vector<std::pair<int, QString>> key);
-} // namespace kestrel

@@ -9,6 +9,7 @@
 #include "sdk/StringTable.h"
 
 #include <QColor>
+#include <QTimer>
 
 namespace {
 
@@ -57,6 +58,15 @@ void CRecordListEditor::Attach(CRecordListCtrl* list, CHoverButton* update,
     QObject::connect(m_pSaveAsNew, &QPushButton::clicked, m_pForm, [this] { OnSaveAsNew(); });
     QObject::connect(m_pList, &CRecordListCtrl::itemActivated, m_pForm,
                      [this](int) { OnItemActivateList(); });
+    // A table read from the file or handed over by the page is counted for the duplicate check
+    // once the window is idle: at tens of thousands of rows that takes milliseconds, which the
+    // first Update would otherwise add to its own. A view-only run stores nothing.
+    if (!kestrel::IsViewOnly())
+        QObject::connect(m_pList->model(), &QAbstractItemModel::modelReset, m_pForm, [this] {
+            QTimer::singleShot(0, m_pForm, [this] {
+                m_duplicates.Prepare(m_pList->Table(), m_binding.DuplicateKeyOfForm());
+            });
+        });
 }
 
 int CRecordListEditor::CurrentItem() const {
@@ -174,16 +184,12 @@ void CRecordListEditor::storeForm() {
     m_binding.CheckForm(check);
 
     if (check.IsEmpty()) {
-        const CRecordListBinding::RowTest isDuplicate = m_binding.DuplicateOfForm();
-        const RecordTable& rows = m_pList->Table();
-        for (int row = 0; row < rows.GetRowCount(); ++row) {
-            // The row the form was loaded from is not a duplicate of itself.
-            if (row == current || !isDuplicate(rows.GetRow(row)))
-                continue;
-            check.message = QStringLiteral("Record number: ") + QString::number(row + 1) +
+        const int duplicate =
+            m_duplicates.FindOther(m_pList->Table(), m_binding.DuplicateKeyOfForm(), current);
+        if (duplicate >= 0) {
+            check.message = QStringLiteral("Record number: ") + QString::number(duplicate + 1) +
                             QLatin1Char('\n') + m_binding.DuplicateText();
             check.focus = m_binding.DuplicateFocus();
-            break;
         }
     }
 
@@ -195,6 +201,8 @@ void CRecordListEditor::storeForm() {
         return;
     }
 
+    const RecordTable& rows = m_pList->Table();
+    m_duplicates.BeforeRowChange(rows, current);
     int target = current;
     if (target < 0) {
         target = m_pList->InsertItem(m_pList->GetItemCount(), QString());
@@ -202,6 +210,7 @@ void CRecordListEditor::storeForm() {
     }
     m_binding.MoveFormIntoRow(target);
     m_binding.RecordStored(target);
+    m_duplicates.AfterRowChange(rows, target);
     ResetForm(false, true);
 }
 
@@ -224,9 +233,11 @@ void CRecordListEditor::OnDelete() {
     if (row < 0)
         return;
     const RecordItemData data = m_pList->GetItemData(row);
+    m_duplicates.BeforeRowChange(m_pList->Table(), row);
     if (!DeleteSelectedListItem(m_pForm, kestrel::GetControlId(m_pList), true))
         return;
     m_binding.RowDeleted(row, data);
+    m_duplicates.AfterRowChange(m_pList->Table(), -1);
 
     const int current = CurrentItem();
     if (row == current) {

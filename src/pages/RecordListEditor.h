@@ -15,11 +15,10 @@
 // over nested pages brings the right page forward in BringForward; rows that carry data of their
 // own (a member's roles) make it in NewRowItemData and free it in RowDeleted.
 
+#include "controls/DuplicateIndex.h"
 #include "controls/RecordTable.h"
 
 #include <QString>
-
-#include <functional>
 
 class CHoverButton;
 class CRecordListCtrl;
@@ -51,10 +50,8 @@ public:
     virtual void LoadRowIntoForm(int row) = 0;
     // The record's own checks, in the page's order (mandatory fields, formats).
     virtual void CheckForm(RecordCheckResult& result) = 0;
-    // Answers, for a row, whether its record has the form's key. The form is read once, when
-    // the test is made: every Update puts it to the whole list.
-    using RowTest = std::function<bool(const RecordRow& row)>;
-    virtual RowTest DuplicateOfForm() = 0;
+    // The form's key cells: a record whose key equals another row's is a duplicate.
+    virtual RecordKey DuplicateKeyOfForm() = 0;
     // The control that gets the focus when the record is a duplicate.
     virtual QWidget* DuplicateFocus() = 0;
     // The text after "Record number: <n>\n" of a duplicate; default string 154 and "\n".
@@ -132,4 +129,5 @@ private:
     CHoverButton* m_pDelete = nullptr;
     CHoverButton* m_pReset = nullptr;
     CHoverButton* m_pSaveAsNew = nullptr;
+    DuplicateIndex m_duplicates;
 };

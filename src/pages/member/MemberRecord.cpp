@@ -322,11 +322,8 @@ QList<MemberCheckFailure> RunMemberChecks(MemberValues& v) {
     return failures;
 }
 
-std::function<bool(const RecordRow&)> SameIdentityAs(const MemberValues& values) {
-    // The number first: most members of a project share a country, so it tells rows apart
-    // soonest.
-    return SameCellsIgnoringCase(
-        {{COL_IC_PASSPORT_NO, values.IdentityKey()}, {COL_COUNTRY, values.country}});
+RecordKey IdentityKeyOf(const MemberValues& values) {
+    return RecordKey({{COL_IC_PASSPORT_NO, values.IdentityKey()}, {COL_COUNTRY, values.country}});
 }
 
 int FindCoordinatorRow(const RecordTable& members) {

@@ -6,6 +6,7 @@
 // The member pages move values between their fields and a MemberValues; everything that decides
 // lives here.
 
+#include "controls/DuplicateIndex.h"
 #include "controls/RecordTable.h"
 
 #include <QList>
@@ -156,13 +157,13 @@ struct MemberCheckFailure {
 
 // The checks before a member is stored, in their order, all of them. The name, an other
 // identification and an unformatted first address line are trimmed in `values` first, so what is
-// stored is trimmed. The duplicate identity is checked apart (SameIdentityAs), over the other
+// stored is trimmed. The duplicate identity is checked apart (IdentityKeyOf), over the other
 // rows, and only when these all pass.
 QList<MemberCheckFailure> RunMemberChecks(MemberValues& values);
 
-// The test of whether a stored row has the same identity number and country as `values` (letter
-// case aside). It keeps its own copy of the key.
-std::function<bool(const RecordRow&)> SameIdentityAs(const MemberValues& values);
+// A member's key: the identity number and the country (letter case aside). The number comes first:
+// most members of a project share a country, so it tells rows apart soonest.
+RecordKey IdentityKeyOf(const MemberValues& values);
 
 // The first row marked as project coordinator, or -1.
 int FindCoordinatorRow(const RecordTable& members);

@@ -341,8 +341,8 @@ void CPropPageMemberInfo::CheckForm(RecordCheckResult& result) {
     }
 }
 
-CRecordListBinding::RowTest CPropPageMemberInfo::DuplicateOfForm() {
-    return SameIdentityAs(m_checked);
+RecordKey CPropPageMemberInfo::DuplicateKeyOfForm() {
+    return IdentityKeyOf(m_checked);
 }
 
 QWidget* CPropPageMemberInfo::DuplicateFocus() {

@@ -148,14 +148,14 @@ void CPropPageProjectAddress::CheckForm(RecordCheckResult& result) {
         result.Add(GetRCString(kInvalidPostalCode), m_editPostalCode);
 }
 
-CRecordListBinding::RowTest CPropPageProjectAddress::DuplicateOfForm() {
+RecordKey CPropPageProjectAddress::DuplicateKeyOfForm() {
     // An address is the same address only when every part of it is the same.
-    return kestrel::SameCellsIgnoringCase({{COL_BUILDING_NAME, m_editBuildingName->text()},
-                                           {COL_HOUSE_BLOCK_NO, m_editHouseBlockNo->text()},
-                                           {COL_LEVEL_NO, m_editLevelNo->text()},
-                                           {COL_UNIT_NO, m_editUnitNo->text()},
-                                           {COL_ROAD_NAME, m_comboRoadName->GetWindowText()},
-                                           {COL_POSTAL_CODE, m_editPostalCode->text()}});
+    return RecordKey({{COL_BUILDING_NAME, m_editBuildingName->text()},
+                      {COL_HOUSE_BLOCK_NO, m_editHouseBlockNo->text()},
+                      {COL_LEVEL_NO, m_editLevelNo->text()},
+                      {COL_UNIT_NO, m_editUnitNo->text()},
+                      {COL_ROAD_NAME, m_comboRoadName->GetWindowText()},
+                      {COL_POSTAL_CODE, m_editPostalCode->text()}});
 }
 
 QWidget* CPropPageProjectAddress::DuplicateFocus() {

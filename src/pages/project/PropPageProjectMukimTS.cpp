@@ -114,11 +114,11 @@ void CPropPageProjectMukimTS::CheckForm(RecordCheckResult& result) {
         result.Add(GetRCString(kLotNoMandatory), m_editLotNo);
 }
 
-CRecordListBinding::RowTest CPropPageProjectMukimTS::DuplicateOfForm() {
+RecordKey CPropPageProjectMukimTS::DuplicateKeyOfForm() {
     // A lot is known by its Mukim/TS and lot number; the plot and the partial mark do not make
-    // it another lot. The number is compared first: a project's lots share a few Mukims, so it
-    // tells rows apart soonest.
-    return kestrel::SameCellsIgnoringCase(
+    // it another lot. The number comes first: a project's lots share a few Mukims, so it tells
+    // rows apart soonest.
+    return RecordKey(
         {{COL_LOT_NO, m_editLotNo->text()}, {COL_MUKIM_TS, m_comboMukimTS->currentText()}});
 }
 

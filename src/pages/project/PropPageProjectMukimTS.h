@@ -47,7 +47,7 @@ private:
     void ClearForm() override;
     void LoadRowIntoForm(int row) override;
     void CheckForm(RecordCheckResult& result) override;
-    RowTest DuplicateOfForm() override;
+    RecordKey DuplicateKeyOfForm() override;
     QWidget* DuplicateFocus() override;
     void MoveFormIntoRow(int row) override;
 

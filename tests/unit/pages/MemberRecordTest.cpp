@@ -175,8 +175,9 @@ TEST(MemberChecks, SameIdentityNeedsTheSameCountryLetterCaseAside) {
         RecordRow row(kMemberColumnCount);
         row.SetCell(COL_IC_PASSPORT_NO, key.stored);
         row.SetCell(COL_COUNTRY, key.country);
-        EXPECT_EQ(SameIdentityAs(member("type=N;country=singapore;passport=" +
-                                        QString::fromUtf16(key.typed)))(row),
+        EXPECT_EQ(IdentityKeyOf(
+                      member("type=N;country=singapore;passport=" + QString::fromUtf16(key.typed)))
+                      .Matches(row),
                   key.same)
             << QString::fromUtf16(key.typed).toStdString();
     }
