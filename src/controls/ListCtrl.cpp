@@ -59,6 +59,13 @@ int CListCtrl::InsertColumn(int column, const QString& heading, int format, int 
     return column;
 }
 
+QModelIndex CListCtrl::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const int rows = m_model->rowCount();
+    if ((action == MoveHome || action == MoveEnd) && rows > 0)
+        return m_model->index(action == MoveHome ? 0 : rows - 1, qMax(currentIndex().column(), 0));
+    return QTableView::moveCursor(action, modifiers);
+}
+
 int CListCtrl::GetColumnCount() const {
     return m_model->columnCount();
 }

@@ -78,6 +78,9 @@ public:
     CRecordTableModel* itemModel() const { return m_model; }
 
 protected:
+    // Home and End go to the first and last row, as in any list, rather than to the first and
+    // last column of the row (a table's way, which in a list of whole rows moves nothing).
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     // Whether cells may be edited in place.
     void setCellsEditable(bool editable) { m_model->SetCellsEditable(editable); }
 

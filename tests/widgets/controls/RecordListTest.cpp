@@ -264,6 +264,11 @@ private slots:
         for (const QList<QVariant>& signal : activated)
             rows << signal.front().toInt();
         QCOMPARE(rows, QList<int>({2, 3, 2, 2}));
+        // Home and End go to the first and last row.
+        QTest::keyClick(m_list, Qt::Key_End);
+        QCOMPARE(selected(), m_list->GetItemCount() - 1);
+        QTest::keyClick(m_list, Qt::Key_Home);
+        QCOMPARE(selected(), 0);
 
         // Away from the list the current row is white on blue, every other row grey.
         m_list->m_nCurrentItem = 1;
