@@ -192,6 +192,8 @@ private slots:
             bool passes;
         } checks[] = {
             {"", "x! 9", true}, {"abc", "cab", true}, {"abc", "abC", false}, {"ABC", "a", false}};
+        // A page's own validator inherits the check, empty set included.
+        QVERIFY(CFieldValidator().CheckChars(0, QString(), QStringLiteral("x!")).isEmpty());
         for (const auto& c : checks) {
             focusOn(m_edit);
             m_edit->SetAllowedChars(c.allowed);

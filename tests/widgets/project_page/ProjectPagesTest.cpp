@@ -211,14 +211,16 @@ private slots:
             m_record->dialog.Sheet()->SetActivePage(m_record->dialog.MemberPage());
 
             QVERIFY(project()->UpdateData(true));
+            project()->NestedSheet()->SetActivePage(addresses());
             const QList<Page::SaveCheckFailure> failures = project()->RunSaveChecks();
             QCOMPARE(Page::JoinMessages(failures), c.message);
             QCOMPARE(failures.size(), c.message.count('\n'));
             kestrel::BringForward(failures[0].focus);
             QCOMPARE(m_record->dialog.Sheet()->GetActivePage(), project());
+            // Only a missing location turns the nested pages to the lots.
             const bool onLotPage = c.focusId == Lots::IDC_MUKIM_TS;
-            if (onLotPage)
-                QCOMPARE(project()->NestedSheet()->GetActivePage(), lots());
+            QCOMPARE(project()->NestedSheet()->GetActivePage(),
+                     onLotPage ? static_cast<CPropertyPage*>(lots()) : addresses());
             QCOMPARE(QApplication::focusWidget(),
                      GetDlgItem(onLotPage ? lots() : static_cast<QWidget*>(project()), c.focusId));
         }
