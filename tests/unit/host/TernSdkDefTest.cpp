@@ -210,9 +210,17 @@ TEST_P(HostStoreContract, RegistersAndRenamesEachReferenceOnceComparingExactly) 
 
 TEST_P(HostStoreContract, RefusesBadArgumentsBeforeTouchingTheStore) {
     const std::string tooLong(256, 'A');
-    // Not UTF-8: a byte no character starts with, a cut character, an overlong '/', a surrogate.
-    const char* const bad[] = {nullptr,        "",           " \t\n ",           tooLong.c_str(),
-                               "A1-\xff-2026", "A1-\xc3-26", "A1-\xc0\xaf-2026", "A1-\xed\xa0\x80"};
+    // Not UTF-8: a byte no character starts with, a cut character, an overlong '/', a surrogate,
+    // the first code point beyond Unicode.
+    const char* const bad[] = {nullptr,
+                               "",
+                               " \t\n ",
+                               tooLong.c_str(),
+                               "A1-\xff-2026",
+                               "A1-\xc3-26",
+                               "A1-\xc0\xaf-2026",
+                               "A1-\xed\xa0\x80",
+                               "A1-\xf4\x90\x80\x80"};
     for (const char* reference : bad) {
         EXPECT_EQ(CreateProject(reference), TERN_BAD_ARGUMENT) << (reference ? reference : "null");
         EXPECT_EQ(RenameProject(reference, "A1"), TERN_BAD_ARGUMENT);
@@ -221,6 +229,7 @@ TEST_P(HostStoreContract, RefusesBadArgumentsBeforeTouchingTheStore) {
     EXPECT_EQ(m_store->List(), "");
     EXPECT_EQ(CreateProject(std::string(255, 'A').c_str()), TERN_OK) << "255 bytes fit";
     EXPECT_EQ(CreateProject("A1-\xc3\xa9-2026"), TERN_OK) << "UTF-8 beyond ASCII";
+    EXPECT_EQ(CreateProject("A1-\xf4\x8f\xbf\xbf"), TERN_OK) << "the last code point";
 }
 
 // Tables made by hand: an earlier layout is adopted with its rows, a table without a unique key
