@@ -262,13 +262,6 @@ const RecordRow& RecordTable::GetRow(int row) const {
     return m_rows.at(row);
 }
 
-RecordRow& RecordTable::GetRow(int row) {
-    if (row < 0 || row >= GetRowCount())
-        outOfBound();
-    changed();
-    return m_rows[row];
-}
-
 QString RecordTable::GetCell(int row, int column) const {
     return GetRow(row).GetCell(column);
 }
@@ -289,7 +282,10 @@ RecordItemData RecordTable::GetItemData(int row) const {
 }
 
 void RecordTable::SetItemData(int row, RecordItemData data) {
-    GetRow(row).SetItemData(data);
+    if (row < 0 || row >= GetRowCount())
+        outOfBound();
+    changed();
+    m_rows[row].SetItemData(data);
 }
 
 RecordRow& RecordTable::AppendRow() {

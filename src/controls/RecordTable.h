@@ -80,9 +80,6 @@ public:
     RecordItemData GetItemData(int row) const;
     void SetItemData(int row, RecordItemData data);
     const RecordRow& GetRow(int row) const;
-    // The row to change in place. Like AppendRow's and InsertRow's, the reference is for filling
-    // the row at once: the revision moves on when it is handed out, not as the row changes.
-    RecordRow& GetRow(int row);
 
     // Appends a row of empty cells with item data 0 and hands it back.
     RecordRow& AppendRow();

@@ -182,7 +182,7 @@ private slots:
         QCOMPARE(column(narrow, 0), QStringList({"T1", "T2"}));
         QCOMPARE(narrow.GetItemData(1), RecordItemData(3));
         wide.AppendRow().SetCell(4, QStringLiteral("not shown"));
-        wide.GetRow(0).SetCell(1, QStringLiteral("shown"));
+        wide.SetCell(0, 1, QStringLiteral("shown"));
         QCOMPARE(DDX_ListTable(&load, kListId, wide), 1);
         QCOMPARE(listColumn(1), QStringList({"shown"}));
         QCOMPARE(m_list->GetItemText(0, 4), QString());
