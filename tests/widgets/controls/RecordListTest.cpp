@@ -199,7 +199,7 @@ private slots:
         for (int row : {-1, rows}) {
             QCOMPARE(m_list->GetItemData(row), RecordItemData(0));
             QVERIFY(!m_list->SetItemData(row, 1) && !m_list->DeleteItem(row));
-            QVERIFY(!m_list->SetItemSelected(row, true));
+            QVERIFY(!m_list->SetItemSelected(row, true) && !m_list->EnsureVisible(row));
         }
         QCOMPARE(m_list->model()->headerData(1, Qt::Horizontal).toString(), "Plot No");
         QVERIFY(!m_list->model()->headerData(1, Qt::Vertical).isValid());
