@@ -65,10 +65,12 @@ template <class Work> auto alongside(Work work) -> std::future<decltype(work())>
     }
 }
 
-// The dialog's layout in dialog units: margins 7, buttons 50 x 16, 10 between them.
+// The dialog's layout in dialog units: margins 7, buttons 50 x 16, 10 between them. The
+// height fits the tallest page, the member page, at the usual font sizes: its controls are made
+// when it is first opened, and a window that grew then would jump under the user's pointer.
 constexpr int kMarginDlu = 7;
 constexpr QSize kButtonDlu(50, 16);
-constexpr QSize kDialogDlu(422, 338);
+constexpr QSize kDialogDlu(422, 366);
 
 } // namespace
 

@@ -135,11 +135,18 @@ private slots:
         const QString path = CopyOfSample(*m_dir);
         const QString titleBefore = elementText(path, "/krroot/project/profile/title");
         RecordDialog h(path);
+        const QSize shown = h.dialog.size();
         h.dialog.Sheet()->SetActivePage(h.dialog.MemberPage());
         h.picture("member-page.png");
+        auto* member = static_cast<CPropPageMemberInfo*>(h.dialog.MemberPage());
+        for (int page = member->NestedSheet()->GetPageCount() - 1; page >= 0; --page)
+            member->NestedSheet()->SetActivePage(page);
         h.openProject(h.lots());
         h.picture("main-dialog.png");
         h.project()->NestedSheet()->SetActivePage(h.project()->SitePage());
+        // Every page fits the window as it opens: none makes it grow when first seen.
+        QCoreApplication::processEvents();
+        QCOMPARE(h.dialog.size(), shown);
         // Only the active pages mark their tabs.
         QVERIFY(h.project()->SitePage()->IsOwnTabHighlighted());
         QVERIFY(h.project()->IsOwnTabHighlighted());
