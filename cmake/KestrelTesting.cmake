@@ -24,8 +24,10 @@ endfunction()
 # kestrel_add_gtest(NAME SOURCES ... LIBS ...): plain-code tests; each case is its own CTest test.
 # The program sets up its sandbox itself (tests/support/SandboxedGTestMain.cpp), so it is just as
 # safe when started by hand.
-function(kestrel_add_gtest name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+# Gives the test program `name` a generated TestSandbox.h holding its sandbox's environment
+# (kSandboxEnvironment), which the program enters itself before any test runs
+# (tests/support/EnterSandbox.h): a test started by hand is as safe as one CTest starts.
+function(kestrel_test_sandbox_header name)
   kestrel_test_environment(${name} env)
   set(header_text "// Generated: the sandbox of ${name}.\nstatic const char* const kSandboxEnvironment[] = {\n")
   foreach(assignment ${env})
@@ -35,8 +37,13 @@ function(kestrel_add_gtest name)
   set(sandbox_dir ${CMAKE_CURRENT_BINARY_DIR}/${name}_sandbox)
   file(WRITE ${sandbox_dir}/TestSandbox.h.in "${header_text}")
   configure_file(${sandbox_dir}/TestSandbox.h.in ${sandbox_dir}/TestSandbox.h COPYONLY)
-  add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/SandboxedGTestMain.cpp)
   target_include_directories(${name} PRIVATE ${sandbox_dir} ${PROJECT_SOURCE_DIR}/tests/support)
+endfunction()
+
+function(kestrel_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/SandboxedGTestMain.cpp)
+  kestrel_test_sandbox_header(${name})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
   # The sandbox points at the built lookup database and host library: build them first.
   add_dependencies(${name} kestrel_lookup_db TernSdkDef)
@@ -48,12 +55,14 @@ endfunction()
 
 # kestrel_add_qtest(NAME SOURCES ... LIBS ...): widget tests (QtTest), run offscreen. A message
 # box or save dialog that no test of the program expects fails that test at once
-# (tests/support/UnexpectedBoxFails.cpp) instead of waiting for a click.
+# (tests/support/UnexpectedBoxFails.cpp) instead of waiting for a click. Like the plain-code
+# tests, the program enters its sandbox itself (tests/support/SandboxedQtTest.cpp).
 function(kestrel_add_qtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/UnexpectedBoxFails.cpp)
+  add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/UnexpectedBoxFails.cpp
+                 ${PROJECT_SOURCE_DIR}/tests/support/SandboxedQtTest.cpp)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} kestrel_framework Qt6::Test Qt6::Widgets)
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+  kestrel_test_sandbox_header(${name})
   add_dependencies(${name} kestrel_lookup_db TernSdkDef)
   target_compile_definitions(${name} PRIVATE
       KESTREL_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
