@@ -3,36 +3,30 @@
 // with pg_ctl from Debian's postgresql package. It listens on a Unix socket in a fresh folder
 // under /tmp only (no TCP), trusts local connections, and runs as the postgres user when the
 // program runs as root (the server refuses root). A guardian process stops it and removes its
-// folder when the program ends, however it ends.
+// folder when the program ends, however it ends; nothing else is ever touched.
 
 #include <string>
 
 class ThrowawayCluster {
 public:
+    // Why PostgreSQL cases are to be skipped (KESTREL_SKIP_PG=1); empty when they are to run.
+    static std::string SkipReason();
     // The one cluster of the tests' process, started on first use; fast, not crash-safe.
     static ThrowawayCluster& Shared();
     // A cluster of its own; durable: fsync and synchronous commit on, as a real server runs.
     explicit ThrowawayCluster(bool durable);
+    ThrowawayCluster(const ThrowawayCluster&) = delete;
+    ThrowawayCluster& operator=(const ThrowawayCluster&) = delete;
 
     bool Running() const { return m_error.empty(); }
     // Why the cluster could not be started.
     const std::string& Error() const { return m_error; }
-    // The socket folder, for host= in connection strings.
-    const std::string& SocketDir() const { return m_dir; }
-
     // A URI for the superuser on the "postgres" database, with its search path set to schema.
     std::string Uri(const std::string& schema) const;
     // Runs SQL as the superuser on the "postgres" database; empty, or the server's complaint.
     // With rows, the first column of every row the last statement gave, joined by '|'.
     std::string Exec(const std::string& sql, std::string* rows = nullptr) const;
 
-    // KESTREL_SKIP_PG=1: the developer chose to run without PostgreSQL.
-    static bool SkipRequested();
-
-    ThrowawayCluster(const ThrowawayCluster&) = delete;
-    ThrowawayCluster& operator=(const ThrowawayCluster&) = delete;
-
 private:
-    std::string m_dir;
-    std::string m_error;
+    std::string m_dir, m_error;
 };

@@ -11,17 +11,11 @@
 #include <gtest/gtest.h>
 
 #include <span>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
-
-struct StringWriter : pugi::xml_writer {
-    void write(const void* data, size_t size) override {
-        text.append(static_cast<const char*>(data), size);
-    }
-    std::string text;
-};
 
 // Text that pugixml escapes, a carriage return the save writes as a reference, and characters
 // beyond ASCII.
@@ -79,14 +73,11 @@ XmlDocPtr collected(XmlDeferredRows& deferred, int rows, int padding = 0) {
 // since pugixml hands its output on in blocks of a few kilobytes, text of every length before the
 // groups, which puts a placeholder across the end of a block somewhere in the range.
 TEST(XmlDeferredRows, SavedExactlyAsTheRowsBuiltInPlace) {
-    struct Print {
-        const char* indent;
-        unsigned flags;
-    };
-    const Print prints[] = {{"  ", pugi::format_indent | pugi::format_no_declaration},
-                            {"\t", pugi::format_indent | pugi::format_indent_attributes},
-                            {"", pugi::format_raw},
-                            {"  ", 0}};
+    const std::pair<const char*, unsigned> prints[] = {
+        {"  ", pugi::format_indent | pugi::format_no_declaration},
+        {"\t", pugi::format_indent | pugi::format_indent_attributes},
+        {"", pugi::format_raw},
+        {"  ", 0}};
     std::vector<std::pair<int, int>> cases = {{1, 0}, {128, 0}, {129, 0}, {300, 0}};
     for (int padding = 1; padding < 4200; padding += 3)
         cases.emplace_back(2, padding);
@@ -98,12 +89,13 @@ TEST(XmlDeferredRows, SavedExactlyAsTheRowsBuiltInPlace) {
         ASSERT_FALSE(deferred.IsEmpty());
         ASSERT_EQ(std::string(lean->select_node("//lotmkts_group/*").node().name()), "")
             << "the rows of a deferred group are not held as nodes";
-        for (const Print& print : std::span(prints).first(padding ? 1 : std::size(prints))) {
-            StringWriter expected;
-            whole->save(expected, print.indent, print.flags, pugi::encoding_utf8);
-            StringWriter written;
-            deferred.Save(*lean, written, print.indent, print.flags);
-            ASSERT_EQ(written.text, expected.text) << rows << " rows, " << padding << " padding";
+        for (const auto& [indent, flags] :
+             std::span(prints).first(padding ? 1 : std::size(prints))) {
+            std::ostringstream expected, written;
+            whole->save(expected, indent, flags, pugi::encoding_utf8);
+            pugi::xml_writer_stream writer(written);
+            deferred.Save(*lean, writer, indent, flags);
+            ASSERT_EQ(written.str(), expected.str()) << rows << " rows, " << padding << " padding";
         }
     }
 }
