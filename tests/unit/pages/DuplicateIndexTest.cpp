@@ -29,64 +29,55 @@ int plainFind(const RecordTable& table, const RecordKey& key, int except) {
     return -1;
 }
 
-class Tables {
-public:
-    explicit Tables(unsigned seed) : m_random(seed) {}
-
-    QString text() { return kTexts[pick(std::size(kTexts))]; }
-    int pick(size_t count) {
-        return int(std::uniform_int_distribution<size_t>(0, count - 1)(m_random));
-    }
-    void fill(RecordRow& row) {
-        for (int column = 0; column < row.GetColumnCount(); ++column)
-            row.SetCell(column, text());
-    }
-
-private:
-    std::mt19937 m_random;
-};
-
 } // namespace
 
 TEST(DuplicateIndex, FindsWhatAScanOfEveryRowFinds) {
     for (unsigned seed = 1; seed <= 20; ++seed) {
-        Tables make(seed);
+        std::mt19937 random(seed);
+        const auto pick = [&random](int count) {
+            return std::uniform_int_distribution<int>(0, count - 1)(random);
+        };
+        const auto text = [&pick] { return kTexts[pick(std::size(kTexts))]; };
+        const auto fill = [&text](RecordRow& row) {
+            for (int column = 0; column < row.GetColumnCount(); ++column)
+                row.SetCell(column, text());
+        };
         RecordTable table(3);
         for (int row = 0; row < 12; ++row)
-            make.fill(table.AppendRow());
+            fill(table.AppendRow());
         DuplicateIndex index;
         for (int step = 0; step < 60; ++step) {
             const int rows = table.GetRowCount();
             // The index is told of an edit, an added row or a removal, or not told at all; a
             // removal may also be declined.
-            switch (make.pick(6)) {
+            switch (pick(6)) {
             case 0: {
-                const int row = rows ? make.pick(rows) : -1;
+                const int row = rows ? pick(rows) : -1;
                 index.BeforeRowChange(table, row);
                 if (row >= 0)
-                    table.SetCell(row, make.pick(2), make.text());
+                    table.SetCell(row, pick(2), text());
                 index.AfterRowChange(table, row);
                 break;
             }
             case 1:
                 index.BeforeRowChange(table, -1);
-                make.fill(table.AppendRow());
+                fill(table.AppendRow());
                 index.AfterRowChange(table, rows);
                 break;
             case 2: {
-                const int row = rows ? make.pick(rows) : -1;
+                const int row = rows ? pick(rows) : -1;
                 index.BeforeRowChange(table, row);
-                if (row >= 0 && make.pick(3) > 0)
+                if (row >= 0 && pick(3) > 0)
                     table.RemoveRow(row);
                 index.AfterRowChange(table, -1);
                 break;
             }
             case 3:
-                make.fill(table.InsertRow(rows ? make.pick(rows) : 0));
+                fill(table.InsertRow(rows ? pick(rows) : 0));
                 break;
             case 4:
                 if (rows)
-                    table.SetCell(make.pick(rows), make.pick(2), make.text());
+                    table.SetCell(pick(rows), pick(2), text());
                 break;
             default:
                 table = RecordTable(table); // an exchange: the same rows
@@ -94,18 +85,18 @@ TEST(DuplicateIndex, FindsWhatAScanOfEveryRowFinds) {
             }
             // Every row's own key, as the form loaded from it or from another row would hold it;
             // not after every step, since a deletion asks nothing of the index before it.
-            if (make.pick(2) == 0)
+            if (pick(2) == 0)
                 continue;
             for (int row = 0; row < table.GetRowCount(); ++row) {
                 const RecordKey key(
                     {{0, table.GetCell(row, 0).toUpper()}, {1, table.GetCell(row, 1)}});
-                for (int except : {row, -1, make.pick(table.GetRowCount())})
+                for (int except : {row, -1, pick(table.GetRowCount())})
                     ASSERT_EQ(index.FindOther(table, key, except), plainFind(table, key, except))
                         << "seed " << seed << " step " << step << " row " << row;
             }
         }
         // Another key's columns are counted afresh.
-        const RecordKey byThird({{2, make.text()}});
+        const RecordKey byThird({{2, text()}});
         EXPECT_EQ(index.FindOther(table, byThird, -1), plainFind(table, byThird, -1));
     }
 }

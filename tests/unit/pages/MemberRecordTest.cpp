@@ -20,9 +20,7 @@ using namespace kestrel;
 
 namespace {
 
-QString T(int id) {
-    return GetRCString(id);
-}
+const auto T = [](int id) { return GetRCString(id); };
 
 // Roles given as "ROLE:NUMBER,ROLE:NUMBER".
 RecordTable roles(const QString& rows) {
@@ -107,36 +105,33 @@ TEST(MemberChecks, EveryFailureIsListedInOrderWithItsPageAndControl) {
     const struct {
         QString changes;
         QStringList expected;
-        P page;
-        int control;
+        int control = 0;
+        P page = P::General;
     } cases[] = {
-        {"", {}, P::General, 0},
-        {"name=   ;nric=", {T(130), T(131)}, P::General, IDC_MEMBER_NAME},
-        {"type=N;country=", {T(131), T(156)}, P::General, IDC_PASSPORT_NO},
-        {"type=O;other=  ", {T(131)}, P::General, IDC_OTHER_ID},
-        {"country=", {}, P::General, 0}, // an NRIC needs no country
-        {"type=O;other=X;country=", {}, P::General, 0},
-        {"nric=1234567A", {T(132)}, P::General, IDC_NRIC_NO},
-        {"road=;postal=12345", {T(133), T(135)}, P::Address, IDC_MEMBER_ROAD_NAME},
-        {"postal=", {T(134)}, P::Address, IDC_MEMBER_POSTAL_CODE},
-        {"formatted=N;road=;postal=;line1=  ", {T(136)}, P::Address, IDC_ADDRESS_LINE1},
+        {"", {}},
+        {"name=   ;nric=", {T(130), T(131)}, IDC_MEMBER_NAME},
+        {"type=N;country=", {T(131), T(156)}, IDC_PASSPORT_NO},
+        {"type=O;other=  ", {T(131)}, IDC_OTHER_ID},
+        {"country=", {}}, // an NRIC needs no country
+        {"type=O;other=X;country=", {}},
+        {"nric=1234567A", {T(132)}, IDC_NRIC_NO},
+        {"road=;postal=12345", {T(133), T(135)}, IDC_MEMBER_ROAD_NAME, P::Address},
+        {"postal=", {T(134)}, IDC_MEMBER_POSTAL_CODE, P::Address},
+        {"formatted=N;road=;postal=;line1=  ", {T(136)}, IDC_ADDRESS_LINE1, P::Address},
         {"tel=6123 4567;ext=x1;fax=+65;mobile=9-1;pager=p",
          {T(159), T(160), T(161), T(162), T(163)},
-         P::Contact,
-         IDC_TEL_NO},
-        {"email=;email2=a@b.c,d@e.f", {T(125), T(137)}, P::Contact, IDC_EMAIL},
-        {"roles=", {T(158)}, P::General, IDC_ROLE_CHOICES},
+         IDC_TEL_NO,
+         P::Contact},
+        {"email=;email2=a@b.c,d@e.f", {T(125), T(137)}, IDC_EMAIL, P::Contact},
+        {"roles=", {T(158)}, IDC_ROLE_CHOICES},
         // A role row without its role ends the roles check.
-        {"roles=ARCHITECT:1,:2,:", {"Record number: 2. " + T(126)}, P::General, IDC_ROLES_LIST},
-        {"roles=DEVELOPER:,ARCHITECT:", {"Record number: 2 " + T(127)}, P::General, IDC_ROLES_LIST},
-        {"roles=ARCHITECT:a1,DEVELOPER:,architect:A1",
-         {"Roles 1 & 3. " + T(154)},
-         P::General,
-         IDC_ROLES_LIST},
-        {"coordinator=Y;roles=DEVELOPER:", {T(177)}, P::General, IDC_COORDINATOR},
-        {"coordinator=Y", {T(138)}, P::Contact, IDC_TEL_NO},
-        {"coordinator=Y;mobile=91234567", {}, P::General, 0},
-        {"coordinator=Y;tel=61234567", {}, P::General, 0},
+        {"roles=ARCHITECT:1,:2,:", {"Record number: 2. " + T(126)}, IDC_ROLES_LIST},
+        {"roles=DEVELOPER:,ARCHITECT:", {"Record number: 2 " + T(127)}, IDC_ROLES_LIST},
+        {"roles=ARCHITECT:a1,DEVELOPER:,architect:A1", {"Roles 1 & 3. " + T(154)}, IDC_ROLES_LIST},
+        {"coordinator=Y;roles=DEVELOPER:", {T(177)}, IDC_COORDINATOR},
+        {"coordinator=Y", {T(138)}, IDC_TEL_NO, P::Contact},
+        {"coordinator=Y;mobile=91234567", {}},
+        {"coordinator=Y;tel=61234567", {}},
     };
     for (const auto& c : cases) {
         MemberValues v = member(c.changes);
@@ -175,11 +170,10 @@ TEST(MemberChecks, SameIdentityNeedsTheSameCountryLetterCaseAside) {
         RecordRow row(kMemberColumnCount);
         row.SetCell(COL_IC_PASSPORT_NO, key.stored);
         row.SetCell(COL_COUNTRY, key.country);
-        EXPECT_EQ(IdentityKeyOf(
-                      member("type=N;country=singapore;passport=" + QString::fromUtf16(key.typed)))
-                      .Matches(row),
+        const QString typed = QString::fromUtf16(key.typed);
+        EXPECT_EQ(IdentityKeyOf(member("type=N;country=singapore;passport=" + typed)).Matches(row),
                   key.same)
-            << QString::fromUtf16(key.typed).toStdString();
+            << typed.toStdString();
     }
 }
 
@@ -221,11 +215,8 @@ TEST(MemberXml, WrittenMembersReadBackCellForCell) {
         row.SetCell(COL_FORMATTED, i % 2 ? u"N" : u"Y");
         row.SetCell(COL_ROAD_NAME, i % 2 ? u"" : u"ORCHARD ROAD");
         RecordTable* rows = makeRoles();
-        *rows = roles(QStringLiteral("ARCHITECT:A&%1,DEVELOPER:,:P%1")
-                          .arg(i)
-                          .split(',')
-                          .mid(0, i % 4)
-                          .join(','));
+        const QStringList all = QString("ARCHITECT:A&%1,DEVELOPER:,:P%1").arg(i).split(',');
+        *rows = roles(all.mid(0, i % 4).join(','));
         row.SetCell(COL_ROLES, RoleSummary(*rows));
         row.SetItemData(RolesData(rows));
     }

@@ -1,7 +1,6 @@
 // The project reference "professional no-serial-year" as composed for the file and split again
 // when a record is loaded, the join of the three location summaries, and the project checks of
-// Save & Quit over plain values: where they draw the line. Which control each failure focuses is
-// tested through the project page.
+// Save & Quit over plain values: where they draw the line, their texts and controls.
 
 #include "pages/project/ProjectReference.h"
 #include "pages/project/ProjectChecks.h"
@@ -13,7 +12,7 @@ using namespace kestrel;
 namespace {
 
 ProjectReferenceParts parts(const QString& text) {
-    return {text.section('|', 0, 0), text.section('|', 1, 1), text.section('|', 2, 2)};
+    return {text.section('|', 0, 0), text.section('|', 1, 1), text.section('|', 2)};
 }
 
 std::string text(const ProjectReferenceParts& p) {
@@ -22,24 +21,18 @@ std::string text(const ProjectReferenceParts& p) {
 
 } // namespace
 
-// Typed parts, the reference composed of them, and the serial as it comes back.
-TEST(ProjectReference, ComposeThenSplitGivesThePartsBackWithTheSerialFormatted) {
-    const struct {
-        QString typed, composed, serialBack;
-    } cases[] = {
-        {"A123|42|2002", "A123-00042-2002", "00042"},
-        {"ZZ9||1999", "ZZ9-00000-1999", "00000"},
-        // More digits than five are all kept; the value, not the text, is what is formatted.
-        {"X|1234567|2050", "X-1234567-2050", "1234567"},
-    };
-    for (const auto& c : cases) {
-        const ProjectReferenceParts typed = parts(c.typed);
-        EXPECT_EQ(ComposeProjectReference(typed), c.composed);
-        const ProjectReferenceParts back = SplitProjectReference(c.composed);
-        const ProjectReferenceParts expected{typed.professionalNo, c.serialBack, typed.year};
-        EXPECT_TRUE(back == expected) << text(back) << " for " << text(expected);
-        EXPECT_EQ(ComposeProjectReference(back), c.composed);
-    }
+// Typed parts compose the reference, the serial formatted (more digits than five all kept); a
+// reference splits at its first two dashes only, and without two the whole text is the year.
+TEST(ProjectReference, ComposedFromItsPartsAndSplitAgain) {
+    for (const auto& [typed, composed] : {std::pair{"A123|42|2002", "A123-00042-2002"},
+                                          {"ZZ9||1999", "ZZ9-00000-1999"},
+                                          {"X|1234567|2050", "X-1234567-2050"}})
+        EXPECT_EQ(ComposeProjectReference(parts(typed)), composed) << typed;
+    for (const auto& [reference, split] : {std::pair{"A123-00042-2002", "A123|00042|2002"},
+                                           {"A1-007-20-02", "A1|007|20-02"},
+                                           {"2002", "||2002"},
+                                           {"A123-2002", "A123||A123-2002"}})
+        EXPECT_EQ(text(SplitProjectReference(reference)), split) << reference;
 }
 
 // The serial is the integer a C conversion reads, with the sign before five digits: a loaded
@@ -62,14 +55,6 @@ TEST(ProjectReference, SerialFormatsAsTheIntegerItReads) {
         EXPECT_EQ(FormatReferenceSerial(serial), formatted) << serial.toStdString();
 }
 
-// Split cuts at the first two dashes only; without two, the whole text is the year.
-TEST(ProjectReference, SplitCutsAtTheFirstTwoDashesOnly) {
-    for (const auto& [reference, split] : {std::pair{"A1-007-20-02", "A1|007|20-02"},
-                                           {"2002", "||2002"},
-                                           {"A123-2002", "A123||A123-2002"}})
-        EXPECT_EQ(text(SplitProjectReference(reference)), split) << reference;
-}
-
 TEST(ProjectReference, LocationDescriptionJoinsNonEmptySummaries) {
     EXPECT_EQ(JoinLocationSummaries("MK17 Lot1", "", "NORTH ROAD, EAST AVENUE"),
               "MK17 Lot1, NORTH ROAD, EAST AVENUE");
@@ -77,31 +62,56 @@ TEST(ProjectReference, LocationDescriptionJoinsNonEmptySummaries) {
     EXPECT_EQ(JoinLocationSummaries(" , MK1, ", "", ", "), "MK1");
 }
 
-// Completion may fall on the commencement but not before it. Only ASCII white space is trimmed
-// from the title: other spaces of Unicode are part of it.
-TEST(ProjectChecks, DatesInOrderAndTheTitleTrimmedOfAsciiWhiteSpaceOnly) {
+// Each case breaks values of a valid project: every failure is listed in check order with its
+// text and control. Completion may fall on the commencement but not before it; only ASCII white
+// space is trimmed from the title (other spaces of Unicode are part of it).
+TEST(ProjectChecks, EachRuleGivesItsTextAndControl) {
     const QDateTime start(QDate(2002, 3, 4), QTime(9, 30));
+    const QString reference = "Invalid project reference number\n",
+                  dates = "Project completion date must be later than the commencement date\n";
     const struct {
-        const char16_t *title, *saved;
-        int completion, failure;
+        QString ProjectCheckValues::*field;
+        const char16_t *text, *saved;
+        QString messages;
+        int control;
+        int completion = 0; // seconds after the commencement
+        bool located = true;
     } cases[] = {
-        {u" Block of flats ", u"Block of flats", 0, 0},
-        {u" Block of flats ", u"Block of flats", -1, IDC_PROJECT_COMPLETE_DATE},
-        {u" \t\r\n\v\fBlock of flats \n", u"Block of flats", 0, 0},
-        {u"\u00A0Block\u00A0of flats\u00A0", u"\u00A0Block\u00A0of flats\u00A0", 0, 0},
-        {u" \t\n ", u"", 0, IDC_PROJECT_TITLE},
+        {nullptr, u"", u"", "", 0},
+        {&ProjectCheckValues::professionalNo, u"", u"", reference, IDC_PROJECT_SERIAL_NO},
+        {&ProjectCheckValues::serialNo, u"", u"", reference, IDC_PROJECT_SERIAL_NO},
+        {&ProjectCheckValues::year, u"", u"", reference, IDC_PROJECT_SERIAL_NO},
+        {&ProjectCheckValues::title, u" \t\r\n\v\fBlock \n", u"Block", "", 0},
+        {&ProjectCheckValues::title, u"\u00A0Block\u00A0", u"\u00A0Block\u00A0", "", 0},
+        {&ProjectCheckValues::title, u" \t\n ", u"", "Project title is mandatory\n",
+         IDC_PROJECT_TITLE},
+        {nullptr, u"", u"", dates, IDC_PROJECT_COMPLETE_DATE, -1},
+        {&ProjectCheckValues::category, u"", u"", "Project category is mandatory\n",
+         IDC_PROJECT_CATEGORY},
+        {&ProjectCheckValues::classification, u"", u"", "Project classification is mandatory\n",
+         IDC_PROJECT_CLASSIFICATION},
+        {&ProjectCheckValues::landOwnership, u"", u"", "Project land ownership is mandatory\n",
+         IDC_PROJECT_LAND_OWNERSHIP},
+        {nullptr, u"", u"", "One of the Project MK/TS or Address or Site info is required\n",
+         IDC_LOT_MUKIM_TS, 0, false},
+        {&ProjectCheckValues::year, u"", u"", reference + dates, IDC_PROJECT_SERIAL_NO, -60},
     };
     for (const auto& c : cases) {
-        ProjectCheckValues values{"A123", "42",
-                                  "2002", QString::fromUtf16(c.title),
-                                  start,  start.addSecs(c.completion),
-                                  "AA",   "RN",
-                                  "LH",   true};
+        ProjectCheckValues values{
+            "A123", "42", "2002", "Flats",  start, start.addSecs(c.completion),
+            "AA",   "RN", "LH",   c.located};
+        if (c.field)
+            values.*c.field = QString::fromUtf16(c.text);
+        QString messages;
         const QList<ProjectCheckFailure> failures = RunProjectChecks(values);
-        EXPECT_EQ(failures.size(), c.failure ? 1 : 0) << c.completion;
-        if (c.failure && !failures.isEmpty()) {
-            EXPECT_EQ(failures.front().controlId, c.failure);
+        for (const ProjectCheckFailure& failure : failures)
+            messages += failure.message;
+        EXPECT_EQ(messages, c.messages);
+        if (!failures.isEmpty()) {
+            EXPECT_EQ(failures.front().controlId, c.control) << messages.toStdString();
+            EXPECT_EQ(failures.front().onLotPage, c.control == IDC_LOT_MUKIM_TS);
         }
-        EXPECT_EQ(values.title, QString::fromUtf16(c.saved));
+        EXPECT_EQ(values.title, c.field == &ProjectCheckValues::title ? QString::fromUtf16(c.saved)
+                                                                      : QString("Flats"));
     }
 }

@@ -1,6 +1,6 @@
 // The project page and its nested pages in the registration dialog, driven as a user drives
-// them. The lots and addresses pages cover the record-list editor; after every edit the page's
-// table (what is written to the file) must hold what the list shows.
+// them. After every edit of the lots or addresses list, the page's table (what is written to the
+// file) must hold what the list shows.
 
 #include "TestFiles.h"
 #include "TestForm.h"
@@ -27,28 +27,7 @@ namespace {
 
 const QString kDuplicate = QStringLiteral("Duplicate record detected. Please verify data\n");
 const QString kEdited = QStringLiteral("Data has been edited.\nDo you want to discard changes?");
-
 const QString kTitle = "Two blocks of flats, with \"basement\" & car park";
-
-// The profile of a record with every part filled: two lots, one address, two roads (only road
-// elements count).
-const char* const kFullProfile = R"(<profile>
-  <title>Two blocks of flats, with "basement" &amp; car park</title>
-  <commence_date>2002-03-04T09:30:00</commence_date>
-  <complete_date>2004-05-06T17:00:00</complete_date>
-  <category_code>AA</category_code>
-  <classification_code>RN</classification_code>
-  <land_ownership_code>LH</land_ownership_code>
-  <lotmkts_group>
-    <lotmkts><mk_ts_code>MK17</mk_ts_code><plot_no>12</plot_no><lot_no>3456</lot_no><part_lot_flag>Y</part_lot_flag></lotmkts>
-    <lotmkts><mk_ts_code>TS05</mk_ts_code><plot_no></plot_no><lot_no>99</lot_no><part_lot_flag>N</part_lot_flag></lotmkts>
-  </lotmkts_group>
-  <address_group>
-    <address><building_name>ABC TOWER</building_name><house_block_no>10</house_block_no><level_no>05</level_no><unit_no>12</unit_no><road_code>R01908</road_code><postal_code>123456</postal_code></address>
-  </address_group>
-  <site_descr>Corner plot next to the canal</site_descr>
-  <road_group><road>R02332</road><other>R01908</other><road>R00130</road></road_group>
-</profile>)";
 
 } // namespace
 
@@ -95,7 +74,28 @@ private:
         if (focus)
             QCOMPARE(box().focusWhenShown, focus);
     }
-
+    // What the lot page shows: the form ("Mukim/TS|plot|lot|partial"), the row drawn as loaded
+    // (@), the row selected (^), U while Update is enabled, and how many boxes came up (#).
+    QString state() {
+        return QStringList{mukim()->currentText(), ctl(Lots::IDC_PLOT_NO)->text(),
+                           ctl(Lots::IDC_LOT_NO)->text(), partial()->isChecked() ? "Y" : "N"}
+                   .join('|') +
+               QString::asprintf(" @%d ^%d %s#%d", MarkedRow(list()), list()->GetNextSelectedItem(),
+                                 canUpdate() ? "U " : "", boxes());
+    }
+    QString clickRow(int row) { return ClickRow(list(), row), state(); }
+    QString press(int id) { return click(id), state(); }
+    QString type(int id, const QString& text) { return Type(ctl(id), text), state(); }
+    // The list's rows (cells joined by '|', rows by '/'), provided the page's table agrees.
+    QString rows() {
+        m_page->UpdateData(true);
+        QStringList shown;
+        for (int row = 0; row < list()->GetItemCount(); ++row)
+            shown << RowText(list(), row);
+        const QString table =
+            TableText(m_page == lots() ? lots()->GetRecordTable() : addresses()->GetRecordTable());
+        return shown.join('/') == table ? table : "the table holds " + table;
+    }
     void addLot(const QString& mukimTS, const QString& lot, const QString& plot = {},
                 bool isPartial = false) {
         mukim()->setCurrentIndex(mukim()->findText(mukimTS));
@@ -118,96 +118,56 @@ private:
         lots()->ReadXml(doc, group);
         lots()->UpdateData(false);
     }
-    // The page's table holds exactly what the list shows, row for row.
-    void agree(const char* step) {
-        m_page->UpdateData(true);
-        const RecordTable& table =
-            m_page == lots() ? lots()->GetRecordTable() : addresses()->GetRecordTable();
-        QCOMPARE(table.GetRowCount(), list()->GetItemCount());
-        for (int row = 0; row < table.GetRowCount(); ++row)
-            for (int column = 0; column < list()->GetColumnCount(); ++column)
-                QVERIFY2(table.GetCell(row, column) == list()->GetItemText(row, column), step);
-    }
-    void deleteSelected() {
-        answers().queueAnswer(IDYES);
-        click(Lots::IDC_DELETE);
-    }
     // Chooses the road in the site page's combo (none for "") and clicks ">>".
     void addRoad(const QString& name) {
         auto* combo = Control<CDropListCombo>(site(), Site::IDC_ROAD_NAME);
-        if (name.isEmpty())
-            combo->SetCurSel(-1);
-        else
-            QVERIFY(combo->SelectString(0, name) >= 0);
+        combo->SetCurSel(-1);
+        QVERIFY(name.isEmpty() || combo->SelectString(0, name) >= 0);
         site()->OnAddRoad();
-    }
-    QStringList listedRoads() {
-        auto* list = Control<CListCtrl>(site(), Site::IDC_ROAD_LIST);
-        QStringList names;
-        for (int row = 0; row < list->GetItemCount(); ++row)
-            names << list->GetItemText(row, 0);
-        return names;
-    }
-    void readProfile(const char* xml) {
-        pugi::xml_document doc;
-        doc.load_string(xml);
-        site()->ReadXml(doc, doc.child("profile"));
     }
 
 private slots:
     void cleanup() { m_record.reset(); }
 
-    // Each case breaks some of the values of a valid record; the first failure takes the focus,
-    // on its page, wherever the user was.
-    void saveChecksGiveTheirMessagesAndFocus() {
-        const QString reference = "Invalid project reference number\n";
-        const QString title = "Project title is mandatory\n";
-        const QString dates = "Project completion date must be later than the commencement date\n";
-        const QString category = "Project category is mandatory\n",
-                      classification = "Project classification is mandatory\n",
-                      land = "Project land ownership is mandatory\n";
+    // A record located by a lot or a road passes, its completion on the day of commencement; a
+    // site description alone is no location, and only that failure turns the nested pages to the
+    // lots. With every value missing, every failure is listed and the serial number takes the
+    // focus, on the project page, wherever the user was. (Each rule: the checks' unit test.)
+    void saveChecksListEveryFailureAndFocusTheFirst() {
         const QString location = "One of the Project MK/TS or Address or Site info is required\n";
         const struct {
-            QList<int> breaks;
+            bool filled;
+            const char *lot, *roads;
             QString message;
             int focusId;
         } cases[] = {
-            {{Page::IDC_PROF_NO}, reference, Page::IDC_SERIAL_NO},
-            {{Page::IDC_SERIAL_NO}, reference, Page::IDC_SERIAL_NO},
-            {{Page::IDC_YEAR}, reference, Page::IDC_SERIAL_NO},
-            {{Page::IDC_TITLE}, title, Page::IDC_TITLE},
-            {{Page::IDC_COMPLETE_DATE}, dates, Page::IDC_COMPLETE_DATE},
-            {{Page::IDC_CATEGORY}, category, Page::IDC_CATEGORY},
-            {{Page::IDC_CLASSIFICATION}, classification, Page::IDC_CLASSIFICATION},
-            {{Page::IDC_LAND_OWNERSHIP}, land, Page::IDC_LAND_OWNERSHIP},
-            {{Lots::IDC_MUKIM_TS}, location, Lots::IDC_MUKIM_TS},
-            {{Page::IDC_PROF_NO, Page::IDC_SERIAL_NO, Page::IDC_YEAR, Page::IDC_TITLE,
-              Page::IDC_COMPLETE_DATE, Page::IDC_CATEGORY, Page::IDC_CLASSIFICATION,
-              Page::IDC_LAND_OWNERSHIP, Lots::IDC_MUKIM_TS},
-             reference + title + dates + category + classification + land + location,
+            {true, "MK01||1|N", "", "", 0},
+            {true, nullptr, "<road>R00055</road>", "", 0},
+            {true, nullptr, "", location, Lots::IDC_MUKIM_TS},
+            {false, nullptr, "",
+             "Invalid project reference number\nProject title is mandatory\nProject completion "
+             "date must be later than the commencement date\nProject category is mandatory\n"
+             "Project classification is mandatory\nProject land ownership is mandatory\n" +
+                 location,
              Page::IDC_SERIAL_NO},
         };
         open();
         for (const auto& c : cases) {
-            // Valid unless broken: the three reference parts, a title, dates on one day, the
-            // three lists and a location: a lot or a road, by turns (a site description alone is
-            // none).
-            const auto valid = [&c](int id) { return !c.breaks.contains(id); };
-            field(Page::IDC_PROF_NO)->setText(valid(Page::IDC_PROF_NO) ? "A123" : "");
-            field(Page::IDC_SERIAL_NO)->setText(valid(Page::IDC_SERIAL_NO) ? "42" : "");
-            field(Page::IDC_YEAR)->setText(valid(Page::IDC_YEAR) ? "2002" : "");
-            field<QPlainTextEdit>(Page::IDC_TITLE)
-                ->setPlainText(valid(Page::IDC_TITLE) ? "Block of flats" : " \n  ");
+            for (const auto& [id, text] : {std::pair{Page::IDC_PROF_NO, "A123"},
+                                           {Page::IDC_SERIAL_NO, "42"},
+                                           {Page::IDC_YEAR, "2002"}})
+                field(id)->setText(c.filled ? text : "");
+            field<QPlainTextEdit>(Page::IDC_TITLE)->setPlainText(c.filled ? "Flats" : " \n  ");
             field<QDateEdit>(Page::IDC_COMMENCE_DATE)->setDate(QDate(2002, 3, 4));
-            field<QDateEdit>(Page::IDC_COMPLETE_DATE)
-                ->setDate(QDate(2002, 3, valid(Page::IDC_COMPLETE_DATE) ? 4 : 3));
+            field<QDateEdit>(Page::IDC_COMPLETE_DATE)->setDate(QDate(2002, 3, c.filled ? 4 : 3));
             for (int id : {Page::IDC_CATEGORY, Page::IDC_CLASSIFICATION, Page::IDC_LAND_OWNERSHIP})
-                field<QComboBox>(id)->setCurrentIndex(valid(id) ? 0 : -1);
-            const bool byLot = (&c - cases) % 2 == 0, located = valid(Lots::IDC_MUKIM_TS);
-            loadLots(located && byLot ? QStringList{"MK01||1|N"} : QStringList{});
-            readProfile(located && !byLot
-                            ? "<profile><road_group><road>R00055</road></road_group></profile>"
-                            : "<profile><site_descr>Some text</site_descr></profile>");
+                field<QComboBox>(id)->setCurrentIndex(c.filled ? 0 : -1);
+            loadLots(c.lot ? QStringList{c.lot} : QStringList{});
+            pugi::xml_document doc;
+            doc.load_string(("<profile><site_descr>Text</site_descr><road_group>" +
+                             QByteArray(c.roads) + "</road_group></profile>")
+                                .constData());
+            site()->ReadXml(doc, doc.child("profile"));
             m_record->dialog.Sheet()->SetActivePage(m_record->dialog.MemberPage());
 
             QVERIFY(project()->UpdateData(true));
@@ -215,9 +175,10 @@ private slots:
             const QList<Page::SaveCheckFailure> failures = project()->RunSaveChecks();
             QCOMPARE(Page::JoinMessages(failures), c.message);
             QCOMPARE(failures.size(), c.message.count('\n'));
+            if (failures.isEmpty())
+                continue;
             kestrel::BringForward(failures[0].focus);
             QCOMPARE(m_record->dialog.Sheet()->GetActivePage(), project());
-            // Only a missing location turns the nested pages to the lots.
             const bool onLotPage = c.focusId == Lots::IDC_MUKIM_TS;
             QCOMPARE(project()->NestedSheet()->GetActivePage(),
                      onLotPage ? static_cast<CPropertyPage*>(lots()) : addresses());
@@ -226,7 +187,9 @@ private slots:
         }
     }
 
-    // Roads added one by one: each refusal lists every reason in one box and adds nothing.
+    // Roads added one by one: each refusal lists every reason in one box and adds nothing; an
+    // added road leaves the combo for the next choice. With no roads and no description, the
+    // profile still gets both elements, empty.
     void refusedRoadsListEveryReasonInOneBox() {
         const QString mandatory = "Road Name is mandatory. \n", maximum = "Maximum 4 road names.\n",
                       duplicate = "Duplicate road selected.\n";
@@ -241,51 +204,44 @@ private slots:
                                                      {"ADAM CLOSE", maximum + duplicate}};
         open();
         m_record->openProject(site());
+        pugi::xml_document doc;
+        QCOMPARE(site()->WriteXml(doc, doc.append_child("profile")), QString());
+        QCOMPARE(XmlText(doc), "<profile><site_descr/><road_group/></profile>");
         QStringList listed;
         for (const auto& [road, message] : steps) {
             const int before = boxes();
             addRoad(road);
             if (message.isEmpty()) {
                 listed << road;
-                // Added, the road leaves the combo for the next choice.
                 QCOMPARE(Control<CDropListCombo>(site(), Site::IDC_ROAD_NAME)->GetCurSel(), -1);
+            } else {
+                QCOMPARE(box().text, message);
             }
             QCOMPARE(boxes(), before + (message.isEmpty() ? 0 : 1));
-            if (!message.isEmpty())
-                QCOMPARE(box().text, message);
-            QCOMPARE(listedRoads(), listed);
+            auto* list = Control<CListCtrl>(site(), Site::IDC_ROAD_LIST);
+            QCOMPARE(list->GetItemCount(), listed.size());
+            for (int row = 0; row < list->GetItemCount(); ++row)
+                QCOMPARE(list->GetItemText(row, 0), listed[row]);
         }
         QCOMPARE(box().caption, "Input error");
         QCOMPARE(box().icon, unsigned(kestrel::MB_ICONERROR));
     }
 
-    // With no roads and no description, the profile still gets both elements, empty.
-    void siteWritesBothElementsEvenEmpty() {
-        Site page(nullptr);
-        pugi::xml_document doc;
-        pugi::xml_node profile = doc.append_child("profile");
-        QCOMPARE(page.WriteXml(doc, profile), QString());
-        QVERIFY(profile.child("site_descr") && profile.child("site_descr").text().empty());
-        QVERIFY(profile.child("road_group") && !profile.child("road_group").first_child());
-    }
-
-    // A record read in, changed through the controls and written; read back in a view-only run,
-    // every value is where it was, in fields nobody can change.
+    // The sample record read in, changed through the controls and written; read back in a
+    // view-only run, every value is where it was, in fields nobody can change.
     void fileRoundTripKeepsEveryValue() {
-        const QString path = m_dir.filePath("project.xml");
-        QVERIFY(writeFile(path, QByteArray("<krroot><project><reference_no>A123-00042-2002"
-                                           "</reference_no>") +
-                                    kFullProfile + "</project></krroot>"));
+        QVERIFY(!CopyOfSample(m_dir, {{"T00:00:00<", "T09:30:00<"},
+                                      {"<road>R01082", "<other>R00644</other><road>R01082"}})
+                     .isEmpty());
         open("EDIT_PROJ", "project.xml");
         QCOMPARE(field(Page::IDC_SERIAL_NO)->text(), "00042");
         field(Page::IDC_SERIAL_NO)->setText("7");
         field<QComboBox>(Page::IDC_CATEGORY)->setCurrentText("DEMOLITION");
-        field<QDateEdit>(Page::IDC_COMMENCE_DATE)->setDate(QDate(2003, 1, 31));
+        field<QDateEdit>(Page::IDC_COMMENCE_DATE)->setDate(QDate(2026, 1, 31));
         field<QPlainTextEdit>(Page::IDC_TITLE)->setPlainText("  \t" + kTitle + "\n "); // trimmed
         m_record->openProject(site());
         addRoad("ADAM AVENUE");
         Control<QPlainTextEdit>(site(), Site::IDC_SITE_DESCR)->setPlainText("By a canal");
-        QCOMPARE(boxes(), 0);
         QVERIFY(project()->UpdateData(true));
         QVERIFY(project()->RunSaveChecks().isEmpty());
 
@@ -293,46 +249,66 @@ private slots:
         pugi::xml_node node = doc->append_child("krroot").append_child("project");
         pugi::xml_node profile = node.append_child("profile");
         QCOMPARE(project()->WriteXml(*doc, profile), QString());
-        QCOMPARE(project()->ComposedReference(), "A123-00007-2002");
-        node.append_child("reference_no").text().set("A123-00007-2002");
+        QCOMPARE(project()->ComposedReference(), "A1234-00007-2026");
+        node.append_child("reference_no").text().set("A1234-00007-2026");
         QCOMPARE(QString(profile.child("location_descr").text().get()),
-                 QString("MK17 Plot12 Lot3456 PT, TS05 Lot99, 10 ADAM CIRCLE, #05-12, ABC TOWER, "
-                         "Singapore 123456, ADAM GROVE, ADAM GREEN, ADAM AVENUE"));
-        QCOMPARE(SaveXMLAndReleaseDoc(doc, path, 1), 0);
+                 "TS24 Plot12 Lot3456 PT, TS24 Lot99K, 277 ORCHARD ROAD, #05-12, ORCHARD GATEWAY, "
+                 "Singapore 238858, ORCHARD ROAD, SOMERSET ROAD, ADAM AVENUE");
+        QCOMPARE(SaveXMLAndReleaseDoc(doc, m_dir.filePath("project.xml"), 1), 0);
 
-        // Read back in a view-only run.
         open("VIEW_PROJ", "project.xml");
         m_record->openProject(site());
-        QCOMPARE(field(Page::IDC_PROF_NO)->text() + "-" + field(Page::IDC_SERIAL_NO)->text() + "-" +
-                     field(Page::IDC_YEAR)->text(),
-                 "A123-00007-2002");
+        QStringList shown;
+        for (int id : {Page::IDC_PROF_NO, Page::IDC_SERIAL_NO, Page::IDC_YEAR})
+            shown << field(id)->text();
+        for (int id : {Page::IDC_CATEGORY, Page::IDC_CLASSIFICATION, Page::IDC_LAND_OWNERSHIP})
+            shown << field<QComboBox>(id)->currentText();
+        QCOMPARE(shown.join('|'), "A1234|00007|2026|DEMOLITION|COMMERCIAL|PRIVATE (LEASEHOLD)");
         QCOMPARE(field<QPlainTextEdit>(Page::IDC_TITLE)->toPlainText(), kTitle);
-        QCOMPARE(field<QDateEdit>(Page::IDC_COMMENCE_DATE)->date(), QDate(2003, 1, 31));
-        QCOMPARE(field<QDateEdit>(Page::IDC_COMPLETE_DATE)->date(), QDate(2004, 5, 6));
-        QVERIFY(field<QDateEdit>(Page::IDC_COMMENCE_DATE)->calendarPopup() &&
-                field<QDateEdit>(Page::IDC_COMPLETE_DATE)->calendarPopup());
-        QCOMPARE(project()->CommencementDate().time(), QTime(9, 30));
-        QCOMPARE(field<QComboBox>(Page::IDC_CATEGORY)->currentText() + "|" +
-                     field<QComboBox>(Page::IDC_CLASSIFICATION)->currentText() + "|" +
-                     field<QComboBox>(Page::IDC_LAND_OWNERSHIP)->currentText(),
-                 "DEMOLITION|RESIDENTIAL (NON-LANDED)|PRIVATE (LEASEHOLD)");
+        QCOMPARE(project()->CommencementDate(), QDateTime(QDate(2026, 1, 31), QTime(9, 30)));
+        QCOMPARE(field<QDateEdit>(Page::IDC_COMPLETE_DATE)->date(), QDate(2027, 6, 30));
         QCOMPARE(TableText(lots()->GetRecordTable()),
-                 "MUKIM 17|12|3456|Y/TOWN SUBDIVISION 05||99|N");
+                 "TOWN SUBDIVISION 24|12|3456|Y/TOWN SUBDIVISION 24||99K|N");
         QCOMPARE(site()->SiteDescription(), "By a canal");
 
-        // The site page's controls are locked; a clicked row still shows in the form.
-        for (int id :
-             {Site::IDC_ROAD_NAME, Site::IDC_ADD_ROAD, Site::IDC_REMOVE_ROAD, Site::IDC_ROAD_LIST})
-            QVERIFY2(!GetDlgItem(site(), id)->isEnabled(), qPrintable(QString::number(id)));
-        QVERIFY(Control<QPlainTextEdit>(site(), Site::IDC_SITE_DESCR)->isReadOnly());
+        // The fields are locked (as the view-only pass locks every form); a clicked row still
+        // shows in the form.
         m_page = lots();
         m_record->openProject(m_page);
         QVERIFY(ctl(Lots::IDC_LOT_NO)->isReadOnly() && !mukim()->isEnabled());
-        ClickRow(list(), 0);
-        QCOMPARE(MarkedRow(list()), 0);
-        QCOMPARE(mukim()->currentText() + "|" + ctl(Lots::IDC_LOT_NO)->text(), "MUKIM 17|3456");
-        QVERIFY(partial()->isChecked() && !canUpdate());
+        QCOMPARE(clickRow(0), "TOWN SUBDIVISION 24|12|3456|Y @0 ^0 #0");
         QCOMPARE(ctl<QAbstractButton>(Lots::IDC_UPDATE)->text(), "Modify");
+    }
+
+    // Each field takes only its own characters, in capitals, and no more than its limit.
+    void fieldsKeepTheirCharactersAndLimits() {
+        open();
+        const struct {
+            CPropertyPage* page;
+            int id;
+            QString typed, kept;
+        } cases[] = {
+            {project(), Page::IDC_PROF_NO, "a-1" + QString(40, 'b'), "A1" + QString(33, 'B')},
+            {project(), Page::IDC_SERIAL_NO, "1a2345678", "12345"},
+            {project(), Page::IDC_YEAR, "20x266", "2026"},
+            {lots(), Lots::IDC_LOT_NO, "a-1/b2345678901", "A-1B234567"},
+            {lots(), Lots::IDC_PLOT_NO, "p 12345678901", "P123456789"},
+            {addresses(), Addresses::IDC_LEVEL_NO, "a,.b", "A,."},
+            {addresses(), Addresses::IDC_UNIT_NO, "1-a b/,.12345", "1-A B,.123"},
+            {addresses(), Addresses::IDC_HOUSE_BLOCK_NO, "x#12345678901", "X123456789"},
+            {addresses(), Addresses::IDC_BUILDING_NAME, "a~" + QString(99, 'z'),
+             "A~" + QString(98, 'Z')},
+        };
+        for (const auto& c : cases) {
+            if (c.page != project())
+                m_record->openProject(c.page);
+            Type(Control<QLineEdit>(c.page, c.id), c.typed);
+            QCOMPARE(Control<QLineEdit>(c.page, c.id)->text(), c.kept);
+        }
+        // The title keeps the letter case it is typed in.
+        m_record->dialog.Sheet()->SetActivePage(project());
+        Type(field<QPlainTextEdit>(Page::IDC_TITLE), "a~" + QString(999, 'b'));
+        QCOMPARE(field<QPlainTextEdit>(Page::IDC_TITLE)->toPlainText(), "a~" + QString(998, 'b'));
         QCOMPARE(boxes(), 0);
     }
 
@@ -340,54 +316,38 @@ private slots:
     // and lot, letter case aside, never the loaded row against itself.
     void lotChecksAndDuplicates() {
         show(&Page::LotPage);
-        QVERIFY(!canUpdate());
         QCOMPARE(ctl<QAbstractButton>(Lots::IDC_UPDATE)->text(), "Update");
-        click(Lots::IDC_SAVE_AS_NEW);
+        QCOMPARE(press(Lots::IDC_SAVE_AS_NEW), "|||N @-1 ^-1 #1");
         expectBox(1, "Mukim/ TS is mandatory\nLot number is mandatory\n", mukim());
         QCOMPARE(box().caption, "Input Error");
         QCOMPARE(box().icon, unsigned(kestrel::MB_ICONERROR));
         addLot("MUKIM 17", "", "p-1");
         expectBox(2, "Lot number is mandatory\n", ctl(Lots::IDC_LOT_NO));
-        QCOMPARE(list()->GetItemCount(), 0);
-        // The form kept its values: the lot completes the record, upper-cased.
-        Type(ctl(Lots::IDC_LOT_NO), "12a");
+        // The form kept its values: the lot completes the record, and the form is empty again.
         QTest::mouseClick(partial(), Qt::LeftButton);
-        click(Lots::IDC_SAVE_AS_NEW);
-        QCOMPARE(boxes(), 2);
-        QCOMPARE(RowText(list(), 0), "MUKIM 17|P-1|12A|Y");
-        QCOMPARE(mukim()->currentIndex(), -1);
-        QVERIFY(ctl(Lots::IDC_LOT_NO)->text().isEmpty() && !partial()->isChecked());
-        QVERIFY(ctl(Lots::IDC_PLOT_NO)->text().isEmpty() && !canUpdate());
+        QCOMPARE(type(Lots::IDC_LOT_NO, "12a"), "MUKIM 17|P-1|12A|Y @-1 ^-1 #2");
+        QCOMPARE(press(Lots::IDC_SAVE_AS_NEW), "|||N @-1 ^-1 #2");
+        QCOMPARE(rows(), "MUKIM 17|P-1|12A|Y");
 
-        // A file may hold lower-case letters the form cannot type.
+        // A file may hold lower-case letters the form cannot type. Another plot or the partial
+        // mark is the same lot; another Mukim/TS is another.
         loadLots({"MK01||1|N", "MK17||12b|N"});
-        addLot("MUKIM 17", "12B", "7", true); // another plot, partial: the same lot
+        addLot("MUKIM 17", "12B", "7", true);
         expectBox(3, "Record number: 2\n" + kDuplicate, mukim());
-        QCOMPARE(ctl(Lots::IDC_PLOT_NO)->text(), "7");
-        mukim()->setCurrentIndex(mukim()->findText("MUKIM 18")); // another Mukim/TS
-        click(Lots::IDC_SAVE_AS_NEW);
-        QCOMPARE(boxes(), 3);
-        QCOMPARE(list()->GetItemCount(), 3);
-        agree("added");
-
-        ClickRow(list(), 1);
-        QCOMPARE(MarkedRow(list()), 1);
-        QVERIFY(canUpdate());
-        Type(ctl(Lots::IDC_PLOT_NO), "9");
-        click(Lots::IDC_UPDATE);
-        QCOMPARE(boxes(), 3);
-        QCOMPARE(RowText(list(), 1), "MUKIM 17|9|12b|N");
-        QCOMPARE(MarkedRow(list()), -1);
-        QVERIFY(!canUpdate());
-        agree("updated");
+        QCOMPARE(state(), "MUKIM 17|7|12B|Y @-1 ^-1 #3");
+        mukim()->setCurrentIndex(mukim()->findText("MUKIM 18"));
+        QCOMPARE(press(Lots::IDC_SAVE_AS_NEW), "|||N @-1 ^-1 #3");
+        QCOMPARE(rows(), "MUKIM 01||1|N/MUKIM 17||12b|N/MUKIM 18|7|12B|Y");
+        QCOMPARE(clickRow(1), "MUKIM 17||12b|N @1 ^1 U #3");
+        type(Lots::IDC_PLOT_NO, "9");
+        QCOMPARE(press(Lots::IDC_UPDATE), "|||N @-1 ^-1 #3");
+        QCOMPARE(rows(), "MUKIM 01||1|N/MUKIM 17|9|12b|N/MUKIM 18|7|12B|Y");
         // Saved as new unchanged, a loaded row is a copy of its own row; the refused form is a
         // new record now: nothing to update.
-        ClickRow(list(), 0);
-        click(Lots::IDC_SAVE_AS_NEW);
-        expectBox(4, "Record number: 1\n" + kDuplicate);
+        clickRow(0);
+        QCOMPARE(press(Lots::IDC_SAVE_AS_NEW), "MUKIM 01||1|N @-1 ^-1 #4");
+        QCOMPARE(box().text, "Record number: 1\n" + kDuplicate);
         QCOMPARE(list()->GetItemCount(), 3);
-        QVERIFY(!canUpdate());
-        QCOMPARE(MarkedRow(list()), -1);
     }
 
     // Row 0 is a row like any other; edits stay unless the user discards them. Deleting above
@@ -395,85 +355,55 @@ private slots:
     void loadedRowEditsAndDeletes() {
         show(&Page::LotPage);
         loadLots({"MK01||1|N", "MK02||2|N"});
-        ClickRow(list(), 0);
-        QCOMPARE(ctl(Lots::IDC_LOT_NO)->text(), "1");
-        click(Lots::IDC_RESET); // unchanged: no question
-        QCOMPARE(boxes(), 0);
-        QVERIFY(ctl(Lots::IDC_LOT_NO)->text().isEmpty());
-        ClickRow(list(), 0);
-        Type(ctl(Lots::IDC_LOT_NO), "A");
-        ClickRow(list(), 0); // the row already loaded: the edits stay, nothing is asked
-        QCOMPARE(boxes(), 0);
-        QCOMPARE(ctl(Lots::IDC_LOT_NO)->text(), "1A");
-        click(Lots::IDC_UPDATE);
-        QCOMPARE(boxes(), 0);
-        QCOMPARE(RowText(list(), 0) + "/" + RowText(list(), 1), "MUKIM 01||1A|N/MUKIM 02||2|N");
-        agree("row 0 updated");
+        QCOMPARE(clickRow(0), "MUKIM 01||1|N @0 ^0 U #0");
+        QCOMPARE(press(Lots::IDC_RESET), "|||N @-1 ^-1 #0"); // unchanged: no question
+        clickRow(0);
+        type(Lots::IDC_LOT_NO, "A");
+        // The row already loaded: the edits stay, nothing is asked; Update rewrites row 0.
+        QCOMPARE(clickRow(0), "MUKIM 01||1A|N @0 ^0 U #0");
+        QCOMPARE(press(Lots::IDC_UPDATE), "|||N @-1 ^-1 #0");
+        QCOMPARE(rows(), "MUKIM 01||1A|N/MUKIM 02||2|N");
 
-        ClickRow(list(), 0);
-        Type(ctl(Lots::IDC_LOT_NO), "X");
-        ClickRow(list(), 1); // the queue is empty: the answer is No
-        expectBox(1, kEdited);
+        clickRow(0);
+        type(Lots::IDC_LOT_NO, "X");
+        QCOMPARE(clickRow(1), "MUKIM 01||1AX|N @0 ^0 U #1"); // No, the default: edits stay
+        QCOMPARE(box().text, kEdited);
         QCOMPARE(box().caption, "Alert");
         QCOMPARE(box().buttons, unsigned(kestrel::MB_YESNO));
         QCOMPARE(box().icon, unsigned(kestrel::MB_ICONQUESTION));
-        QCOMPARE(ctl(Lots::IDC_LOT_NO)->text(), "1AX");
-        QCOMPARE(MarkedRow(list()), 0);
-        QCOMPARE(list()->GetNextSelectedItem(), 0);
         answers().queueAnswer(IDYES);
-        ClickRow(list(), 1);
-        QCOMPARE(MarkedRow(list()), 1);
-        QCOMPARE(ctl(Lots::IDC_LOT_NO)->text(), "2");
-        QCOMPARE(RowText(list(), 0), "MUKIM 01||1A|N");
-        click(Lots::IDC_RESET); // loaded, unchanged: cleared without a question
-        QCOMPARE(boxes(), 2);
-        QCOMPARE(MarkedRow(list()), -1);
-        QCOMPARE(list()->GetNextSelectedItem(), -1); // nor is its row left selected
+        QCOMPARE(clickRow(1), "MUKIM 02||2|N @1 ^1 U #2");
+        QCOMPARE(rows(), "MUKIM 01||1A|N/MUKIM 02||2|N");
+        QCOMPARE(press(Lots::IDC_RESET), "|||N @-1 ^-1 #2"); // loaded, unchanged: no question
 
-        // In a new record the partial box alone, ticked, counts as an edit.
+        // In a new record the partial box alone counts as an edit: No keeps it, and a row
+        // clicked then is left unselected.
         QVERIFY(lots()->ResetLotForm(true, false));
         QTest::mouseClick(partial(), Qt::LeftButton);
         QVERIFY(!lots()->ResetLotForm(true, false));
-        click(Lots::IDC_RESET);
-        expectBox(3, kEdited);
-        QVERIFY(partial()->isChecked()); // No keeps it
-        ClickRow(list(), 0); // and a click on a row, answered No, leaves no row selected
-        expectBox(4, kEdited);
-        QVERIFY(partial()->isChecked());
-        QCOMPARE(list()->GetNextSelectedItem(), -1);
-        QCOMPARE(MarkedRow(list()), -1);
+        QCOMPARE(press(Lots::IDC_RESET), "|||Y @-1 ^-1 #3");
+        QCOMPARE(clickRow(0), "|||Y @-1 ^-1 #4");
+        QCOMPARE(box().text, kEdited);
         answers().queueAnswer(IDYES);
-        click(Lots::IDC_RESET);
-        QVERIFY(!partial()->isChecked());
+        QCOMPARE(press(Lots::IDC_RESET), "|||N @-1 ^-1 #5");
 
         loadLots({"MK01||1|N", "MK02|5|2|Y", "MK03||3|N"});
-        agree("loaded");
-        ClickRow(list(), 2);
+        clickRow(2);
         list()->SetItemSelected(0, true); // selected, not loaded
-        QCOMPARE(MarkedRow(list()), 2);
-        deleteSelected();
-        expectBox(6, "Confirm delete selected record?");
-        QCOMPARE(MarkedRow(list()), 1);
-        QCOMPARE(ctl(Lots::IDC_LOT_NO)->text(), "3");
-        QVERIFY(canUpdate());
-        agree("deleted above the loaded row");
-        // Update writes the record back to its moved row, and leaves the form empty.
-        Type(ctl(Lots::IDC_PLOT_NO), "4");
-        click(Lots::IDC_UPDATE);
-        QCOMPARE(boxes(), 6);
-        QVERIFY(ctl(Lots::IDC_LOT_NO)->text().isEmpty() &&
-                ctl(Lots::IDC_PLOT_NO)->text().isEmpty());
-        QCOMPARE(RowText(list(), 0) + "/" + RowText(list(), 1), "MUKIM 02|5|2|Y/MUKIM 03|4|3|N");
-        agree("updated a moved row");
-        ClickRow(list(), 1);
-        deleteSelected(); // the loaded row itself
-        QCOMPARE(MarkedRow(list()), -1);
-        QCOMPARE(list()->GetItemCount(), 1);
-        QVERIFY(ctl(Lots::IDC_LOT_NO)->text().isEmpty());
-        agree("deleted the loaded row");
+        answers().queueAnswer(IDYES);
+        QCOMPARE(press(Lots::IDC_DELETE), "MUKIM 03||3|N @1 ^1 U #6");
+        QCOMPARE(box().text, "Confirm delete selected record?");
+        QCOMPARE(rows(), "MUKIM 02|5|2|Y/MUKIM 03||3|N");
+        // Update writes the record back to its moved row.
+        type(Lots::IDC_PLOT_NO, "4");
+        QCOMPARE(press(Lots::IDC_UPDATE), "|||N @-1 ^-1 #6");
+        QCOMPARE(rows(), "MUKIM 02|5|2|Y/MUKIM 03|4|3|N");
+        clickRow(1);
+        answers().queueAnswer(IDYES);
+        QCOMPARE(press(Lots::IDC_DELETE), "|||N @-1 ^-1 #7"); // the loaded row itself
+        QCOMPARE(rows(), "MUKIM 02|5|2|Y");
         loadLots({"MK05||50|N"});
-        QCOMPARE(RowText(list(), 0), "MUKIM 05||50|N");
-        agree("read again");
+        QCOMPARE(rows(), "MUKIM 05||50|N");
     }
 
     // The checks in one box, the postal code's own rule (also on leaving the field), and the
@@ -488,15 +418,12 @@ private slots:
         QLineEdit* postal = ctl(Addresses::IDC_POSTAL_CODE);
         click(Addresses::IDC_SAVE_AS_NEW);
         expectBox(1, "Road name is mandatory\nPostal code is mandatory\n", road);
-        QCOMPARE(box().caption, "Input Error");
-        QCOMPARE(box().icon, unsigned(kestrel::MB_ICONERROR));
         // Letters are refused; a short postal code is reported as invalid, not as missing.
         Type(postal, "1a2345");
         QCOMPARE(postal->text(), "12345");
         click(Addresses::IDC_SAVE_AS_NEW);
         expectBox(2, "Road name is mandatory\nInvalid postal code\n");
-        Type(road, "ALB");
-        QCOMPARE(road->GetWindowText(), "ALBERT WALK");
+        QVERIFY(road->SelectString(0, "ALBERT WALK") >= 0);
         click(Addresses::IDC_SAVE_AS_NEW);
         expectBox(3, "Invalid postal code\n", postal);
         QCOMPARE(list()->GetItemCount(), 0);
@@ -507,10 +434,6 @@ private slots:
         QTRY_VERIFY(InfoWindow()->isVisible());
         QCOMPARE(InfoWindow()->text(), " Invalid postal code ");
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(postal));
-        QTest::keyClick(postal, Qt::Key_End);
-        QTest::keyClicks(postal, "6");
-        QTest::mouseClick(ctl(Addresses::IDC_BUILDING_NAME), Qt::LeftButton);
-        QTRY_VERIFY(!InfoWindow()->isVisible());
 
         pugi::xml_document doc;
         doc.load_string("<krroot><address_group><address><building_name>abc tower</building_name>"
@@ -519,27 +442,21 @@ private slots:
                         "</address></address_group></krroot>");
         addresses()->ReadXml(doc, doc.child("krroot").child("address_group"));
         addresses()->UpdateData(false);
-        QCOMPARE(RowText(list(), 0), "abc tower|10|5|12b|ADAM ROAD|123456");
-        for (const auto& [id, text] : {std::pair{Addresses::IDC_BUILDING_NAME, "ABC TOWER"},
-                                       {Addresses::IDC_HOUSE_BLOCK_NO, "10"},
-                                       {Addresses::IDC_LEVEL_NO, "5"},
-                                       {Addresses::IDC_UNIT_NO, "12B"},
-                                       {Addresses::IDC_POSTAL_CODE, "123456"}})
-            Type(ctl(id), text, true);
+        const QStringList typed = QString("ABC TOWER|10|5|12B|123456").split('|');
+        for (int i = 0;
+             int id : {Addresses::IDC_BUILDING_NAME, Addresses::IDC_HOUSE_BLOCK_NO,
+                       Addresses::IDC_LEVEL_NO, Addresses::IDC_UNIT_NO, Addresses::IDC_POSTAL_CODE})
+            Type(ctl(id), typed[i++], true);
         QVERIFY(road->SelectString(0, "ADAM ROAD") >= 0);
         click(Addresses::IDC_SAVE_AS_NEW);
         expectBox(4, "Record number: 1\n" + kDuplicate, ctl(Addresses::IDC_BUILDING_NAME));
-        QCOMPARE(list()->GetItemCount(), 1);
         Type(ctl(Addresses::IDC_UNIT_NO), "13", true); // another unit is another address
         click(Addresses::IDC_SAVE_AS_NEW);
-        QCOMPARE(boxes(), 4);
-        QCOMPARE(RowText(list(), 1), "ABC TOWER|10|5|13|ADAM ROAD|123456");
-        agree("address added");
+        QCOMPARE(rows(), "abc tower|10|5|12b|ADAM ROAD|123456/ABC TOWER|10|5|13|ADAM ROAD|123456");
         ClickRow(list(), 1);
         QCOMPARE(road->GetCurSel(), 0);
-        click(Addresses::IDC_UPDATE);
+        click(Addresses::IDC_UPDATE); // unchanged: no duplicate of its own row
         QCOMPARE(boxes(), 4);
-        QCOMPARE(list()->GetItemCount(), 2);
         QCOMPARE(MarkedRow(list()), -1);
     }
 };
