@@ -79,9 +79,9 @@ TEST(VCard, LinesEscapesParametersAndEncodingsReadAsWritten) {
     }
 }
 
-TEST(VCard, EmbeddedPhotosOfEveryVersionAreSteppedOverHoweverLarge) {
+TEST(VCard, EmbeddedPhotosOfEveryVersionAreSteppedOver) {
     // 3.0 folded base64, 2.1 base64 on unindented lines ended by a blank line, a 4.0 data URI.
-    auto contents =
+    const auto contents =
         ParseVCards("BEGIN:VCARD\nVERSION:3.0\nFN:One\nPHOTO;ENCODING=b;TYPE=JPEG:QUJD\n REVG\n"
                     " R0hJ\nEMAIL:one@example.org\nEND:VCARD\n"
                     "BEGIN:VCARD\nVERSION:2.1\nFN:Two\nPHOTO;ENCODING=BASE64;JPEG:QUJD\nREVGR0hJ\n"
@@ -94,15 +94,6 @@ TEST(VCard, EmbeddedPhotosOfEveryVersionAreSteppedOverHoweverLarge) {
         EXPECT_EQ(card.Find("PHOTO"), nullptr) << card.DisplayName().toStdString();
     EXPECT_EQ(contents.cards.at(0).Find("EMAIL")->value, QStringLiteral("one@example.org"));
     EXPECT_EQ(contents.cards.at(1).Find("TEL")->value, QStringLiteral("9"));
-
-    // 40 MB of folded base64 in one card: stepped over line by line, never joined or decoded.
-    QByteArray text = "BEGIN:VCARD\nVERSION:3.0\nFN:Big Photo\nPHOTO;ENCODING=b:AAAA\n";
-    const QByteArray line = " " + QByteArray(75, 'A') + "\n";
-    text += line.repeated(540000) + "TEL;TYPE=CELL:91234567\nEND:VCARD\n";
-    contents = ParseVCards(text);
-    ASSERT_EQ(contents.cards.size(), 1);
-    EXPECT_EQ(contents.cards.constFirst().Find("TEL")->value, QStringLiteral("91234567"));
-    EXPECT_EQ(contents.cards.constFirst().properties.size(), 2); // FN and TEL
 }
 
 // No text crashes the reader. (Which cards of a file with broken ones are kept, and what is said

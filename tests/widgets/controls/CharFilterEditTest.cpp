@@ -205,29 +205,22 @@ private slots:
                 expectNote(m_edit, QStringLiteral("Invalid Input"));
         }
 
-        // Pasted text is not filtered, but leaving reports it: the field takes the focus back,
-        // selects its text and shows the note.
+        // Pasted text is not filtered, but leaving reports it: the field takes the focus back
+        // with its text selected, ready to be typed over.
         m_edit->SetAllowedChars(kDigits);
         m_edit->clear();
         paste(m_edit, QStringLiteral("12a"));
-        QCOMPARE(m_edit->text(), QStringLiteral("12a"));
-        QCOMPARE(m_answerer->beepCount(), 0);
         leave();
         expectNote(m_edit, QStringLiteral("Invalid Input"));
         QCOMPARE(m_edit->selectedText(), QStringLiteral("12a"));
 
-        // The format check's message wins, and its rewritten text shows, failing or not.
+        // A rewrite by the format check shows. (That its message wins over the character check:
+        // the project page test.)
         focusOn(m_edit);
-        m_validator->formatMessage = QStringLiteral("Invalid postal code");
-        m_validator->rewriteTo = QStringLiteral("0012x");
-        leave();
-        expectNote(m_edit, m_validator->formatMessage);
-        QCOMPARE(m_edit->text(), QStringLiteral("0012x"));
-        m_validator->formatMessage.clear();
         m_validator->rewriteTo = QStringLiteral("000012");
         leave();
         expectLeft(m_other);
-        QCOMPARE(m_edit->text(), QStringLiteral("000012"));
+        QCOMPARE(m_edit->text(), "000012");
         m_validator->rewriteTo.clear();
 
         // Leaving for Quit without saving never checks, and the note goes.

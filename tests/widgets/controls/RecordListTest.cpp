@@ -237,13 +237,12 @@ private slots:
         m_list->RedrawList();
         QCOMPARE(selected(), -1);
 
+        // No keeps the row. (Yes: the record pages' delete.)
         m_list->SetItemSelected(1, true);
         m_answerer->queueAnswer(kestrel::IDNO);
         QCOMPARE(DeleteSelectedListItem(m_form, kListId, true), 0);
-        QCOMPARE(m_answerer->lastText(), QStringLiteral("Confirm delete selected record?"));
-        m_answerer->queueAnswer(kestrel::IDYES);
-        QCOMPARE(DeleteSelectedListItem(m_form, kListId, true), 1);
-        QCOMPARE(listColumn(0), QStringList({"MK0", "MK2", "MK3"}));
+        QCOMPARE(m_answerer->lastText(), "Confirm delete selected record?");
+        QCOMPARE(m_list->GetItemCount(), 4);
     }
 
     // A click, Enter and the keypad's Enter (and Space) activate a row; the arrows only select. The
