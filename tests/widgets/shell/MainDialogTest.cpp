@@ -41,14 +41,9 @@ KestrelPageFactory pagesComposing(const QString* reference) {
     };
 }
 
-QString uniqueReference() {
-    return QStringLiteral("T%1-00001-2026")
-        .arg(QUuid::createUuid().toString(QUuid::Id128).left(12));
-}
-
 // Stands in for the host's library while it lives: the dialog then finds CreateProject and
-// RenameProject among this test program's own exports (below). Every call is answered with
-// `answer`, after `during` ran.
+// RenameProject among this test program's own exports (below), each answered with `answer`
+// after `during` ran.
 class FakeStore {
 public:
     FakeStore() : m_real(std::exchange(XKR_GetAppDB()->m_hSdkDef, dlopen(nullptr, RTLD_NOW))) {
@@ -61,18 +56,15 @@ public:
     static int Call() {
         if (!s_current)
             return -4;
-        FakeStore& store = *s_current;
-        ++store.calls;
         const QCursor* cursor = QGuiApplication::overrideCursor();
-        store.waitCursorInEveryCall &= cursor && cursor->shape() == Qt::WaitCursor;
-        if (store.during)
-            store.during();
-        return store.answer;
+        s_current->waitCursorInEveryCall &= cursor && cursor->shape() == Qt::WaitCursor;
+        if (s_current->during)
+            s_current->during();
+        return s_current->answer;
     }
 
     int answer = 0;
     std::function<void()> during;
-    int calls = 0;
     bool waitCursorInEveryCall = true;
 
 private:
@@ -89,26 +81,44 @@ bool openAndShow(CKestrelDlg& dialog, const QString& path, const QString& editin
     return QTest::qWaitForWindowActive(&dialog);
 }
 
-// What the store answers and what the save then leaves behind.
+// The save's steps as the log tells them: "Saving", "Skiping", "Create R", "Rename R -> S".
+QString saveSteps(const QStringList& log) {
+    static const QRegularExpression steps(QStringLiteral("^Saving|^Skiping|call: ")),
+        noise(QStringLiteral("TernSdkDef::|Project call:| file to: .*| TernSdkDef call .*"));
+    return log.filter(steps).replaceInStrings(noise, QString()).join(QStringLiteral(", "));
+}
+
+// What the store answers to a save composing "NEW-2", and what the save then leaves behind.
+enum Trouble { kNone, kUnreadable, kFolderLockedInCall, kNoFolder };
 struct StoreCase {
     const char* what;
-    QString editingType;
+    const char* editingType;
+    const char* inFile; // the reference the file holds before; null: no file
     int answer;
-    bool fileBefore, unreadable, folderLocked; // the folder is locked while the store works
-    int refusal;                               // the box's string id, 0 for none
-    bool putBack;                              // the file is as before the save
+    const char* steps;
+    int box;                 // the first box's string id; 0 none, -1 the save error
+    Trouble trouble = kNone; // a refused save puts the previous file back unless it is in trouble
 };
 const int kDup = ids::IDS_DUPLICATE_REFERENCE, kFailed = ids::IDS_CREATE_FAILED;
+const char* const kCreate = "Saving, Create NEW-2";
 const StoreCase kStoreCases[] = {
-    {"created", "NEW_PROJ", 0, true, false, false, 0, true},
-    {"duplicate, no file", "NEW_PROJ", -1, false, false, false, kDup, true},
-    {"duplicate, a file", "NEW_PROJ", -1, true, false, false, kDup, true},
-    {"store error", "NEW_PROJ", -4, true, false, false, kFailed, true},
-    {"an unreadable file", "NEW_PROJ", -1, true, true, false, kDup, false},
-    {"no file, folder locked", "NEW_PROJ", -1, false, false, true, kDup, false},
-    {"a file, folder locked", "NEW_PROJ", -1, true, false, true, kDup, false},
-    {"renamed", "EDIT_PROJ", 0, true, false, false, 0, true},
-    {"rename: duplicate", "EDIT_PROJ", -1, true, false, false, kDup, true},
+    {"created", "NEW_PROJ", "OLD-1", 0, kCreate, 0},
+    {"created with its path", "new_proj_ref", nullptr, 0, kCreate, 0},
+    {"duplicate, no file", "NEW_PROJ", nullptr, -1, kCreate, kDup},
+    {"duplicate, a file", "NEW_PROJ", "OLD-1", -1, kCreate, kDup},
+    {"store error", "NEW_PROJ", "OLD-1", -4, kCreate, kFailed},
+    {"an unreadable file", "NEW_PROJ", "OLD-1", -1, kCreate, kDup, kUnreadable},
+    {"no file, folder locked", "NEW_PROJ", nullptr, -1, kCreate, kDup, kFolderLockedInCall},
+    {"a file, folder locked", "NEW_PROJ", "OLD-1", -1, kCreate, kDup, kFolderLockedInCall},
+    {"renamed", "Edit_Proj", "OLD-1", 0, "Rename NEW-2 -> OLD-1, Saving", 0},
+    {"rename: duplicate", "EDIT_PROJ", "OLD-1", -1, "Rename NEW-2 -> OLD-1", kDup},
+    // The file cannot be written: the rename is taken back, or the next try finds NEW-2 taken.
+    {"rename taken back", "EDIT_PROJ", "OLD-1", 0,
+     "Rename NEW-2 -> OLD-1, Saving, Rename OLD-1 -> NEW-2", -1, kNoFolder},
+    {"reference kept", "EDIT_PROJ", "NEW-2", -1, "Saving, Skiping", 0},
+    // A file without a reference was never registered: it is created, and put back if refused.
+    {"no reference, duplicate", "EDIT_PROJ", "", -1, kCreate, kDup},
+    {"blank reference", "EDIT_PROJ", "   ", 0, kCreate, 0},
 };
 
 // A form with one control of every kind the pass treats differently.
@@ -146,12 +156,12 @@ struct FieldWindow {
             QRect(fieldPos - QPoint(room.width(), room.height()), room + QSize(200, 24)));
         CreateInfoWindow(&window);
         window.show();
-        focused = QTest::qWaitForWindowActive(&window);
+        if (!QTest::qWaitForWindowActive(&window))
+            qFatal("the field's window did not become active");
         field->setFocus();
     }
     QWidget window;
     QLineEdit* field = new QLineEdit(&window);
-    bool focused = false;
 };
 
 QRect noteOnScreen() {
@@ -225,36 +235,27 @@ private slots:
     void init() { m_dir = std::make_unique<QTemporaryDir>(); }
 
     // Enter does not quit; Escape and the window manager's close ask first, and No keeps the
-    // dialog. A view-only run quits without asking.
+    // dialog. (A view-only run quitting without asking: the registration test.)
     void quitting() {
-        {
-            TestAppServices services;
-            ScriptedAnswerer answers;
-            CKestrelDlg dialog;
-            QVERIFY(openAndShow(dialog, path("new.xml"), QStringLiteral("NEW_PROJ")));
-            QVERIFY(!dialog.windowIcon().isNull());
-            QTest::keyClick(&dialog, Qt::Key_Return);
-            QTest::keyClick(GetDlgItem(&dialog, ids::IDC_SAVE_AND_QUIT), Qt::Key_Enter);
-            QVERIFY(dialog.isVisible());
-            QVERIFY(answers.messages().empty() && answers.saveRequests().empty());
-            QTest::keyClick(&dialog, Qt::Key_Escape, Qt::ShiftModifier); // not a cancel
-            QVERIFY(answers.messages().empty());
-            QTest::keyClick(&dialog, Qt::Key_Escape); // answered No
-            QVERIFY(!dialog.close());                 // answered No
-            QCOMPARE(answers.messages().size(), size_t(2));
-            QCOMPARE(answers.lastText(), GetRCString(123));
-            answers.queueAnswer(IDYES);
-            QVERIFY(dialog.close());
-            QCOMPARE(dialog.result(), int(IDCANCEL));
-            QCOMPARE(services.log, (QStringList{QStringLiteral("Editing type: NEW_PROJ"),
-                                                QStringLiteral("COMMAND: Cancel")}));
-        }
-        TestAppServices services(true);
+        TestAppServices services;
         ScriptedAnswerer answers;
         CKestrelDlg dialog;
-        QVERIFY(openAndShow(dialog, QString(), QStringLiteral("view_proj")));
-        QTest::mouseClick(GetDlgItem(&dialog, ids::IDC_QUIT_WITHOUT_SAVING), Qt::LeftButton);
-        QVERIFY(answers.messages().empty() && !dialog.isVisible());
+        QVERIFY(openAndShow(dialog, path("new.xml"), QStringLiteral("NEW_PROJ")));
+        QVERIFY(!dialog.windowIcon().isNull());
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        QTest::keyClick(GetDlgItem(&dialog, ids::IDC_SAVE_AND_QUIT), Qt::Key_Enter);
+        QTest::keyClick(&dialog, Qt::Key_Escape, Qt::ShiftModifier); // not a cancel
+        QVERIFY(dialog.isVisible() && answers.messages().empty());
+        QVERIFY(answers.saveRequests().empty());
+        QTest::keyClick(&dialog, Qt::Key_Escape); // answered No
+        QVERIFY(!dialog.close());                 // answered No
+        QCOMPARE(answers.messages().size(), size_t(2));
+        QCOMPARE(answers.lastText(), GetRCString(123));
+        answers.queueAnswer(IDYES);
+        QVERIFY(dialog.close());
+        QCOMPARE(dialog.result(), int(IDCANCEL));
+        QCOMPARE(services.log, (QStringList{QStringLiteral("Editing type: NEW_PROJ"),
+                                            QStringLiteral("COMMAND: Cancel")}));
     }
 
     // Windows are sized in units of their font: a larger font gives larger units, whichever
@@ -263,14 +264,13 @@ private slots:
         const QFont small = QApplication::font();
         QFont large = small;
         large.setPointSizeF(small.pointSizeF() * 2);
-        const QSize first = kestrel::DialogBaseUnits(small);
+        const QSize first = DialogBaseUnits(small), bigger = DialogBaseUnits(large);
         // Across, the letters' average width, rounded.
         const int letters = QFontMetrics(small).horizontalAdvance(
             QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
         QVERIFY(qAbs(first.width() * 52 - letters) <= 26);
-        const QSize bigger = kestrel::DialogBaseUnits(large);
         QVERIFY(bigger.width() > first.width() && bigger.height() > first.height());
-        QCOMPARE(kestrel::DialogBaseUnits(small), first);
+        QCOMPARE(DialogBaseUnits(small), first);
     }
 
     void logWindowEntryTogglesTheWindowAndItsMark() {
@@ -287,25 +287,15 @@ private slots:
         QVERIFY(!dialog.IsLogWindowChecked() && !entry->isChecked());
     }
 
-    // No path, a folder or a read-only file: the file dialog opens, and cancelling it keeps the
-    // dialog.
+    // A folder or a read-only file: the file dialog opens, and cancelling it keeps the dialog.
+    // (No path at all: the store's cases; something that is no file: the registration test.)
     void saveDialogOpensWhenThePathCannotBeUsed() {
         TestAppServices services;
         ScriptedAnswerer answers;
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.xml")));
-        {
-            CKestrelDlg dialog;
-            QVERIFY(openAndShow(dialog, QString(), QString()));
-            dialog.OnSaveAndQuit(); // cancelled
-            QCOMPARE(answers.saveRequests().size(), size_t(1));
-            QVERIFY(dialog.isVisible());
-            answers.queueSaveFileName(path("chosen"));
-            dialog.OnSaveAndQuit();
-            QVERIFY(QFile::exists(path("chosen.xml")));
-            QCOMPARE(dialog.result(), int(IDOK));
-        }
-        QVERIFY(QFile::setPermissions(path("chosen.xml"), QFile::ReadOwner));
-        for (const char* unusable : {"folder.xml", "chosen.xml"}) {
+        saveRecord(path("locked.xml"), QString(), "LOCAL_PROJ");
+        QVERIFY(QFile::setPermissions(path("locked.xml"), QFile::ReadOwner));
+        for (const char* unusable : {"folder.xml", "locked.xml"}) {
             CKestrelDlg dialog;
             QVERIFY(openAndShow(dialog, path(unusable), QStringLiteral("LOCAL_PROJ")));
             const size_t asked = answers.saveRequests().size();
@@ -321,73 +311,17 @@ private slots:
     // without the library the file is written and the failure only logged.
     void newProjectIsCreatedInTheStore() {
         QVERIFY2(XKR_GetAppDB()->m_hSdkDef, "the host library should load from KESTREL_SDKDEF");
-        const QString reference = uniqueReference();
+        // The store outlives the run: a reference it cannot hold yet.
+        const QString reference = QUuid::createUuid().toString(QUuid::Id128);
         QCOMPARE(saveRecord(path("new.xml"), reference, "NEW_PROJ").mid(1),
                  (QStringList{QStringLiteral("Saving file to: ") + path("new.xml"),
                               QStringLiteral("TernSdkDef::CreateProject call: ") + reference,
                               QStringLiteral("TernSdkDef::CreateProject ret: 0")}));
         void* const handle = std::exchange(XKR_GetAppDB()->m_hSdkDef, nullptr);
-        const QStringList log = saveRecord(path("second.xml"), uniqueReference(), "new_proj");
+        const QStringList log = saveRecord(path("second.xml"), reference + "2", "new_proj");
         XKR_GetAppDB()->m_hSdkDef = handle;
         QCOMPARE(log.last(), QStringLiteral("TernSdkDef LoadLibary fail: "));
         QVERIFY(QFile::exists(path("new.xml")) && QFile::exists(path("second.xml")));
-    }
-
-    // An edited record is renamed in the store only when its reference changed; when the file
-    // then cannot be written the rename is taken back, so the next attempt finds the old
-    // reference again.
-    void editedReferenceIsRenamedAndTakenBackOnFailure() {
-        const QString oldReference = uniqueReference();
-        const QString newReference = uniqueReference();
-        const QString rename = QStringLiteral("TernSdkDef::RenameProject call: ");
-        const QString renamed = QStringLiteral("TernSdkDef::RenameProject ret: 0");
-        QCOMPARE(saveRecord(path("edit.xml"), oldReference, "NEW_PROJ").last(),
-                 QStringLiteral("TernSdkDef::CreateProject ret: 0"));
-        QCOMPARE(saveRecord(path("edit.xml"), oldReference, "EDIT_PROJ").last(),
-                 QStringLiteral("Skiping TernSdkDef call due to editing type: EDIT_PROJ"));
-        TestAppServices services;
-        ScriptedAnswerer answers;
-        CKestrelDlg dialog(pagesComposing(&newReference));
-        dialog.LoadDocument(path("edit.xml"));
-        dialog.SetEditingType(QStringLiteral("Edit_Proj"));
-        dialog.Document().SetFilePath(path("gone/edit.xml")); // no such folder
-        dialog.OnSaveAndQuit();
-        QCOMPARE(services.log.mid(1),
-                 (QStringList{rename + newReference + " -> " + oldReference, renamed,
-                              QStringLiteral("Saving file to: ") + path("gone/edit.xml"),
-                              rename + oldReference + " -> " + newReference, renamed}));
-        QCOMPARE(answers.lastText(), "Error encountered while saving to file: \n" +
-                                         path("gone/edit.xml") + "\nPlease try again.");
-
-        dialog.Document().SetFilePath(path("edit.xml"));
-        services.log.clear();
-        dialog.OnSaveAndQuit();
-        QCOMPARE(services.log,
-                 (QStringList{rename + newReference + " -> " + oldReference, renamed,
-                              QStringLiteral("Saving file to: ") + path("edit.xml")}));
-        QCOMPARE(dialog.result(), int(IDOK));
-    }
-
-    // A record loaded without a reference registers the new one when edited (a reference taken
-    // by another project is refused and leaves the file as it was).
-    void aRecordWithoutReferenceIsRegisteredWhenEdited() {
-        const QString create = QStringLiteral("TernSdkDef::CreateProject ");
-        const QString taken = uniqueReference();
-        saveRecord(path("other.xml"), taken, "NEW_PROJ");
-        ScriptedAnswerer answers;
-        for (const QString& loaded : {QString(), QStringLiteral("   ")}) {
-            answers.clear();
-            saveRecord(path("edit.xml"), loaded, "LOCAL_PROJ");
-            const QByteArray before = readFile(path("edit.xml"));
-            QCOMPARE(saveRecord(path("edit.xml"), taken, "EDIT_PROJ").mid(1),
-                     (QStringList{QStringLiteral("Saving file to: ") + path("edit.xml"),
-                                  create + "call: " + taken, create + "ret: -1"}));
-            QCOMPARE(answers.lastText(), GetRCString(ids::IDS_DUPLICATE_REFERENCE));
-            QCOMPARE(readFile(path("edit.xml")), before);
-            QCOMPARE(saveRecord(path("edit.xml"), uniqueReference(), "EDIT_PROJ").last(),
-                     create + "ret: 0");
-            QCOMPARE(answers.messages().size(), size_t(1));
-        }
     }
 
     // The store works under the wait cursor, and its refusal comes in a plain box. A refused new
@@ -401,54 +335,56 @@ private slots:
 
     void theStoresAnswerIsShownAndAFailedCreateIsUndone() {
         QFETCH(StoreCase, c);
-        const auto [what, editingType, answer, fileBefore, unreadable, folderLocked, refusal,
-                    putBack] = c;
-        const QString folder = path("box");
-        const QString file = path("box/record.xml");
+        const QString folder = path("box"), file = path("box/record.xml");
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("box")));
         const auto unlock = [&] {
             QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
         };
         const auto unlockAtTheEnd = qScopeGuard(unlock);
-        if (fileBefore)
-            saveRecord(file, QStringLiteral("A1-00001-2026"), "LOCAL_PROJ");
+        if (c.inFile)
+            saveRecord(file, QString::fromLatin1(c.inFile), "LOCAL_PROJ");
         const QByteArray before = readFile(file);
-        if (unreadable)
+        if (c.trouble == kUnreadable)
             QVERIFY(QFile::setPermissions(file, QFile::WriteOwner));
         FakeStore store;
-        store.answer = answer;
-        if (folderLocked)
+        store.answer = c.answer;
+        if (c.trouble == kFolderLockedInCall)
             store.during = [&] {
                 QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
             };
-        const QString reference = QStringLiteral("A1-00002-2026");
+        const QString reference = QStringLiteral("NEW-2"), gone = path("gone/record.xml");
         TestAppServices services;
         ScriptedAnswerer answers;
-        answers.queueSaveFileName(file);
+        answers.queueSaveFileName(path("box/record")); // the file dialog adds ".xml"
         CKestrelDlg dialog(pagesComposing(&reference));
-        const bool isNew = editingType == QLatin1String("NEW_PROJ");
-        QVERIFY(openAndShow(dialog, isNew ? QString() : file, editingType));
+        const bool isNew = QByteArray(c.editingType) == "NEW_PROJ";
+        QVERIFY(openAndShow(dialog, isNew ? QString() : file, c.editingType));
+        if (c.trouble == kNoFolder)
+            dialog.Document().SetFilePath(gone);
         {
             const FilePermissionsBind permissionsBind;
             dialog.OnSaveAndQuit();
         }
         unlock(); // to look at what the save left
 
-        QCOMPARE(store.calls, 1);
-        QVERIFY(store.waitCursorInEveryCall);
-        QVERIFY(!QGuiApplication::overrideCursor());
-        if (refusal == 0) {
+        QCOMPARE(saveSteps(services.log), c.steps);
+        QVERIFY(store.waitCursorInEveryCall && !QGuiApplication::overrideCursor());
+        if (c.box == 0) {
             QVERIFY(answers.messages().empty());
             QCOMPARE(dialog.result(), int(IDOK));
+            QVERIFY(readFile(file).contains(reference.toUtf8()));
             return;
         }
-        expectPlainBox(answers.messages().front(), GetRCString(refusal));
+        expectPlainBox(answers.messages().front(),
+                       c.box > 0 ? GetRCString(c.box)
+                                 : "Error encountered while saving to file: \n" + gone +
+                                       "\nPlease try again.");
         QVERIFY(!answers.messages().front().cursorOverriddenWhenShown);
         QVERIFY(dialog.isVisible());
-        if (putBack) {
+        if (c.trouble == kNone || c.trouble == kNoFolder) {
             QCOMPARE(answers.messages().size(), size_t(1));
-            QCOMPARE(QFile::exists(file), fileBefore);
+            QCOMPARE(QFile::exists(file), c.inFile != nullptr);
             QCOMPARE(readFile(file), before);
             return;
         }
@@ -522,14 +458,12 @@ private slots:
     // The relay set: null refused, twice changes nothing, the hook installed while any is set.
     void relaySetCodesAndHook() {
         NamedRelay a, b;
-        QCOMPARE(RegisterToolTipRelay(nullptr), -1L);
-        QCOMPARE(UnregisterToolTipRelay(nullptr), -1L);
-        QCOMPARE(RegisterToolTipRelay(&a), 0L);
-        QCOMPARE(RegisterToolTipRelay(&a), 0L);
-        QCOMPARE(RegisterToolTipRelay(&b), 0L);
-        QCOMPARE(UnregisterToolTipRelay(&a), 0L);
-        QCOMPARE(RegisteredToolTipRelayCount(), 1);
-        QVERIFY(ToolTipRelayHookInstalled());
+        // Evaluated in order: null refused, a second registration changes nothing.
+        QCOMPARE((QList<long>{RegisterToolTipRelay(nullptr), UnregisterToolTipRelay(nullptr),
+                              RegisterToolTipRelay(&a), RegisterToolTipRelay(&a),
+                              RegisterToolTipRelay(&b), UnregisterToolTipRelay(&a)}),
+                 (QList<long>{-1, -1, 0, 0, 0, 0}));
+        QVERIFY(RegisteredToolTipRelayCount() == 1 && ToolTipRelayHookInstalled());
         QCOMPARE(UnregisterToolTipRelay(&b), 0L);
         QVERIFY(!ToolTipRelayHookInstalled());
         QCOMPARE(UnregisterToolTipRelay(&a), E_INVALIDARG);
@@ -550,20 +484,17 @@ private slots:
             // At the screen's top right corner: moved down over the field and in from the edge.
             const QRect screen = QGuiApplication::primaryScreen()->geometry();
             FieldWindow corner(QPoint(screen.right() - 60, screen.top()), QSize(340, 0));
-            QVERIFY(corner.focused);
             ShowInfo(corner.field, QStringLiteral("a rather long message that needs room"));
-            QCOMPARE(noteOnScreen().top(), screen.top());
-            QCOMPARE(noteOnScreen().right(), screen.right());
+            QCOMPARE(noteOnScreen().topRight(), screen.topRight());
         }
         {
             // Wider than the window that draws it: held inside, from the window's left edge.
             FieldWindow narrow(QPoint(300, 300), QSize(0, 40));
-            QVERIFY(narrow.focused);
             ShowInfo(narrow.field, QString(60, QLatin1Char('W')));
             QCOMPARE(noteOnScreen().left(), narrow.window.mapToGlobal(QPoint(0, 0)).x());
         }
         FieldWindow form(QPoint(100, 200), QSize(0, 40));
-        QVERIFY(form.focused && form.field->hasFocus());
+        QVERIFY(form.field->hasFocus());
         ShowInfo(form.field, QStringLiteral(" Invalid postal code "));
         CInfoWindow* note = InfoWindow();
         const QRect field(form.field->mapToGlobal(QPoint(0, 0)), form.field->size());
@@ -572,9 +503,8 @@ private slots:
                 field.top() - noteOnScreen().bottom() <= 3);
         QVERIFY(!note->isWindow() && note->window() == &form.window);
         QAccessibleInterface* alert = QAccessible::queryAccessibleInterface(note);
-        QCOMPARE(alert->role(), QAccessible::AlertMessage);
+        QVERIFY(alert->role() == QAccessible::AlertMessage && !alert->state().disabled);
         QCOMPARE(alert->text(QAccessible::Name), QStringLiteral("Invalid postal code"));
-        QVERIFY(!alert->state().disabled);
         QElapsedTimer shown;
         shown.start();
         QTRY_VERIFY_WITH_TIMEOUT(!note->isVisible(), 5000);
