@@ -283,6 +283,14 @@ TEST_F(XmlHelpers, NodesAreFoundOrMadeAndTheirTextGathered) {
     EXPECT_STREQ(r.child("a").value(), "pi");
 }
 
+// A record's cells are views into one buffer: a cell that ends in half a pair is followed by the
+// next cell's text, never by the other half.
+TEST_F(XmlHelpers, AViewEndingInHalfAPairEndsInAReplacement) {
+    const QString smile = QStringLiteral("a\U0001F600");
+    EXPECT_EQ(XmlTextUtf8(QStringView(smile).first(2)), "a\xEF\xBF\xBD");
+    EXPECT_EQ(XmlTextUtf8(smile), "a\xF0\x9F\x98\x80");
+}
+
 // Whatever the bytes, a save writes UTF-8, declared so, that a strict parser takes and that the
 // next save leaves as it is. A UTF-8 file under a Latin-1 declaration keeps its letters, a real
 // Latin-1 file is still read as Latin-1. Characters XML 1.0 does not admit never reach the file,
