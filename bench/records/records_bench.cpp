@@ -7,12 +7,13 @@
 //   <build>/bin/records_bench --long-title [MB]        the sample record with a title of MB
 //                                                      megabytes (default 5): opened, shown, saved
 //
-// For each size a project file is generated with that many lots, addresses and members. Every
-// measurement runs in a child process of its own (this program started again with --child), so
-// each child's peak memory is its own: the resident high-water mark less the resident set just
-// before the first timed stage. The same steps on a record of one row give what a shown window
-// costs whatever the record (its drawing buffer, glyphs, the code that draws it); the last
-// columns are the peak less that, against pugixml's peak less its own on that record.
+// For each size a project file is generated with that many lots, addresses and members. Each
+// figure is the median of five runs. Every measurement runs in a child process of its own (this
+// program started again with --child), so each child's peak memory is its own: the resident
+// high-water mark less the resident set just before the first timed stage. The same steps on a
+// record of one row give what a shown window costs whatever the record (its drawing buffer, glyphs,
+// the code that draws it); the last columns are the peak less that, against pugixml's peak less its
+// own on that record.
 //
 // pugixml alone: parse the file (the loader's flags), then write it (indented, as we write) and
 // make it durable with fsync, as the editor's atomic save does.
@@ -56,6 +57,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -409,6 +411,38 @@ std::map<QString, double> runChild(const QStringList& args) {
     return values;
 }
 
+using Measures = std::map<QString, double>;
+
+// Runs the pugixml child and the editor's child on a fresh copy of a record `kRuns` times, taking
+// turns so that a slow spell of the machine falls on both, and gives each measure's median: one
+// run of a few milliseconds can vary by half. A fresh copy each time, because the editor's child
+// saves over its file.
+constexpr int kRuns = 5;
+std::pair<Measures, Measures> medianRuns(const std::function<QString()>& freshRecord) {
+    std::vector<Measures> pugi, kestrel;
+    for (int run = 0; run < kRuns; ++run) {
+        const QString path = freshRecord();
+        if (path.isEmpty())
+            break;
+        pugi.push_back(runChild({QStringLiteral("pugixml"), path}));
+        kestrel.push_back(runChild({QStringLiteral("kestrel"), path}));
+    }
+    const auto medians = [](const std::vector<Measures>& runs) {
+        Measures middle;
+        if (runs.empty())
+            return middle;
+        for (const auto& [key, unused] : runs.front()) {
+            std::vector<double> values;
+            for (const Measures& run : runs)
+                values.push_back(run.count(key) ? run.at(key) : 0.0);
+            std::sort(values.begin(), values.end());
+            middle[key] = values[values.size() / 2];
+        }
+        return middle;
+    };
+    return {medians(pugi), medians(kestrel)};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -490,11 +524,11 @@ int main(int argc, char** argv) {
     };
     // What the same steps cost on a record of one row: a shown window's own memory (its
     // drawing buffer, glyphs, the code that draws it), which no bare parse pays.
-    const QString oneRow = writeRecord(1);
-    if (oneRow.isEmpty())
+    auto [pugiOneRow, kestrelOneRow] = medianRuns([&] { return writeRecord(1); });
+    if (kestrelOneRow.empty())
         return 1;
-    const double pugiFixedMB = runChild({QStringLiteral("pugixml"), oneRow})["peak_MB"];
-    const double fixedMB = runChild({QStringLiteral("kestrel"), oneRow})["peak_MB"];
+    const double pugiFixedMB = pugiOneRow["peak_MB"];
+    const double fixedMB = kestrelOneRow["peak_MB"];
     std::printf("Peak of the same steps on a record of one row: %.1f MB (pugixml: %.1f MB)\n\n",
                 fixedMB, pugiFixedMB);
     std::printf(
@@ -506,12 +540,14 @@ int main(int argc, char** argv) {
         "|\n|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
         "---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (int rows : sizes) {
-        const QString path = writeRecord(rows);
-        if (path.isEmpty())
+        double fileMB = 0;
+        auto [pugi, kr] = medianRuns([&] {
+            const QString path = writeRecord(rows);
+            fileMB = static_cast<double>(QFileInfo(path).size()) / 1e6;
+            return path;
+        });
+        if (kr.empty())
             return 1;
-        const double fileMB = static_cast<double>(QFileInfo(path).size()) / 1e6;
-        auto pugi = runChild({QStringLiteral("pugixml"), path});
-        auto kr = runChild({QStringLiteral("kestrel"), path});
         const double pugiBoth = pugi["parse_ms"] + pugi["save_ms"];
         const double save = kr["update_data_ms"] + kr["rebuild_ms"] + kr["write_ms"];
         const double recordsMB = kr["peak_MB"] - fixedMB;
