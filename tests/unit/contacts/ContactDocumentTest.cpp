@@ -112,6 +112,19 @@ TEST(ContactDocument, EachNumberGoesWhereItsTypeSays) {
         expectElements(cardOf(lines), (std::string("member_name=A|") + number).c_str(), true);
 }
 
+// Of several addresses the work one is taken, else the preferred one, else the first.
+TEST(ContactDocument, TheWorkAddressOrElseThePreferredOneIsTaken) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"ADR;TYPE=HOME:;;1 Home Road;;;;\nADR;TYPE=WORK:;;2 Work Road;;;;\n", "2 Work Road"},
+        {"ADR;TYPE=pref:;;3 Pref Road;;;;\nADR;TYPE=WORK:;;2 Work Road;;;;\n", "2 Work Road"},
+        {"ADR;TYPE=HOME:;;1 Home Road;;;;\nADR;TYPE=pref:;;3 Pref Road;;;;\n", "3 Pref Road"},
+        {"ADR;TYPE=HOME:;;1 Home Road;;;;\nADR;PREF=1:;;4 Pref Road;;;;\n", "4 Pref Road"},
+        {"ADR;TYPE=HOME:;;1 Home Road;;;;\nADR;TYPE=HOME:;;5 Next Road;;;;\n", "1 Home Road"},
+    };
+    for (const auto& [lines, street] : cases)
+        expectElements(cardOf(lines), (std::string("address1=") + street).c_str());
+}
+
 TEST(ContactDocument, OnlyASingaporeAddressIsSplitIntoTheFormattedFields) {
     const struct {
         QStringList adr;

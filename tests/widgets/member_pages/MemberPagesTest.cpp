@@ -173,6 +173,12 @@ private slots:
         QVERIFY2(boxes() == 0, qPrintable(m_record->answers.lastText()));
         QCOMPARE(cell(0, kestrel::COL_IC_PASSPORT_NO), "S1234567D");
         QCOMPARE(cell(0, kestrel::COL_ROLES), "ARCHITECT, PROFESSIONAL ENGINEER (MECHANICAL)");
+        // What was typed on the detail pages is stored with the rest.
+        QCOMPARE(cell(0, kestrel::COL_ADDRESS1) + "|" + cell(0, kestrel::COL_EMAIL) + "|" +
+                     cell(0, kestrel::COL_MOBILE_NO),
+                 "1 JALAN|TAN@x.sg|91234567");
+        // A role cell offers the roles, and no empty one.
+        QVERIFY(!general()->RolesList()->m_comboItems.contains(QString()));
         QCOMPARE(list()->model()->index(0, 0).data().toString(), "* TAN AH KOW");
         QCOMPARE(m_members->MarkCoordinator(true), "TAN AH KOW");
         // The architect's number wins over the engineer's.
