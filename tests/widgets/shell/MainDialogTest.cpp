@@ -402,7 +402,9 @@ private slots:
         ScriptedAnswerer answers;
         CKestrelDlg dialog;
         QVERIFY(openAndShow(dialog, path("first.xml"), QStringLiteral("EDIT_PROJ")));
-        // A drag of files is welcome; one of text is not.
+        // A drag of files is welcome (the window system offers drags only to a window that
+        // takes drops); one of text is not.
+        QVERIFY(dialog.acceptDrops());
         QMimeData files, text;
         files.setUrls({QUrl::fromLocalFile(path("other.xml"))});
         text.setText(path("other.xml"));
