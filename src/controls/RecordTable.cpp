@@ -270,11 +270,17 @@ QStringView RecordTable::CellView(int row, int column) const {
     return GetRow(row).CellView(column);
 }
 
-void RecordTable::SetCell(int row, int column, QStringView text) {
-    if (row < 0 || row >= GetRowCount() || column < 0 || column >= m_columnCount)
+RecordRow& RecordTable::rowToChange(int row) {
+    if (row < 0 || row >= GetRowCount())
         outOfBound();
     changed();
-    m_rows[row].SetCell(column, text);
+    return m_rows[row];
+}
+
+void RecordTable::SetCell(int row, int column, QStringView text) {
+    if (column < 0 || column >= m_columnCount)
+        outOfBound();
+    rowToChange(row).SetCell(column, text);
 }
 
 RecordItemData RecordTable::GetItemData(int row) const {
@@ -282,10 +288,7 @@ RecordItemData RecordTable::GetItemData(int row) const {
 }
 
 void RecordTable::SetItemData(int row, RecordItemData data) {
-    if (row < 0 || row >= GetRowCount())
-        outOfBound();
-    changed();
-    m_rows[row].SetItemData(data);
+    rowToChange(row).SetItemData(data);
 }
 
 RecordRow& RecordTable::AppendRow() {

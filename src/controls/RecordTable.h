@@ -107,6 +107,9 @@ public:
 
 private:
     void changed();
+    // The row a change is about to be made to, checked (throws outside the table), with the
+    // table's revision already moved on.
+    RecordRow& rowToChange(int row);
 
     int m_columnCount;
     QList<RecordRow> m_rows;
