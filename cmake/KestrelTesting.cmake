@@ -21,9 +21,6 @@ function(kestrel_test_environment test_name out_var)
       PARENT_SCOPE)
 endfunction()
 
-# kestrel_add_gtest(NAME SOURCES ... LIBS ...): plain-code tests; each case is its own CTest test.
-# The program sets up its sandbox itself (tests/support/SandboxedGTestMain.cpp), so it is just as
-# safe when started by hand.
 # Gives the test program `name` a generated TestSandbox.h holding its sandbox's environment
 # (kSandboxEnvironment), which the program enters itself before any test runs
 # (tests/support/EnterSandbox.h): a test started by hand is as safe as one CTest starts.
@@ -40,6 +37,8 @@ function(kestrel_test_sandbox_header name)
   target_include_directories(${name} PRIVATE ${sandbox_dir} ${PROJECT_SOURCE_DIR}/tests/support)
 endfunction()
 
+# kestrel_add_gtest(NAME SOURCES ... LIBS ...): plain-code tests; each case is its own CTest test.
+# The program enters its sandbox in main() (tests/support/SandboxedGTestMain.cpp).
 function(kestrel_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/SandboxedGTestMain.cpp)
@@ -68,6 +67,5 @@ function(kestrel_add_qtest name)
       KESTREL_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
       KESTREL_RUNTIME_DIR="${KESTREL_RUNTIME_DIR}")
   add_test(NAME ${name} COMMAND ${name})
-  kestrel_test_environment(${name} env)
-  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endfunction()
