@@ -395,11 +395,13 @@ int runLongTitle(const QString& path) {
     return saved == 0 && same && answers.messages().empty() ? 0 : 1;
 }
 
-std::map<QString, double> runChild(const QStringList& args) {
+using Measures = std::map<QString, double>;
+
+Measures runChild(const QStringList& args) {
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(), QStringList{"--child"} + args);
     child.waitForFinished(-1);
-    std::map<QString, double> values;
+    Measures values;
     for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
         const int eq = line.indexOf('=');
         if (eq > 0)
@@ -410,8 +412,6 @@ std::map<QString, double> runChild(const QStringList& args) {
                      child.readAllStandardError().constData());
     return values;
 }
-
-using Measures = std::map<QString, double>;
 
 // Runs the pugixml child and the editor's child on a fresh copy of a record `kRuns` times, taking
 // turns so that a slow spell of the machine falls on both, and gives each measure's median: one
