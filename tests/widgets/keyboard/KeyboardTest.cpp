@@ -249,6 +249,8 @@ private slots:
         QTest::keyClick(lots, Qt::Key_Down);
         const QRect row = lots->GetSubItemRect(1, 0);
         QVERIFY(hasFrame(lots->viewport(), QPoint(row.left() + 5, row.top())));
+        // One frame around the whole row: closed at the first column's left edge.
+        QVERIFY(hasFrame(lots->viewport(), QPoint(row.left(), row.center().y())));
         h.picture(QStringLiteral("keyboard-focus-list.png"));
     }
 };
