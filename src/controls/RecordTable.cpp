@@ -24,11 +24,12 @@ quint64 nextRevision() {
     return ++last;
 }
 // One cell's text as AssignCells takes it: where it lies, how long it is, and whether it is
-// UTF-16 (else one byte per character: ASCII or Latin-1).
+// UTF-16 (else one byte per character: ASCII or Latin-1). Trivial, so that a row's array of
+// them is not cleared before each field fills its own.
 struct CellSource {
-    const void* data = nullptr;
-    qsizetype size = 0;
-    bool utf16 = false;
+    const void* data;
+    qsizetype size;
+    bool utf16;
 };
 
 // Fields are mostly short: a few word loads, overlapping where the length is not a multiple of
@@ -185,8 +186,7 @@ void RecordRow::AssignCells(const QAnyStringView* cells, int count) {
     for (int c = 0; c < count; ++c) {
         CellSource& source = sources[c];
         cells[c].visit([&](auto text) {
-            source.data = text.data();
-            source.size = text.size();
+            source = {text.data(), text.size(), false};
             if constexpr (std::is_same_v<decltype(text), QStringView>) {
                 source.utf16 = true;
             } else if constexpr (std::is_same_v<decltype(text), QUtf8StringView>) {

@@ -59,6 +59,8 @@ private:
     RecordItemData m_itemData = 0;
     int m_columnCount = 0;
 };
+// A row is its string and two numbers: the table's list moves rows as bytes when it grows.
+Q_DECLARE_TYPEINFO(RecordRow, Q_RELOCATABLE_TYPE);
 
 class RecordTable {
 public:
