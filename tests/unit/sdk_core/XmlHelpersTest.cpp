@@ -306,10 +306,11 @@ TEST_F(XmlHelpers, ASaveWritesWhatAStrictParserTakesAndTheNextSaveKeeps) {
         {in(latin1, ming.toUtf8()), ming},
         {in(latin1, "M\xCDNG"), QStringLiteral("M\u00CDNG")},
         {in({}, "AB&#x0;CD&#0;E&#x1;F&#31;G"), "AB" + r + "CD" + r + "E" + r + "F" + r + "G"},
-        {in({}, "A&#xFFFF;B&#xFFFE;C&#xD800;D"), "A" + r + "B" + r + "C" + r + "D"},
+        {in({}, "A&#xFFFF;B&#xFFFE;C&#xD800;D&#x110000;"), "A" + r + "B" + r + "C" + r + "D" + r},
         {in({}, "A\001B\037C\357\277\277D\357\277\276E"),
          "A" + r + "B" + r + "C" + r + "D" + r + "E"},
-        {in({}, "A&#x9;B&#233;C&#13;D&#xD;&#xA;E"), QStringLiteral("A\tB\u00E9C\rD\r\nE")},
+        {in({}, "A&#x9;B&#233;C&#13;D&#xD;&#xA;E&#x10FFFF;"),
+         QStringLiteral("A\tB\u00E9C\rD\r\nE\U0010FFFF")},
         {in({}, "<![CDATA[A&#x0;B]]>"), QStringLiteral("A&#x0;B")},
     };
     for (const auto& [bytes, text] : cases) {
