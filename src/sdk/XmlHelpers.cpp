@@ -878,8 +878,7 @@ std::string_view GetNodeTextUtf8(pugi::xml_node node, std::string& gathered) {
     const pugi::xml_node_type firstType = first.type();
     if (firstType == pugi::node_null)
         return ""; // empty, where a null node gives a null view
-    if ((firstType == pugi::node_pcdata || firstType == pugi::node_cdata) &&
-        first.next_sibling().type() == pugi::node_null)
+    if ((firstType == pugi::node_pcdata || firstType == pugi::node_cdata) && !first.next_sibling())
         return first.value();
     return gatheredText(node, first, gathered);
 }
