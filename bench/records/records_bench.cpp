@@ -8,12 +8,12 @@
 //                                                      megabytes (default 5): opened, shown, saved
 //
 // For each size a project file is generated with that many lots, addresses and members. Each
-// figure is the median of five runs. Every measurement runs in a child process of its own (this
-// program started again with --child), so each child's peak memory is its own: the resident
-// high-water mark less the resident set just before the first timed stage. The same steps on a
-// record of one row give what a shown window costs whatever the record (its drawing buffer, glyphs,
-// the code that draws it); the last columns are the peak less that, against pugixml's peak less its
-// own on that record.
+// figure is the median of several runs (see medianRuns). Every measurement runs in a child process
+// of its own (this program started again with --child), so each child's peak memory is its own: the
+// resident high-water mark less the resident set just before the first timed stage. The same steps
+// on a record of one row give what a shown window costs whatever the record (its drawing buffer,
+// glyphs, the code that draws it); the last columns are the peak less that, against pugixml's peak
+// less its own on that record.
 //
 // pugixml alone: parse the file (the loader's flags), then write it (indented, as we write) and
 // make it durable with fsync, as the editor's atomic save does.
@@ -414,10 +414,11 @@ Measures runChild(const QStringList& args) {
 }
 
 // Runs the pugixml child and the editor's child on a fresh copy of a record `runs` times, taking
-// turns so that a slow spell of the machine falls on both, and gives each measure's median: one
-// run of a few milliseconds can vary by half. A fresh copy each time, because the editor's child
-// saves over its file. The ratios are taken within each pair of runs, then their median: two
-// children started one after the other share the machine's mood, where two medians need not.
+// turns so that a slow spell of the machine falls on both, and gives each measure's median (and,
+// as KEY_min and KEY_max, its lowest and highest): one run of a few milliseconds can vary by half.
+// A fresh copy each time, because the editor's child saves over its file. The ratios are taken
+// within each pair of runs, then their median: two children started one after the other share the
+// machine's mood, where two medians need not.
 std::pair<Measures, Measures> medianRuns(const std::function<QString()>& freshRecord, int runs) {
     std::vector<Measures> pugi, kestrel;
     for (int run = 0; run < runs; ++run) {
@@ -444,10 +445,8 @@ std::pair<Measures, Measures> medianRuns(const std::function<QString()>& freshRe
                 values.push_back(run.count(key) ? run.at(key) : 0.0);
             std::sort(values.begin(), values.end());
             middle[key] = values[values.size() / 2];
-            if (key == QLatin1String("load_ratio")) {
-                middle["load_ratio_min"] = values.front();
-                middle["load_ratio_max"] = values.back();
-            }
+            middle[key + QLatin1String("_min")] = values.front();
+            middle[key + QLatin1String("_max")] = values.back();
         }
         return middle;
     };
@@ -549,12 +548,11 @@ int main(int argc, char** argv) {
                 fixedMB, pugiFixedMB);
     std::printf(
         "| rows per group | file MB | pugixml parse | pugixml parse+write | pugixml peak MB "
-        "| LoadDocument | ratio (range) | shown with lists | member tab | tab switch | click | "
-        "update | "
-        "add "
-        "| delete | type a key | member click | member update | member delete | UpdateData + "
-        "rebuild + write | ratio | peak MB | ratio | peak less one row's | ratio "
-        "|\n|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+        "| LoadDocument | ratio (range) | shown with lists | member tab | tab switch "
+        "| click | update | add | delete | type a key | member click | member update "
+        "| member delete | UpdateData + rebuild + write | ratio | peak MB | ratio "
+        "| peak less one row's | ratio |\n"
+        "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
         "---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (int rows : sizes) {
         double fileMB = 0;
@@ -570,12 +568,10 @@ int main(int argc, char** argv) {
         const double pugiBoth = pugi["parse_ms"] + pugi["save_ms"];
         const double recordsMB = kr["peak_MB"] - fixedMB;
         const double pugiRecordsMB = pugi["peak_MB"] - pugiFixedMB;
-        std::printf("| %d | %.1f | %.1f ms | %.1f ms | %.1f | %.1f ms | %.2f× (%.2f–%.2f) | %.0f "
-                    "ms | %.0f ms "
-                    "| %.2f ms "
-                    "| %.2f ms | %.2f ms | %.2f ms | %.2f ms | %.2f ms | %.2f ms | %.2f ms | %.2f "
-                    "ms | %.1f + %.1f + %.1f ms | "
-                    "%.2f× | %.1f | %.2f× | %.1f | %.2f× |\n",
+        std::printf("| %d | %.1f | %.1f ms | %.1f ms | %.1f | %.1f ms | %.2f× (%.2f–%.2f) "
+                    "| %.0f ms | %.0f ms | %.2f ms | %.2f ms | %.2f ms | %.2f ms | %.2f ms "
+                    "| %.2f ms | %.2f ms | %.2f ms | %.2f ms | %.1f + %.1f + %.1f ms "
+                    "| %.2f× | %.1f | %.2f× | %.1f | %.2f× |\n",
                     rows, fileMB, pugi["parse_ms"], pugiBoth, pugi["peak_MB"], kr["load_ms"],
                     kr["load_ratio"], kr["load_ratio_min"], kr["load_ratio_max"], kr["shown_ms"],
                     kr["member_tab_ms"], kr["tab_switch_ms"], kr["click_ms"], kr["update_ms"],
