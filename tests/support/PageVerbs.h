@@ -38,14 +38,6 @@ inline int MarkedRow(const CRecordListCtrl* list) {
     return -1;
 }
 
-// A list row's cells joined by '|'.
-inline QString RowText(const CRecordListCtrl* list, int row) {
-    QStringList texts;
-    for (int column = 0; column < list->GetColumnCount(); ++column)
-        texts << list->GetItemText(row, column);
-    return texts.join('|');
-}
-
 // The table's rows, cells joined by '|' and rows by '/'.
 inline QString TableText(const RecordTable& table) {
     QStringList rows;

@@ -5,6 +5,8 @@
 
 #include "PageVerbs.h"
 #include "TestAppServices.h"
+#include "TestFiles.h"
+#include "TestForm.h"
 #include "app/KestrelDlg.h"
 #include "app/KestrelPages.h"
 #include "controls/RecordListCtrl.h"
@@ -17,33 +19,26 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <memory>
 #include <utility>
 
 inline QString SampleProjectPath() {
     return QStringLiteral(KESTREL_TEST_DATA_DIR "/../../resources/samples/sample-project.xml");
 }
 
-// A copy of the sample project in `dir` with each replacement made; "" when the sample cannot be
-// read or lacks a text to replace.
-inline QString CopyOfSample(const QTemporaryDir& dir,
-                            const QList<std::pair<QByteArray, QByteArray>>& edits = {},
-                            const QString& name = QStringLiteral("project.xml")) {
-    QFile sample(SampleProjectPath());
-    if (!sample.open(QIODevice::ReadOnly))
-        return {};
-    QByteArray content = sample.readAll();
+using Edits = QList<std::pair<QByteArray, QByteArray>>;
+
+// A copy of the sample project, project.xml in `dir`, with each replacement made; "" when the
+// sample cannot be read or lacks a text to replace.
+inline QString CopyOfSample(const QTemporaryDir& dir, const Edits& edits = {}) {
+    QByteArray content = readFile(SampleProjectPath());
     for (const auto& [from, to] : edits) {
-        if (!content.contains(from)) {
-            qWarning("sample lacks %s", from.constData());
-            return {};
-        }
+        if (!content.contains(from))
+            return qWarning("sample lacks %s", from.constData()), QString();
         content.replace(from, to);
     }
-    const QString path = dir.filePath(name);
-    QFile copy(path);
-    if (!copy.open(QIODevice::WriteOnly) || copy.write(content) != content.size())
-        return {};
-    return path;
+    const QString path = dir.filePath(QStringLiteral("project.xml"));
+    return !content.isEmpty() && writeFile(path, content) ? path : QString();
 }
 
 // The record at `path` opened and shown in the registration dialog, which has become the active
@@ -57,15 +52,11 @@ struct RecordDialog {
         dialog.LoadDocument(path);
         dialog.show();
         dialog.activateWindow();
-        if (!active())
+        if (!QTest::qWaitForWindowActive(&dialog))
             qFatal("the dialog did not become active");
     }
-    bool active() { return QTest::qWaitForWindowActive(&dialog); }
     CPropPageProjectInfo* project() {
         return static_cast<CPropPageProjectInfo*>(dialog.ProjectPage());
-    }
-    template <class W = QWidget> W* control(QWidget* page, int id) {
-        return qobject_cast<W*>(GetDlgItem(page, id));
     }
     CPropPageProjectMukimTS* lots() { return project()->LotPage(); }
     // Brings the project page forward with `nested` in front on its own sheet.
@@ -73,6 +64,8 @@ struct RecordDialog {
         dialog.Sheet()->SetActivePage(dialog.ProjectPage());
         project()->NestedSheet()->SetActivePage(nested);
     }
+    int boxes() const { return int(answers.messages().size()); }
+    const kestrel::ScriptedAnswerer::Message& box() const { return answers.messages().back(); }
     void click(int id) {
         QTest::mouseClick(qobject_cast<QPushButton*>(GetDlgItem(&dialog, id)), Qt::LeftButton);
     }
@@ -88,4 +81,25 @@ struct RecordDialog {
     TestAppServices services;
     kestrel::ScriptedAnswerer answers;
     CKestrelDlg dialog{MakeRegistrationPages};
+};
+
+// A test's record dialogs, one at a time, in a folder of the test's own.
+struct RecordFixture {
+    // The record in `file` of the folder (a new one when there is none) in the dialog; the last
+    // dialog goes first, so its services are gone before the next register themselves.
+    RecordDialog& open(const QString& type = QStringLiteral("NEW_PROJ"),
+                       const QString& file = QStringLiteral("new.xml"),
+                       const QStringList& roads = TestAppServices::DefaultRoads()) {
+        record.reset();
+        record = std::make_unique<RecordDialog>(dir.filePath(file), type, roads);
+        return *record;
+    }
+    // A copy of the sample project, with each replacement made, in the dialog.
+    RecordDialog& openSample(const QString& type, const Edits& edits = {}) {
+        if (CopyOfSample(dir, edits).isEmpty())
+            qFatal("the sample could not be copied");
+        return open(type, QStringLiteral("project.xml"));
+    }
+    QTemporaryDir dir;
+    std::unique_ptr<RecordDialog> record;
 };

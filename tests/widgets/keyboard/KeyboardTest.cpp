@@ -33,52 +33,40 @@ struct FocusCounter : QObject {
     int focusIns = 0, notes = 0;
 };
 
-QTemporaryDir& folder() {
-    static QTemporaryDir dir;
-    return dir;
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
 }
 
-enum class Record { New, Sample, ViewOnly };
-
-// A new record (no file yet), or the sample project, editable or in a view-only run.
-struct Harness : RecordDialog {
-    explicit Harness(Record record = Record::New)
-        : RecordDialog(record == Record::New ? folder().filePath(QStringLiteral("new.xml"))
-                                             : CopyOfSample(folder()),
-                       record == Record::ViewOnly ? QStringLiteral("VIEW_PROJ")
-                                                  : QStringLiteral("NEW_PROJ")) {}
-    QWidget* focus() { return dialog.focusWidget(); }
-    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-    }
-    // Settles what the focus check set going (it takes the focus back a moment later).
-    static void settle() {
-        for (int i = 0; i < 100; ++i)
-            QCoreApplication::processEvents();
-    }
-};
+// Settles what the focus check set going (it takes the focus back a moment later).
+void settle() {
+    for (int i = 0; i < 100; ++i)
+        QCoreApplication::processEvents();
+}
 
 // What Tab reached: a control's id, or "tabs" for a sheet's tab bar.
 QString stop(QWidget* w) {
     return qobject_cast<QTabBar*>(w) ? QStringLiteral("tabs") : QString::number(GetControlId(w));
 }
 
-using Action = std::function<void(Harness&)>;
+using Action = std::function<void(RecordDialog&)>;
 
 } // namespace
 
 Q_DECLARE_METATYPE(Action)
 
-class KeyboardTest : public QObject {
+class KeyboardTest : public QObject, RecordFixture {
     Q_OBJECT
+
 private slots:
+    void cleanup() { record.reset(); }
+
     void focusStartsOnTheFirstFieldTabFollowsTheFormAndStaysOnAFailingField() {
-        Harness h;
+        RecordDialog& h = open();
         QCOMPARE(stop(QApplication::focusWidget()), QStringLiteral("1000"));
         QStringList reached;
         for (int i = 0; i < 40 && !reached.contains(QStringLiteral("1000")); ++i) {
             QWidget* last = QApplication::focusWidget();
-            h.press(Qt::Key_Tab);
+            press(Qt::Key_Tab);
             if (QApplication::focusWidget() != last) // a date's parts take one Tab each
                 reached << stop(QApplication::focusWidget());
         }
@@ -87,22 +75,22 @@ private slots:
         QCOMPARE(reached, QStringList({"1001", "1002", "1004", "1005", "1006", "1054", "1008",
                                        "1007", "1018", "1015", "1013", "1016", "1010", "1011",
                                        "1067", "1020", "tabs", "tabs", "1055", "1056", "1000"}));
-        h.press(Qt::Key_Backtab);
+        press(Qt::Key_Backtab);
         QCOMPARE(stop(QApplication::focusWidget()), QStringLiteral("1056"));
 
         // Two failing fields leave the focus on the first.
-        auto* serial = h.control<CCharFilterEdit>(h.project(), 1001);
-        auto* title = h.control<CCharFilterTextEdit>(h.project(), 1004);
+        auto* serial = Control<CCharFilterEdit>(h.project(), 1001);
+        auto* title = Control<CCharFilterTextEdit>(h.project(), 1004);
         serial->setText(QStringLiteral("12a")); // as pasted: not filtered
         title->setText(QStringLiteral("A\nB")); // a line break is not in the title's set
         serial->setFocus();
-        QTRY_COMPARE(h.focus(), serial);
+        QTRY_COMPARE(h.dialog.focusWidget(), serial);
         // The offscreen platform would activate the note, which takes the dialog's focus away
         // and so hides what happens on a desktop; the notes are seen in the next test.
         delete InfoWindow();
         FocusCounter counter;
         QTest::mouseClick(title, Qt::LeftButton);
-        Harness::settle();
+        settle();
         QCOMPARE(QApplication::focusWidget(), serial);
         // Into the title and back to the serial number.
         QVERIFY2(counter.focusIns <= 2, qPrintable(QString::number(counter.focusIns)));
@@ -110,30 +98,30 @@ private slots:
 
     void leavingAFailingFieldByAnyRouteChecksItOnce_data() {
         QTest::addColumn<Action>("route");
-        QTest::newRow("Tab") << Action([](Harness& h) { h.press(Qt::Key_Tab); });
+        QTest::newRow("Tab") << Action([](RecordDialog&) { press(Qt::Key_Tab); });
         for (const bool outer : {false, true})
-            QTest::newRow(outer ? "outer tab" : "nested tab") << Action([outer](Harness& h) {
+            QTest::newRow(outer ? "outer tab" : "nested tab") << Action([outer](RecordDialog& h) {
                 QTabBar* tabs = (outer ? h.dialog.Sheet() : h.project()->NestedSheet())->tabBar();
                 QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
             });
         QTest::newRow("Ctrl+Tab to the next nested page")
-            << Action([](Harness& h) { h.press(Qt::Key_Tab, Qt::ControlModifier); });
+            << Action([](RecordDialog&) { press(Qt::Key_Tab, Qt::ControlModifier); });
     }
 
     void leavingAFailingFieldByAnyRouteChecksItOnce() {
         QFETCH(Action, route);
-        Harness h;
+        RecordDialog& h = open();
         h.openProject(h.lots());
-        auto* lot = h.control<CCharFilterEdit>(h.lots(), 1015);
+        auto* lot = Control<CCharFilterEdit>(h.lots(), 1015);
         lot->setText(QStringLiteral("12?"));
         lot->setFocus();
-        QTRY_COMPARE(h.focus(), lot);
+        QTRY_COMPARE(h.dialog.focusWidget(), lot);
         FocusCounter counter;
         route(h);
-        Harness::settle();
+        settle();
         QCOMPARE(h.dialog.Sheet()->currentWidget(), h.dialog.ProjectPage());
         QCOMPARE(h.project()->NestedSheet()->currentWidget(), h.lots());
-        QCOMPARE(h.focus(), lot);
+        QCOMPARE(h.dialog.focusWidget(), lot);
         QVERIFY(InfoWindow()->isVisible());
         QCOMPARE(counter.notes, 1);
     }
@@ -143,15 +131,15 @@ private slots:
     void enterOrSpacePressesTheFocusedButton() {
         for (const auto& [key, modifier] : {std::pair{Qt::Key_Return, Qt::NoModifier},
                                             std::pair{Qt::Key_Enter, Qt::KeypadModifier}}) {
-            Harness h;
-            h.press(key, modifier);
+            RecordDialog& h = open();
+            press(key, modifier);
             QVERIFY(h.answers.messages().empty());
             h.openProject(h.lots());
-            h.control<QComboBox>(h.lots(), 1018)->setCurrentIndex(0);
-            h.control<CCharFilterEdit>(h.lots(), 1015)->setText(QStringLiteral("12"));
-            h.control(h.lots(), CRecordPage::IDC_SAVE_AS_NEW)->setFocus();
-            h.press(key, modifier);
-            QCOMPARE(h.control<CRecordListCtrl>(h.lots(), 1020)->GetItemCount(), 1);
+            Control<QComboBox>(h.lots(), 1018)->setCurrentIndex(0);
+            Control<CCharFilterEdit>(h.lots(), 1015)->setText(QStringLiteral("12"));
+            Control<QWidget>(h.lots(), CRecordPage::IDC_SAVE_AS_NEW)->setFocus();
+            press(key, modifier);
+            QCOMPARE(Control<CRecordListCtrl>(h.lots(), 1020)->GetItemCount(), 1);
             QVERIFY(h.answers.messages().empty());
         }
     }
@@ -159,12 +147,12 @@ private slots:
     // Delete, Reset, Save & Quit over an unsaved form and Quit without saving: each question
     // answers No to Enter, and No keeps everything.
     void questionsThatThrowWorkAwayDefaultToNo() {
-        Harness h(Record::Sample);
+        RecordDialog& h = openSample("NEW_PROJ");
         h.openProject(h.lots());
-        h.control<CRecordListCtrl>(h.lots(), 1020)->SetItemSelected(0, true);
-        QTest::mouseClick(h.control(h.lots(), CRecordPage::IDC_DELETE), Qt::LeftButton);
-        h.control<CCharFilterEdit>(h.lots(), 1015)->setText(QStringLiteral("77"));
-        QTest::mouseClick(h.control(h.lots(), CRecordPage::IDC_RESET), Qt::LeftButton);
+        Control<CRecordListCtrl>(h.lots(), 1020)->SetItemSelected(0, true);
+        QTest::mouseClick(Control<QWidget>(h.lots(), CRecordPage::IDC_DELETE), Qt::LeftButton);
+        Control<CCharFilterEdit>(h.lots(), 1015)->setText(QStringLiteral("77"));
+        QTest::mouseClick(Control<QWidget>(h.lots(), CRecordPage::IDC_RESET), Qt::LeftButton);
         h.click(ids::IDC_SAVE_AND_QUIT);
         h.click(ids::IDC_QUIT_WITHOUT_SAVING);
         QStringList asked;
@@ -179,9 +167,9 @@ private slots:
 
     // A view-only run keeps its values readable. Shift+F1 shows the focused control's tip.
     void readableValuesTabsAndTips() {
-        Harness h(Record::ViewOnly);
+        RecordDialog& h = openSample("VIEW_PROJ");
         for (int id : {1005, 1054, 1008, 1007}) { // disabled: dates and drop-downs
-            const QPalette& pal = h.control(h.project(), id)->palette();
+            const QPalette& pal = Control<QWidget>(h.project(), id)->palette();
             for (auto [text, background] : {std::pair{QPalette::ButtonText, QPalette::Button},
                                             std::pair{QPalette::Text, QPalette::Base},
                                             std::pair{QPalette::WindowText, QPalette::Window}})
@@ -190,7 +178,7 @@ private slots:
                         kReadableContrast);
         }
         h.picture(QStringLiteral("view-only.png"));
-        auto* title = h.control(h.project(), 1004);
+        auto* title = Control<QWidget>(h.project(), 1004);
         title->setFocus();
         QTRY_VERIFY(title->hasFocus());
         QTest::keyClick(title, Qt::Key_F1, Qt::ShiftModifier);
@@ -202,9 +190,9 @@ private slots:
     // List columns are wide enough for their headings; a cut cell shows its whole text as a tip, a
     // whole one none; the keyboard's focus is framed.
     void listsAndButtonsShowTheirTextAndTheKeyboardsFocus() {
-        Harness h(Record::Sample);
+        RecordDialog& h = openSample("NEW_PROJ");
         h.project()->NestedSheet()->SetActivePage(h.project()->AddressPage());
-        auto* lots = h.control<CRecordListCtrl>(h.project()->LotPage(), 1020);
+        auto* lots = Control<CRecordListCtrl>(h.project()->LotPage(), 1020);
         auto* list = h.project()->AddressPage()->findChild<CRecordListCtrl*>();
         QVERIFY(list && list->GetItemCount() > 0);
         for (CRecordListCtrl* each : {lots, list}) {
@@ -233,7 +221,7 @@ private slots:
         // A flat button reached by Tab frames itself (clicked, it looks as it always did); the
         // list frames the keyboard's row, which the arrows move.
         h.openProject(h.lots());
-        auto* saveAsNew = h.control<CHoverButton>(h.lots(), CRecordPage::IDC_SAVE_AS_NEW);
+        auto* saveAsNew = Control<CHoverButton>(h.lots(), CRecordPage::IDC_SAVE_AS_NEW);
         const QColor focusColour = h.dialog.palette().color(QPalette::Active, QPalette::Highlight);
         const auto hasFrame = [&](QWidget* w, QPoint at) {
             return w->grab().toImage().pixelColor(at) == focusColour;

@@ -32,8 +32,6 @@ QString elementText(const QString& path, const char* xpath) {
     return doc ? GetNodeTextXPath(*doc, *doc, QString::fromLatin1(xpath), QString()) : QString();
 }
 
-using Edits = QList<std::pair<QByteArray, QByteArray>>;
-
 const QByteArray kSampleTitle = "<title>PROPOSED ADDITION AND ALTERATION TO EXISTING 8-STOREY "
                                 "COMMERCIAL BUILDING WITH A NEW ROOF TERRACE<";
 
@@ -57,41 +55,37 @@ const QStringList kRoads = {"ORCHARD ROAD", "SHENTON WAY", "SOMERSET ROAD"};
 
 } // namespace
 
-class TestRegistration : public QObject {
+class TestRegistration : public QObject, RecordFixture {
     Q_OBJECT
 private slots:
-    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+    void cleanup() { record.reset(); }
 
+    // Save & Quit writes nothing while a check fails: one box lists every failure, and the first
+    // one's page comes forward with its control.
     void everyFailedCheckIsListedInOneBoxAndTheFirstTakesTheFocus() {
-        RecordDialog h(m_dir->filePath(QStringLiteral("new.xml")), QStringLiteral("NEW_PROJ"));
-
-        h.click(ids::IDC_SAVE_AND_QUIT);
-        QCOMPARE(h.answers.messages().size(), size_t(1));
-        const ScriptedAnswerer::Message& box = h.answers.messages().front();
-        QCOMPARE(box.caption, GetRCString(ids::IDS_INPUT_ERROR));
-        QCOMPARE(box.icon, unsigned(MB_ICONERROR));
-        QCOMPARE(box.text, Line(114) + Line(115) + Line(117) + Line(118) + Line(119) + Line(120) +
-                               Line(121) + Line(143) + Line(143));
-        QCOMPARE(GetControlId(box.focusWhenShown), 1001);
-        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("new.xml"))));
-        QVERIFY(h.dialog.isVisible());
-    }
-
-    void aRecordWithoutCoordinatorCannotBeSaved() {
-        const QString path = CopyOfSample(
-            *m_dir, {{"<project_coordinator_flag>Y<", "<project_coordinator_flag>N<"}});
-        RecordDialog h(path);
-        h.click(ids::IDC_SAVE_AND_QUIT);
-        QCOMPARE(h.answers.messages().size(), size_t(1));
-        QCOMPARE(h.answers.messages().front().text, Line(143) + Line(143));
-        QCOMPARE(h.dialog.Sheet()->currentWidget(), h.dialog.MemberPage());
+        open();
+        record->click(ids::IDC_SAVE_AND_QUIT);
+        QCOMPARE(record->boxes(), 1);
+        QCOMPARE(record->box().caption, GetRCString(ids::IDS_INPUT_ERROR));
+        QCOMPARE(record->box().icon, unsigned(MB_ICONERROR));
+        QCOMPARE(record->box().text, Line(114) + Line(115) + Line(117) + Line(118) + Line(119) +
+                                         Line(120) + Line(121) + Line(143) + Line(143));
+        QCOMPARE(GetControlId(record->box().focusWhenShown), 1001);
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("new.xml"))));
+        QVERIFY(record->dialog.isVisible());
+        // A record without a coordinator cannot be saved either.
+        openSample("LOCAL_PROJ",
+                   {{"<project_coordinator_flag>Y<", "<project_coordinator_flag>N<"}});
+        record->click(ids::IDC_SAVE_AND_QUIT);
+        QCOMPARE(record->boxes(), 1);
+        QCOMPARE(record->box().text, Line(143) + Line(143));
+        QCOMPARE(record->dialog.Sheet()->currentWidget(), record->dialog.MemberPage());
     }
 
     // The sample record opened as a user looks around it, then Save & Quit with a lot typed but
     // not stored.
     void aLoadedRecordIsShownAndAnUnsavedLotFormIsAskedAbout() {
-        const QString path = CopyOfSample(*m_dir);
-        RecordDialog h(path);
+        RecordDialog& h = openSample("LOCAL_PROJ");
         const QSize shown = h.dialog.size();
         h.dialog.Sheet()->SetActivePage(h.dialog.MemberPage());
         h.picture("member-page.png");
@@ -110,7 +104,7 @@ private slots:
         QVERIFY(!h.project()->LotPage()->IsOwnTabHighlighted());
         // Escape on an open road list, delivered as the window system would to the popup's
         // window, closes only the list.
-        auto* roads = h.control<CDropListCombo>(h.project()->SitePage(), 1024);
+        auto* roads = Control<CDropListCombo>(h.project()->SitePage(), 1024);
         roads->setFocus();
         QTest::keyClick(roads, Qt::Key_Down, Qt::AltModifier);
         QVERIFY(roads->IsDroppedDown());
@@ -118,33 +112,32 @@ private slots:
         QVERIFY(!roads->IsDroppedDown());
         QVERIFY(h.answers.messages().empty() && h.dialog.isVisible());
 
-        CPropPageProjectMukimTS* lots = h.lots();
-        h.project()->NestedSheet()->SetActivePage(lots);
-        QTest::keyClicks(h.control<QLineEdit>(lots, 1015), "QQ88");
+        h.openProject(h.lots());
+        QTest::keyClicks(Control<QLineEdit>(h.lots(), 1015), "QQ88");
         h.project()->NestedSheet()->SetActivePage(h.project()->SitePage());
         h.dialog.Sheet()->SetActivePage(h.dialog.MemberPage());
         // No: nothing is written and the lot page shows its form.
         h.answers.queueAnswer(IDNO);
         h.click(ids::IDC_SAVE_AND_QUIT);
-        QCOMPARE(h.answers.messages().size(), size_t(1));
-        const ScriptedAnswerer::Message& question = h.answers.messages().front();
-        QCOMPARE(question.text, Line(145) + Line(148));
-        QVERIFY(question.caption == GetRCString(ids::IDS_ALERT) && question.buttons == MB_YESNO);
-        QCOMPARE(h.project()->NestedSheet()->currentWidget(), lots);
+        QCOMPARE(h.boxes(), 1);
+        QCOMPARE(h.box().text, Line(145) + Line(148));
+        QVERIFY(h.box().caption == GetRCString(ids::IDS_ALERT) && h.box().buttons == MB_YESNO);
+        QCOMPARE(h.project()->NestedSheet()->currentWidget(), h.lots());
         QCOMPARE(h.dialog.Sheet()->currentWidget(), h.dialog.ProjectPage());
         QVERIFY(h.dialog.isVisible());
         // Yes: the record is saved without the lot being typed.
         h.answers.queueAnswer(IDYES);
         h.click(ids::IDC_SAVE_AND_QUIT);
-        QCOMPARE(h.answers.messages().size(), size_t(2));
+        QCOMPARE(h.boxes(), 2);
         QCOMPARE(h.dialog.result(), int(IDOK));
-        QVERIFY(!elementText(path, "/krroot/project/profile/location_descr").contains("QQ88"));
+        QVERIFY(!elementText(dir.filePath("project.xml"), "/krroot/project/profile/location_descr")
+                     .contains("QQ88"));
     }
 
     // A view-only run names each control the tooltip pass visits, form by form: each form's own
     // (its sheet's frame gone by then) before the pages of its nested sheet.
     void viewOnlyRunNamesEachFormsOwnControlsBeforeItsNestedPages() {
-        RecordDialog h(CopyOfSample(*m_dir), QStringLiteral("VIEW_PROJ"));
+        RecordDialog& h = openSample("VIEW_PROJ");
         const QStringList buttons4{"Button", "Button", "Button", "Button"};
         QCOMPARE(
             h.services.log,
@@ -191,12 +184,12 @@ private slots:
             {"<designation>DIRECTOR<", "<designation>" + odd + "<"},
             {"<address1>SUITE 8-3, MENARA STRUCTA<", "<address1>" + odd + "<"},
         };
-        const QString path = m_dir->filePath(QStringLiteral("project.xml"));
+        const QString path = dir.filePath(QStringLiteral("project.xml"));
         for (const Edits& edits : {Edits(), oddText, kOverLongValues}) {
-            QCOMPARE(CopyOfSample(*m_dir, edits), path);
+            QCOMPARE(CopyOfSample(dir, edits), path);
             XmlDocPtr before = LoadXMLDoc(path);
             QVERIFY(before);
-            RecordDialog opened(path, "LOCAL_PROJ", kRoads);
+            RecordDialog& opened = open("LOCAL_PROJ", "project.xml", kRoads);
             CPropPageProjectInfo* project = opened.project();
             // Every record shows whole when clicked and is no unsaved edit.
             const QStringList shown = visitEveryPage(opened);
@@ -233,7 +226,7 @@ private slots:
                      "0");
         }
         // Once the user types over the cut title, what they typed is saved.
-        RecordDialog opened(path, "LOCAL_PROJ", kRoads);
+        RecordDialog& opened = open("LOCAL_PROJ", "project.xml", kRoads);
         auto* title = Control<CCharFilterTextEdit>(opened.project(), Info::IDC_TITLE);
         title->selectAll();
         Type(title, "NEW TITLE");
@@ -262,12 +255,12 @@ private slots:
             QTest::ignoreMessage(QtWarningMsg,
                                  QRegularExpression("^" + tag + "_group held 1 more"));
         }
-        const QString path = m_dir->filePath(QStringLiteral("large.xml"));
+        const QString path = dir.filePath(QStringLiteral("large.xml"));
         QVERIFY(writeFile(path, content));
         XmlDocPtr before = LoadXMLDoc(path);
         QVERIFY(before);
 
-        RecordDialog opened(path, "LOCAL_PROJ", kRoads);
+        RecordDialog& opened = open("LOCAL_PROJ", "large.xml", kRoads);
         QCOMPARE(opened.lots()->GetRecordTable().GetRowCount(), 3 + copies);
         CProjectDocument& document = opened.dialog.Document();
         QVERIFY(document.RebuildProjectNode());
@@ -293,9 +286,9 @@ private slots:
               QByteArray("<?xml version=\"1.0\"?>\n<invoice/>\n"), // foreign root
               QByteArray("<!DOCTYPE k [<!ENTITY a \"aaaa\"><!ENTITY b \"&a;&a;&a;\">]>\n"
                          "<krroot>&b;</krroot><second/>")}) { // hostile
-            const QString path = m_dir->filePath("unusable.xml");
+            const QString path = dir.filePath("unusable.xml");
             QVERIFY(writeFile(path, content));
-            const auto before = folderContent(m_dir->path());
+            const auto before = folderContent(dir.path());
             for (const char* type : {"VIEW_PROJ", "view_proj", "EDIT_PROJ"}) {
                 RecordDialog h(path, type);
                 h.answers.queueAnswer(IDYES); // "Are you sure you want to abort changes?"
@@ -305,7 +298,7 @@ private slots:
                 QCOMPARE(h.answers.messages().size(), size_t(type[0] == 'E'));
                 QCOMPARE(h.services.log.filter("Cannot use"), QStringList());
             }
-            QCOMPARE(folderContent(m_dir->path()), before);
+            QCOMPARE(folderContent(dir.path()), before);
         }
     }
 
@@ -313,7 +306,8 @@ private slots:
     // record starts anew with a warning naming why, and Save & Quit asks for another file name.
     // Given the same name again, it refuses with the save error rather than wait on it.
     void specialFilesAreRefusedWithoutBeingOpened() {
-        const QString path = m_dir->filePath("project.xml");
+        const QTemporaryDir own; // no other test's folder holds a pipe
+        const QString path = own.filePath("project.xml");
         QVERIFY(makeSpecialFile("pipe", path));
         TestAppServices services;
         ScriptedAnswerer answers;
@@ -369,8 +363,6 @@ private:
         visit("member", members, {IDC_MEMBER_NAME});
         return shown;
     }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
 };
 
 QTEST_MAIN(TestRegistration)
