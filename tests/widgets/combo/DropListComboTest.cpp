@@ -13,6 +13,7 @@
 #include <QtWidgets>
 
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -109,13 +110,8 @@ private slots:
         QTest::keyClick(m_combo, Qt::Key_Escape);
         QTest::keyClick(m_combo, Qt::Key_Return);
         QCOMPARE(m_form->keys, (QList<int>{Qt::Key_Escape, Qt::Key_Return}));
-        const struct {
-            bool onList;
-            Qt::Key key;
-            Qt::KeyboardModifier modifier;
-            int chosen;
-            bool open;
-        } steps[] = {
+        // On the open list or the box, the key, what is then chosen and whether the list is open.
+        const std::tuple<bool, Qt::Key, Qt::KeyboardModifier, int, bool> steps[] = {
             {false, Qt::Key_Down, Qt::NoModifier, 0, false},
             {false, Qt::Key_Up, Qt::NoModifier, 0, false},
             {false, Qt::Key_PageDown, Qt::NoModifier, page, false},
@@ -132,11 +128,10 @@ private slots:
             {false, Qt::Key_Down, Qt::AltModifier, 0, true},
             {true, Qt::Key_Tab, Qt::NoModifier, 0, false},
         };
-        for (const auto& step : steps) {
-            QTest::keyClick(step.onList ? static_cast<QWidget*>(popup()) : m_combo, step.key,
-                            step.modifier);
-            QCOMPARE(m_combo->GetCurSel(), step.chosen);
-            QCOMPARE(m_combo->IsDroppedDown(), step.open);
+        for (const auto& [onList, key, modifier, chosen, open] : steps) {
+            QTest::keyClick(onList ? static_cast<QWidget*>(popup()) : m_combo, key, modifier);
+            QCOMPARE(m_combo->GetCurSel(), chosen);
+            QCOMPARE(m_combo->IsDroppedDown(), open);
         }
         for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_Home})
             QVERIFY(!m_form->keys.contains(key)); // the list keys stay with the box
@@ -170,26 +165,23 @@ private slots:
         const int H = QGuiApplication::primaryScreen()->geometry().height();
         const int L =
             CComboDropList::kInitialRows * popup()->ItemHeight() + 2 * CComboDropList::kBorder;
-        struct Place {
-            int formY, comboHeight;
-            bool below;
-            int top; // on the screen; -1: just below the box, -2: just above it
-        };
         const int h = m_combo->sizeHint().height();
-        const Place places[] = {
+        // The form's top, the box's height, whether the list opens below, and its top on the
+        // screen (-1: just below the box, -2: just above it).
+        const std::tuple<int, int, bool, int> places[] = {
             {40, -1, true, -1},             // room below
             {H - h - 25, -1, false, -2},    // near the bottom: above the box
             {10, H - 90, false, H - 1 - L}, // both edges, more room below: against the bottom
             {50, H - 90, false, 1},         // more room above: against the top
         };
-        for (const Place& place : places) {
-            showCombo(40, place.formY, place.comboHeight);
+        for (const auto& [formY, comboHeight, below, placeTop] : places) {
+            showCombo(40, formY, comboHeight);
             const QRect box(m_combo->mapToGlobal(QPoint(0, 0)), m_combo->size());
             QTest::keyClick(m_combo, Qt::Key_F4);
-            QCOMPARE(popup()->OpensBelow(), place.below);
-            const int top = place.top == -1   ? box.bottom() + 1
-                            : place.top == -2 ? box.top() - L
-                                              : place.top;
+            QCOMPARE(popup()->OpensBelow(), below);
+            const int top = placeTop == -1   ? box.bottom() + 1
+                            : placeTop == -2 ? box.top() - L
+                                             : placeTop;
             QCOMPARE(popup()->geometry(), QRect(box.left(), top, box.width(), L));
             QTest::keyClick(popup(), Qt::Key_Escape);
             m_form->hide();

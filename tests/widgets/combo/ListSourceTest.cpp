@@ -9,6 +9,7 @@
 #include <QtCore>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -42,12 +43,8 @@ QStringList texts(const CListSource& source) {
 
 } // namespace
 
-struct Find {
-    bool before; // FindStringBefore, else FindString
-    int start;
-    const char* prefix;
-    int expected;
-};
+// FindStringBefore (else FindString), the start, the prefix, the row found.
+using Find = std::tuple<bool, int, const char*, int>;
 
 TEST(ListSource, FindsWrapAroundSortedOrNot) {
     const std::vector<Find> roadFinds = {
@@ -76,13 +73,12 @@ TEST(ListSource, FindsWrapAroundSortedOrNot) {
         for (const auto& [items, finds] :
              {std::pair{kRoads, roadFinds}, {kPrefixes, prefixFinds}}) {
             const CStringListSource source(items, sorted);
-            for (const Find& c : finds) {
-                const int found = c.before ? source.FindStringBefore(c.start, c.prefix)
-                                           : source.FindString(c.start, c.prefix);
-                EXPECT_EQ(found, c.expected)
-                    << (sorted ? "sorted " : "unsorted ") << (c.before ? "before " : "") << c.start
-                    << " " << c.prefix;
-            }
+            for (const auto& [before, start, prefix, expected] : finds)
+                EXPECT_EQ(before ? source.FindStringBefore(start, prefix)
+                                 : source.FindString(start, prefix),
+                          expected)
+                    << (sorted ? "sorted " : "unsorted ") << (before ? "before " : "") << start
+                    << " " << prefix;
         }
     }
     const CStringListSource empty(QStringList(), true);
@@ -109,10 +105,7 @@ TEST(ListSource, SortedFindsReadRowsInProportionToTheLogarithmOfTheCount) {
             items << QStringLiteral("Road %1").arg(i, 6, 10, QLatin1Char('0'));
         CountingSource source(items, true);
         const int bound = 2 * static_cast<int>(std::log2(count)) + 4; // two bisections a find
-        const int last = count - 1;
-        EXPECT_EQ(
-            source.FindString(0, QStringLiteral("road %1").arg(last, 6, 10, QLatin1Char('0'))),
-            last);
+        EXPECT_EQ(source.FindString(0, items.last().toLower()), count - 1);
         EXPECT_LE(source.reads, bound) << count;
         source.reads = 0;
         EXPECT_EQ(source.FindStringBefore(count / 2, "ROAD 0"), count / 2 - 1);

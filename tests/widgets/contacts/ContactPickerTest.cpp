@@ -44,7 +44,6 @@ class ContactPickerTest : public QObject {
     std::unique_ptr<ScriptedAnswerer> m_answers;
     std::unique_ptr<CContactPickerDlg> m_picker;
 
-    static QString book() { return dataPath("sample-book.vcf"); }
     void openPicker(const QString& path) {
         m_picker = std::make_unique<CContactPickerDlg>(LoadAddressBook(path));
         m_picker->show();
@@ -74,7 +73,7 @@ private slots:
     // copies nothing; another file comes through the file dialog (cancelled, the book stays;
     // chosen, the search applies to the new book); Escape cancels.
     void aKeyboardUserFindsCopiesAndCancels() {
-        const QString path = book();
+        const QString path = dataPath("sample-book.vcf");
         openPicker(path);
         QSignalSpy chosen(m_picker.get(), &CContactPickerDlg::contactChosen);
         QSignalSpy changed(m_picker.get(), &CContactPickerDlg::addressBookChanged);
@@ -161,7 +160,7 @@ private slots:
     void theControlKeepsThePickerAndItsFile() {
         QWidget window;
         auto* control = new CKRProContacts(&window);
-        control->SetAddressBookPath(book());
+        control->SetAddressBookPath(dataPath("sample-book.vcf"));
         control->SetFlag(true);
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -169,9 +168,8 @@ private slots:
         QTest::mouseClick(control, Qt::LeftButton);
         QVERIFY(control->Picker());
         QLineEdit* field = control->Picker()->SearchField();
-        QTest::keyClick(field, Qt::Key_Return);
-        QTest::keyClick(field, Qt::Key_Down);
-        QTest::keyClick(field, Qt::Key_Return);
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Down, Qt::Key_Return})
+            QTest::keyClick(field, key);
         QCOMPARE(ready.count(), 2);
         QVERIFY(control->Picker() && control->Picker()->isVisible());
         m_answers->queueOpenFileName(dataPath("office-2.1.vcf"));

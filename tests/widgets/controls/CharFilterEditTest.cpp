@@ -9,6 +9,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <tuple>
+
 namespace {
 
 const char* const kDigits = "0123456789";
@@ -37,17 +39,17 @@ void paste(QWidget* field, const QString& text) {
     QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
 }
 
-// Counts the format checks, which can fail and rewrite the text.
+// Counts the format checks, which can rewrite the text.
 class RecordingValidator : public CFieldValidator {
 public:
     QString CheckFormat(QString& text) override {
         ++formatCalls;
         if (!rewriteTo.isEmpty())
             text = rewriteTo;
-        return formatMessage;
+        return {};
     }
     int formatCalls = 0;
-    QString formatMessage, rewriteTo;
+    QString rewriteTo;
 };
 
 } // namespace
@@ -89,21 +91,21 @@ class CharFilterEditTest : public QObject {
     QLineEdit* m_other = nullptr;
     CCharFilterTextEdit* m_text = nullptr;
     QPushButton* m_quit = nullptr;
-    RecordingValidator* m_validator = nullptr;
+    RecordingValidator m_validator;
     kestrel::ScriptedAnswerer* m_answerer = nullptr;
 
 private slots:
     void init() {
         m_answerer = new kestrel::ScriptedAnswerer;
-        m_validator = new RecordingValidator;
+        m_validator = RecordingValidator();
         m_form = new QWidget;
         new QVBoxLayout(m_form);
         m_edit = addControl<CCharFilterEdit>(m_form, 1015);
         m_other = addToForm<QLineEdit>(m_form);
         m_text = addToForm<CCharFilterTextEdit>(m_form);
         m_quit = addControl<QPushButton>(m_form, 1056, QStringLiteral("Quit without saving"));
-        m_edit->SetValidator(m_validator);
-        m_text->SetValidator(m_validator);
+        m_edit->SetValidator(&m_validator);
+        m_text->SetValidator(&m_validator);
         CreateInfoWindow(m_form);
         m_form->move(100, 200);
         m_form->show();
@@ -112,7 +114,6 @@ private slots:
     }
     void cleanup() {
         delete m_form;
-        delete m_validator;
         delete m_answerer;
     }
 
@@ -122,13 +123,8 @@ private slots:
     void typingComposingAndPasting() {
         const QString letters =
             QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-        const struct {
-            const char* what;
-            bool upperCase;
-            QString allowed; // null: no set
-            QString typed, shown;
-            int beeps;
-        } cases[] = {
+        // What, in capitals or not, the set (null: none), typed, shown, beeps.
+        const std::tuple<const char*, bool, QString, QString, QString, int> cases[] = {
             {"digits only", false, kDigits, "1a2", "12", 1},
             {"case counts", false, "AB-", "aB-", "B-", 1},
             {"no set, no filter", false, QString(), "a!", "a!", 0},
@@ -142,20 +138,20 @@ private slots:
         };
         const QList<std::pair<QWidget*, CCharFilter*>> fields = {{m_edit, m_edit},
                                                                  {m_text, m_text}};
-        for (const auto& c : cases) {
+        for (const auto& [what, upperCase, allowed, typed, shown, beeps] : cases) {
             for (const auto& [field, filter] : fields) {
-                filter->SetUpperCase(c.upperCase);
-                if (c.allowed.isNull())
+                filter->SetUpperCase(upperCase);
+                if (allowed.isNull())
                     filter->SetAllowedChars(static_cast<const char*>(nullptr));
                 else
-                    filter->SetAllowedChars(c.allowed);
+                    filter->SetAllowedChars(allowed);
                 for (const auto enter : {&typeKeys, &compose}) {
                     field->setProperty(field == m_edit ? "text" : "plainText", QString());
                     const int before = m_answerer->beepCount();
-                    enter(field, c.typed);
+                    enter(field, typed);
                     const QString text = field == m_edit ? m_edit->text() : m_text->text();
-                    QVERIFY2(text == c.shown, c.what);
-                    QVERIFY2(m_answerer->beepCount() - before == c.beeps, c.what);
+                    QVERIFY2(text == shown, what);
+                    QVERIFY2(m_answerer->beepCount() - before == beeps, what);
                 }
             }
         }
@@ -187,19 +183,16 @@ private slots:
 
     void leavingTheFieldChecksIt() {
         // The character check: an empty set accepts everything, and case counts.
-        const struct {
-            const char *allowed, *text;
-            bool passes;
-        } checks[] = {
+        const std::tuple<const char*, const char*, bool> checks[] = {
             {"", "x! 9", true}, {"abc", "cab", true}, {"abc", "abC", false}, {"ABC", "a", false}};
         // A page's own validator inherits the check, empty set included.
         QVERIFY(CFieldValidator().CheckChars(0, QString(), QStringLiteral("x!")).isEmpty());
-        for (const auto& c : checks) {
+        for (const auto& [allowed, text, passes] : checks) {
             focusOn(m_edit);
-            m_edit->SetAllowedChars(c.allowed);
-            m_edit->setText(QString::fromLatin1(c.text));
+            m_edit->SetAllowedChars(allowed);
+            m_edit->setText(QString::fromLatin1(text));
             leave();
-            if (c.passes)
+            if (passes)
                 expectLeft(m_other);
             else
                 expectNote(m_edit, QStringLiteral("Invalid Input"));
@@ -217,22 +210,22 @@ private slots:
         // A rewrite by the format check shows. (That its message wins over the character check:
         // the project page test.)
         focusOn(m_edit);
-        m_validator->rewriteTo = QStringLiteral("000012");
+        m_validator.rewriteTo = QStringLiteral("000012");
         leave();
         expectLeft(m_other);
         QCOMPARE(m_edit->text(), "000012");
-        m_validator->rewriteTo.clear();
+        m_validator.rewriteTo.clear();
 
         // Leaving for Quit without saving never checks, and the note goes.
         focusOn(m_edit);
         m_edit->setText(QStringLiteral("9z"));
         leave();
         expectNote(m_edit, QStringLiteral("Invalid Input"));
-        const int calls = m_validator->formatCalls;
+        const int calls = m_validator.formatCalls;
         QTest::mouseClick(m_quit, Qt::LeftButton);
         settle();
         expectLeft(m_quit);
-        QCOMPARE(m_validator->formatCalls, calls);
+        QCOMPARE(m_validator.formatCalls, calls);
 
         // The field's own context menu takes the focus while open: no leaving.
         focusOn(m_edit);
@@ -243,7 +236,7 @@ private slots:
         QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5),
                                m_edit->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(m_edit, &menu);
-        QCOMPARE(m_validator->formatCalls, calls);
+        QCOMPARE(m_validator.formatCalls, calls);
         QVERIFY(!InfoWindow()->isVisible());
 
         // A field the user cannot correct never holds them, one line or several.
@@ -256,7 +249,7 @@ private slots:
             settle();
             QVERIFY(focus() != field);
         }
-        QCOMPARE(m_validator->formatCalls, calls);
+        QCOMPARE(m_validator.formatCalls, calls);
         QVERIFY(!InfoWindow()->isVisible());
     }
 
@@ -274,12 +267,12 @@ private slots:
         leave(Qt::Key_Backtab);
         expectNote(m_text, QStringLiteral("Invalid Input"));
         QCOMPARE(m_text->textCursor().selectedText().size(), 4);
-        m_validator->rewriteTo = QStringLiteral("abc");
+        m_validator.rewriteTo = QStringLiteral("abc");
         leave(Qt::Key_Backtab);
         expectLeft(m_other);
         QCOMPARE(m_text->text(), QStringLiteral("abc"));
 
-        m_validator->rewriteTo.clear();
+        m_validator.rewriteTo.clear();
         m_text->ClearAllowedChars();
         m_text->clear();
         m_text->LimitText(3);
