@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
-#include <sqlite3.h>
 
 #include <functional>
 
@@ -53,23 +52,14 @@ QString cell(const VariantTable& table, int column, int row) {
     return value;
 }
 
-// The lookup database asked directly, as every lookup once was, with key bound to ?1: the first
-// column of the first row, "" when there is none.
-QString direct(const QString& sql, const QString& key = {}) {
-    static sqlite3* db = [] {
-        sqlite3* opened = nullptr;
-        sqlite3_open_v2(QFile::encodeName(CAppDB::LookupDatabasePath()).constData(), &opened,
-                        SQLITE_OPEN_READONLY, nullptr);
-        return opened;
-    }();
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr);
-    sqlite3_bind_text(stmt, 1, key.toUtf8().constData(), -1, SQLITE_TRANSIENT);
-    const QString first =
-        sqlite3_step(stmt) == SQLITE_ROW
-            ? QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)))
-            : QString();
-    sqlite3_finalize(stmt);
+// The lookup database asked directly, as every lookup once was, with the key quoted in place of
+// ?1: the first column of the first row, "" when there is none.
+QString direct(CAppDB& db, QString sql, QString key = {}) {
+    VariantTable table;
+    QString first;
+    db.LoadQueryToArray(sql.replace(QLatin1String("?1"), '\'' + key.replace('\'', "''") + '\''),
+                        table);
+    table.cellText(0, 0, &first);
     return first;
 }
 
@@ -100,19 +90,19 @@ TEST_F(LookupDatabase, AnswersFromMemoryAreThoseOfTheQueries) {
         const QString middle =
             QStringLiteral("SELECT %1 FROM %2 ORDER BY %3 LIMIT 1 OFFSET (SELECT COUNT(*) / 2 "
                            "FROM %2)");
-        const QString d = direct(middle.arg(t.descriptionColumn, t.table, t.codeColumn));
-        const QString c = direct(middle.arg(t.codeColumn, t.table, t.codeColumn));
+        const QString d = direct(db, middle.arg(t.descriptionColumn, t.table, t.codeColumn));
+        const QString c = direct(db, middle.arg(t.codeColumn, t.table, t.codeColumn));
         ASSERT_FALSE(d.isEmpty() || c.isEmpty()) << t.table;
         const QString byDescription =
             QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1 COLLATE NOCASE ORDER BY %1")
                 .arg(t.codeColumn, t.table, t.descriptionColumn);
         for (const QString& key : listed + odd + QStringList{d, d.toLower(), d + ' ', d.chopped(1)})
-            EXPECT_EQ(t.code(db, key), key.isEmpty() ? QString() : direct(byDescription, key))
+            EXPECT_EQ(t.code(db, key), key.isEmpty() ? QString() : direct(db, byDescription, key))
                 << t.table << " description " << key.toStdString();
         const QString byCode = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1")
                                    .arg(t.descriptionColumn, t.table, t.codeColumn);
         for (const QString& key : {QString(), QStringLiteral("ZZ99"), c, c.toLower(), c + ' '})
-            EXPECT_EQ(t.description(db, key), key.isEmpty() ? QString() : direct(byCode, key))
+            EXPECT_EQ(t.description(db, key), key.isEmpty() ? QString() : direct(db, byCode, key))
                 << t.table << " code " << key.toStdString();
     }
     // A role's own prefix, where it coordinates nothing (others: MemberRecordTest).

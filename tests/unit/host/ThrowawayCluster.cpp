@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <pwd.h>
@@ -36,29 +35,16 @@ std::string ReadAll(const std::string& path) {
 
 } // namespace
 
-std::string ThrowawayCluster::SkipReason() {
-    // Only when asked: a machine that lacks the server should fail the run, not pass it quietly.
-    const char* skip = std::getenv("KESTREL_SKIP_PG");
-    return skip && std::strcmp(skip, "1") == 0 ? "KESTREL_SKIP_PG=1" : "";
-}
+ThrowawayCluster::ThrowawayCluster(bool durable) : m_error(Start(durable)) {}
 
-ThrowawayCluster& ThrowawayCluster::Shared() {
-    static ThrowawayCluster cluster(false);
-    return cluster;
-}
-
-ThrowawayCluster::ThrowawayCluster(bool durable) {
+std::string ThrowawayCluster::Start(bool durable) {
     const std::string bin = ServerBin();
     char folder[] = "/tmp/kestrel-pg-XXXXXX"; // short: a socket path has at most 107 bytes
-    if (bin.empty()) {
-        m_error = "no initdb/pg_ctl under /usr/lib/postgresql/*/bin: install Debian's postgresql "
-                  "package (scripts/install-deps.sh does), or set KESTREL_SKIP_PG=1 to skip";
-        return;
-    }
-    if (!mkdtemp(folder)) {
-        m_error = "cannot make a folder under /tmp";
-        return;
-    }
+    if (bin.empty())
+        return "no initdb/pg_ctl under /usr/lib/postgresql/*/bin: install Debian's postgresql "
+               "package (scripts/install-deps.sh does), or set KESTREL_SKIP_PG=1 to skip";
+    if (!mkdtemp(folder))
+        return "cannot make a folder under /tmp";
     m_dir = folder;
     const std::string data = m_dir + "/data", log = m_dir + "/tools.log";
     // The server refuses root: its tools then run as the postgres user, in a folder it owns.
@@ -70,14 +56,10 @@ ThrowawayCluster::ThrowawayCluster(bool durable) {
     if (!popen(("setsid sh -c 'trap \"\" INT TERM HUP; cat; " + as + bin + "/pg_ctl -D " + data +
                 " -m immediate -w -t 30 stop; rm -rf " + m_dir + "' >/dev/null 2>&1")
                    .c_str(),
-               "we")) {
-        m_error = "cannot start the guardian";
-        return;
-    }
-    if (geteuid() == 0 && (!pw || chown(folder, pw->pw_uid, pw->pw_gid) != 0)) {
-        m_error = "as root the server needs the postgres user, which Debian's postgresql makes";
-        return;
-    }
+               "we"))
+        return "cannot start the guardian";
+    if (geteuid() == 0 && (!pw || chown(folder, pw->pw_uid, pw->pw_gid) != 0))
+        return "as root the server needs the postgres user, which Debian's postgresql makes";
     // In the cluster's folder: the tools look at the working folder, ours may be closed to them.
     const auto run = [&](const std::string& tool) {
         return std::system(("cd " + m_dir + " && " + as + bin + "/" + tool + " >>" + log +
@@ -87,10 +69,11 @@ ThrowawayCluster::ThrowawayCluster(bool durable) {
     const std::string fast =
         durable ? "" : " -c fsync=off -c synchronous_commit=off -c full_page_writes=off";
     if (!run("initdb -D " + data + " -A trust -U postgres -E UTF8 --locale=C --no-sync"))
-        m_error = "initdb failed: " + ReadAll(log);
-    else if (!run("pg_ctl -D " + data + " -l " + m_dir + "/server.log -o \"-c listen_addresses=''" +
-                  " -c unix_socket_directories='" + m_dir + "'" + fast + "\" -w -t 60 start"))
-        m_error = "pg_ctl start failed: " + ReadAll(log) + ReadAll(m_dir + "/server.log");
+        return "initdb failed: " + ReadAll(log);
+    if (!run("pg_ctl -D " + data + " -l " + m_dir + "/server.log -o \"-c listen_addresses=''" +
+             " -c unix_socket_directories='" + m_dir + "'" + fast + "\" -w -t 60 start"))
+        return "pg_ctl start failed: " + ReadAll(log) + ReadAll(m_dir + "/server.log");
+    return "";
 }
 
 std::string ThrowawayCluster::Uri(const std::string& schema) const {

@@ -9,11 +9,7 @@
 
 class ThrowawayCluster {
 public:
-    // Why PostgreSQL cases are to be skipped (KESTREL_SKIP_PG=1); empty when they are to run.
-    static std::string SkipReason();
-    // The one cluster of the tests' process, started on first use; fast, not crash-safe.
-    static ThrowawayCluster& Shared();
-    // A cluster of its own; durable: fsync and synchronous commit on, as a real server runs.
+    // Durable: fsync and synchronous commit on, as a real server runs; else fast, not crash-safe.
     explicit ThrowawayCluster(bool durable);
     ThrowawayCluster(const ThrowawayCluster&) = delete;
     ThrowawayCluster& operator=(const ThrowawayCluster&) = delete;
@@ -28,5 +24,7 @@ public:
     std::string Exec(const std::string& sql, std::string* rows = nullptr) const;
 
 private:
-    std::string m_dir, m_error;
+    // Makes and starts the cluster in m_dir; why it could not, or "".
+    std::string Start(bool durable);
+    std::string m_dir, m_error; // m_dir first: Start, which sets it, gives m_error
 };

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <span>
 #include <sstream>
 #include <string>
@@ -42,7 +43,11 @@ void writeMember(pugi::xml_document& doc, pugi::xml_node group, int row) {
 
 // A record with two large groups at different depths, an empty one, and an instruction that
 // looks like a placeholder but is the file's own; text of `padding` characters before the groups.
-XmlDocPtr buildRecord(int rows, int padding = 0) {
+// With `deferred`, the rows are left to it and the lean document is given.
+XmlDocPtr buildRecord(int rows, int padding = 0, XmlDeferredRows* deferred = nullptr) {
+    std::optional<XmlDeferredRows::Collecting> collecting;
+    if (deferred)
+        collecting.emplace(*deferred);
     XmlDocPtr doc = CreateXMLDoc();
     AddProcessingInstruction(*doc, QStringLiteral("xml"), QStringLiteral("version=\"1.0\""));
     pugi::xml_node root = GetNode(*doc, *doc, QStringLiteral("krroot"), 1, QString());
@@ -63,12 +68,6 @@ XmlDocPtr buildRecord(int rows, int padding = 0) {
     return doc;
 }
 
-// Builds the document while `deferred` collects; the lean document it leaves.
-XmlDocPtr collected(XmlDeferredRows& deferred, int rows, int padding = 0) {
-    const XmlDeferredRows::Collecting collecting(deferred);
-    return buildRecord(rows, padding);
-}
-
 // One row, a whole batch, a batch and one more, several batches, each printed every way; then,
 // since pugixml hands its output on in blocks of a few kilobytes, text of every length before the
 // groups, which puts a placeholder across the end of a block somewhere in the range.
@@ -83,7 +82,7 @@ TEST(XmlDeferredRows, SavedExactlyAsTheRowsBuiltInPlace) {
         cases.emplace_back(2, padding);
     for (const auto& [rows, padding] : cases) {
         XmlDeferredRows deferred;
-        const XmlDocPtr lean = collected(deferred, rows, padding);
+        const XmlDocPtr lean = buildRecord(rows, padding, &deferred);
         // Once the collection is no longer active, rows are built at once again.
         const XmlDocPtr whole = buildRecord(rows, padding);
         ASSERT_FALSE(deferred.IsEmpty());
@@ -104,7 +103,7 @@ TEST(XmlDeferredRows, SavedExactlyAsTheRowsBuiltInPlace) {
 TEST(XmlDeferredRows, EverySaveOfTheDocumentWritesTheRows) {
     QTemporaryDir box;
     XmlDeferredRows deferred;
-    XmlDocPtr lean = collected(deferred, 3);
+    XmlDocPtr lean = buildRecord(3, 0, &deferred);
     XmlDocPtr whole = buildRecord(3);
     ASSERT_EQ(SaveXMLAndReleaseDoc(whole, box.filePath(QStringLiteral("whole.xml")), 1), 0);
     const QByteArray expected = readFile(box.filePath(QStringLiteral("whole.xml")));

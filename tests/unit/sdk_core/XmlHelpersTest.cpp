@@ -14,6 +14,8 @@
 
 #include <cstring>
 #include <sstream>
+#include <string>
+#include <tuple>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -152,13 +154,8 @@ TEST_F(XmlHelpers, SaveAnswersWhyNothingWasWrittenAndKeepsModeOwnerAndLinks) {
                                                 QFile::ReadGroup | QFile::ReadOther));
     const bool root = ::geteuid() == 0; // file permissions bind everyone else
     ASSERT_TRUE(!root || ::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
-    const struct {
-        bool document;
-        QString path;
-        int release;
-        int result;
-        bool keptAfter;
-    } cases[] = {
+    // {with a document, path, release, answer, document kept after}
+    const std::tuple<bool, QString, int, int, bool> cases[] = {
         {true, QString(), 0, kXmlSaveNoPath, true},
         {false, QString(), 0, kXmlSaveNoDocument, false},
         {true, QString(), 1, kXmlSaveOk, false}, // releasing without a path only drops it
@@ -170,11 +167,11 @@ TEST_F(XmlHelpers, SaveAnswersWhyNothingWasWrittenAndKeepsModeOwnerAndLinks) {
         {true, fresh, 1, kXmlSaveOk, false},
     };
     const mode_t mask = ::umask(0027);
-    for (const auto& c : cases) {
-        XmlDocPtr doc = c.document ? newDoc() : nullptr;
-        EXPECT_EQ(SaveXMLAndReleaseDoc(doc, c.path, c.release), c.result)
-            << c.path.toStdString() << " release " << c.release;
-        EXPECT_EQ(doc != nullptr, c.keptAfter) << c.path.toStdString() << " release " << c.release;
+    for (const auto& [document, target, release, result, keptAfter] : cases) {
+        SCOPED_TRACE(target.toStdString() + " release " + std::to_string(release));
+        XmlDocPtr doc = document ? newDoc() : nullptr;
+        EXPECT_EQ(SaveXMLAndReleaseDoc(doc, target, release), result);
+        EXPECT_EQ(doc != nullptr, keptAfter);
     }
     ::umask(mask);
     EXPECT_EQ(readFile(readOnly), root ? readFile(path) : QByteArray("old"));
@@ -191,12 +188,8 @@ TEST_F(XmlHelpers, SaveAnswersWhyNothingWasWrittenAndKeepsModeOwnerAndLinks) {
 // declaration is written as a strict parser takes it, which the loader need not: version 1.0, a
 // declared encoding other than UTF-8 corrected, what no declaration may hold dropped.
 TEST_F(XmlHelpers, InstructionsAreAddedAsAskedAndTheDeclarationWrittenAsAStrictParserTakesIt) {
-    const struct {
-        const char* document;
-        const char* target;
-        const char* data;
-        const char* written;
-    } cases[] = {
+    // {document, instruction's target (null: none added), its data, the file written}
+    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
         {"<?a b?><krroot/>", "xml", "version='1.1' standalone = \"yes\"",
          "<?xml version=\"1.0\" standalone=\"yes\"?>\n<?a b?>\n<krroot />\n"},
         {"<?xml version=\"1.0\"?><krroot/>", "xml", "version=\"1.0\" standalone=\"no\"",
@@ -217,14 +210,13 @@ TEST_F(XmlHelpers, InstructionsAreAddedAsAskedAndTheDeclarationWrittenAsAStrictP
          "<?xml version=\"1.0\"?>\n<krroot />\n"},
         {"<?xml?><krroot/>", nullptr, nullptr, "<?xml version=\"1.0\"?>\n<krroot />\n"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [document, target, data, written] : cases) {
         XmlDocPtr doc = CreateXMLDoc();
-        ASSERT_TRUE(doc->load_string(c.document, pugi::parse_full));
-        if (c.target)
-            AddProcessingInstruction(*doc, QString::fromUtf8(c.target), QString::fromUtf8(c.data));
+        ASSERT_TRUE(doc->load_string(document, pugi::parse_full));
+        if (target)
+            AddProcessingInstruction(*doc, QString::fromUtf8(target), QString::fromUtf8(data));
         ASSERT_EQ(SaveXMLAndReleaseDoc(doc, path, 1), kXmlSaveOk);
-        EXPECT_EQ(readFile(path), QByteArray(c.written))
-            << c.document << ' ' << (c.data ? c.data : "");
+        EXPECT_EQ(readFile(path), QByteArray(written)) << document << ' ' << (data ? data : "");
     }
 }
 
@@ -283,14 +275,6 @@ TEST_F(XmlHelpers, NodesAreFoundOrMadeAndTheirTextGathered) {
     EXPECT_STREQ(r.child("a").value(), "pi");
 }
 
-// A record's cells are views into one buffer: a cell that ends in half a pair is followed by the
-// next cell's text, never by the other half.
-TEST_F(XmlHelpers, AViewEndingInHalfAPairEndsInAReplacement) {
-    const QString smile = QStringLiteral("a\U0001F600");
-    EXPECT_EQ(XmlTextUtf8(QStringView(smile).first(2)), "a\xEF\xBF\xBD");
-    EXPECT_EQ(XmlTextUtf8(smile), "a\xF0\x9F\x98\x80");
-}
-
 // Whatever the bytes, a save writes UTF-8, declared so, that a strict parser takes and that the
 // next save leaves as it is. A UTF-8 file under a Latin-1 declaration keeps its letters, a real
 // Latin-1 file is still read as Latin-1. Characters XML 1.0 does not admit never reach the file,
@@ -330,6 +314,11 @@ TEST_F(XmlHelpers, ASaveWritesWhatAStrictParserTakesAndTheNextSaveKeeps) {
     ASSERT_EQ(SaveXMLAndReleaseDoc(doc, path, 1), kXmlSaveOk);
     EXPECT_EQ(textOf("/krroot/t"), "A" + r + "B" + r + QStringLiteral("C\U0001F600"));
     EXPECT_TRUE(strictParserTakes());
+    // A record's cells are views into one buffer: a cell that ends in half a pair is followed by
+    // the next cell's text, never by the other half.
+    const QString smile = QStringLiteral("a\U0001F600");
+    EXPECT_EQ(XmlTextUtf8(QStringView(smile).first(2)), "a\xEF\xBF\xBD");
+    EXPECT_EQ(XmlTextUtf8(smile), "a\xF0\x9F\x98\x80");
 }
 
 // A save killed before its rename leaves its temporary file; the next save in that folder removes
