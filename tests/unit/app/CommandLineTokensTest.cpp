@@ -20,10 +20,6 @@ Args argumentsOf(const CCommandLineTokens& tokens) {
     return out;
 }
 
-Args split(const char* line) {
-    return argumentsOf(CCommandLineTokens(line));
-}
-
 TEST(CommandLineTokens, SplittingRules) {
     const struct {
         const char* line;
@@ -50,8 +46,8 @@ TEST(CommandLineTokens, SplittingRules) {
         {"NEW_PROJ caf\xc3\xa9\x85\xa0.xml", {"NEW_PROJ", "caf\xc3\xa9\x85\xa0.xml"}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(split(c.line), c.expected) << '[' << c.line << ']';
-    EXPECT_EQ(split(nullptr), Args{});
+        EXPECT_EQ(argumentsOf(CCommandLineTokens(c.line)), c.expected) << '[' << c.line << ']';
+    EXPECT_EQ(CCommandLineTokens(nullptr).GetCount(), 0);
     EXPECT_EQ(CCommandLineTokens("").GetAt(0), QByteArray());
 }
 
@@ -84,7 +80,8 @@ TEST(CommandLineTokens, ProgramArgumentsArriveWholeAndTheLoggedLineSplitsBack) {
         const QByteArray line = tokens.GetCommandLine();
         EXPECT_EQ(argumentsOf(tokens), c.arguments) << line.toStdString();
         EXPECT_EQ(EncodeFileName(tokens.GetFilePath()).toStdString(), c.arguments[1]);
-        EXPECT_TRUE(!c.carried || split(line.constData()) == c.arguments) << line.toStdString();
+        EXPECT_TRUE(!c.carried || argumentsOf(CCommandLineTokens(line.constData())) == c.arguments)
+            << line.toStdString();
     }
     EXPECT_EQ(tokensOf({"EDIT_PROJ", "/tmp/my file.xml"}).GetCommandLine(),
               QByteArray("EDIT_PROJ \"/tmp/my file.xml\""));

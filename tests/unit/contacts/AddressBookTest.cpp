@@ -98,8 +98,6 @@ TEST(AddressBook, CardsAreListedByNameAndEveryWayToFailSaysSo) {
                         ? book.problem.startsWith(c.problem.chopped(1)) && !book.problem.isEmpty()
                         : book.problem == c.problem)
             << book.problem.toStdString();
-        if (c.files) {
-            EXPECT_EQ(book.fileCount, c.files) << c.path.toStdString();
-        }
+        EXPECT_TRUE(!c.files || book.fileCount == c.files) << c.path.toStdString();
     }
 }

@@ -100,13 +100,3 @@ TEST(DuplicateIndex, FindsWhatAScanOfEveryRowFinds) {
         EXPECT_EQ(index.FindOther(table, byThird, -1), plainFind(table, byThird, -1));
     }
 }
-
-TEST(DuplicateIndex, KeyMatchesLetterCaseAsideCellByCell) {
-    RecordRow row(2);
-    row.SetCell(0, QStringLiteral("LOT 7"));
-    row.SetCell(1, QStringLiteral("Mukim \u212A"));
-    EXPECT_TRUE(RecordKey({{0, "lot 7"}, {1, "MUKIM k"}}).Matches(row));
-    EXPECT_FALSE(RecordKey({{0, "lot 7"}, {1, "MUKIM"}}).Matches(row));
-    EXPECT_FALSE(RecordKey({{0, "lot 7 "}}).Matches(row));
-    EXPECT_TRUE(RecordKey({}).Matches(row));
-}

@@ -13,8 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <vector>
+#include <deque>
 
 using namespace kestrel;
 
@@ -140,10 +139,9 @@ TEST(MemberChecks, EveryFailureIsListedInOrderWithItsPageAndControl) {
         for (const MemberCheckFailure& failure : failures)
             texts << failure.text;
         EXPECT_EQ(texts, c.expected) << c.changes.toStdString();
-        if (!failures.isEmpty()) {
-            EXPECT_EQ(failures.front().page, c.page) << c.changes.toStdString();
-            EXPECT_EQ(failures.front().controlId, c.control) << c.changes.toStdString();
-        }
+        EXPECT_TRUE(failures.isEmpty() ||
+                    (failures.front().page == c.page && failures.front().controlId == c.control))
+            << c.changes.toStdString();
     }
     // The name, an other identification and an unformatted first line are stored trimmed.
     MemberValues v = member("name=  TAN  ;type=O;other= WP 42 ;formatted=N;line1= 1 JALAN ");
@@ -203,10 +201,8 @@ TEST(MemberCoordinator, ArchitectWinsThenEngineerThenTheFirstCoordinatingRole) {
 // keeps its own cells and roles, whatever their characters. (The elements and codes as a file
 // has them: through the saves of the sample record in the registration tests.)
 TEST(MemberXml, WrittenMembersReadBackCellForCell) {
-    std::vector<std::unique_ptr<RecordTable>> owned;
-    const auto makeRoles = [&owned] {
-        return owned.emplace_back(std::make_unique<RecordTable>(kRoleColumnCount)).get();
-    };
+    std::deque<RecordTable> owned; // the roles tables stay where they are as more are made
+    const auto makeRoles = [&owned] { return &owned.emplace_back(kRoleColumnCount); };
     RecordTable members(kMemberColumnCount);
     for (int i = 0; i < kParallelReadFrom + 7; ++i) {
         RecordRow& row = members.AppendRow();
