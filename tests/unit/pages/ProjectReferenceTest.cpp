@@ -25,6 +25,7 @@ TEST(ProjectReference, ComposedSplitAndJoinedAsTheRecordIsWritten) {
         {split("A123-00042-2002"), "A123|00042|2002"},
         {split("A1-007-20-02"), "A1|007|20-02"},
         {split("2002"), "||2002"},
+        {split("-00042-2002"), "|00042|2002"}, // no professional number
         {split("A123-2002"), "A123||A123-2002"},
         {FormatReferenceSerial("-7"), "-00007"},
         {FormatReferenceSerial("-0"), "00000"},
