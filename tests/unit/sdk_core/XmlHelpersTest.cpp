@@ -165,7 +165,10 @@ TEST_F(XmlHelpers, SaveAnswersWhyNothingWasWrittenAndKeepsModeOwnerAndLinks) {
         {true, box.filePath(QStringLiteral("no-such-folder/p.xml")), 1, kXmlSaveWriteFailed, true},
         {true, link, 0, kXmlSaveOk, true},
         {true, fresh, 1, kXmlSaveOk, false},
+        {true, QStringLiteral("relative.xml"), 1, kXmlSaveOk, false}, // in the working folder
     };
+    const QString workingFolder = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(box.path()));
     const mode_t mask = ::umask(0027);
     for (const auto& [document, target, release, result, keptAfter] : cases) {
         SCOPED_TRACE(target.toStdString() + " release " + std::to_string(release));
@@ -174,6 +177,8 @@ TEST_F(XmlHelpers, SaveAnswersWhyNothingWasWrittenAndKeepsModeOwnerAndLinks) {
         EXPECT_EQ(doc != nullptr, keptAfter);
     }
     ::umask(mask);
+    QDir::setCurrent(workingFolder);
+    EXPECT_EQ(readFile(box.filePath(QStringLiteral("relative.xml"))), QByteArray("<krroot />\n"));
     EXPECT_EQ(readFile(readOnly), root ? readFile(path) : QByteArray("old"));
     EXPECT_EQ(readFile(path), QByteArray("<krroot />\n"));
     EXPECT_TRUE(QFileInfo(link).isSymLink());
@@ -289,6 +294,8 @@ TEST_F(XmlHelpers, ASaveWritesWhatAStrictParserTakesAndTheNextSaveKeeps) {
     const std::pair<QByteArray, QString> cases[] = {
         {in(latin1, ming.toUtf8()), ming},
         {in(latin1, "M\xCDNG"), QStringLiteral("M\u00CDNG")},
+        // Bytes that would spell the first surrogate in UTF-8 are no UTF-8: Latin-1 letters.
+        {in(latin1, "\xED\xA0\x80"), QStringLiteral("\u00ED\u00A0\u0080")},
         {in({}, "AB&#x0;CD&#0;E&#x1;F&#31;G"), "AB" + r + "CD" + r + "E" + r + "F" + r + "G"},
         {in({}, "A&#xFFFF;B&#xFFFE;C&#xD800;D&#x110000;"), "A" + r + "B" + r + "C" + r + "D" + r},
         {in({}, "A\001B\037C\357\277\277D\357\277\276E"),
