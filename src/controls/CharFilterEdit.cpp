@@ -8,9 +8,11 @@
 #include "framework/WindowClass.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QTextCursor>
 #include <QValidator>
@@ -66,7 +68,8 @@ std::pair<qsizetype, qsizetype> insertedRun(const QString& before, const QString
 // pasting, dropping, composing) can be undone. Such an edit is upper-cased in a field in capitals
 // and held to the length limit: one that would pass the limit keeps only as much of what was
 // inserted as fits; one that shortens or keeps the length of a loaded over-long value is always
-// allowed, so the user can still correct it.
+// allowed, so the user can still correct it. Undo and redo bring back a text the field held, so
+// it comes back exactly: a loaded small letter stays small.
 class UserInput : public QValidator {
 public:
     explicit UserInput(CCharFilterEdit* edit)
@@ -77,7 +80,7 @@ public:
     void SetLimit(int limit) { m_limit = limit; }
 
     State validate(QString& input, int& pos) const override {
-        if (!m_edit->isUndoAvailable()) {
+        if (restoring || !m_edit->isUndoAvailable()) {
             return Acceptable;
         }
         const auto [start, end] = insertedRun(m_before, input, pos);
@@ -105,11 +108,18 @@ public:
         return Acceptable;
     }
 
+    bool restoring = false;
+
 private:
     CCharFilterEdit* m_edit;
     int m_limit = 0;
     QString m_before;
 };
+
+// The field's own validator; null once another has taken its place.
+UserInput* userInputOf(const QLineEdit* edit) {
+    return dynamic_cast<UserInput*>(const_cast<QValidator*>(edit->validator()));
+}
 
 } // namespace
 
@@ -279,12 +289,44 @@ CCharFilterEdit::~CCharFilterEdit() = default;
 
 void CCharFilterEdit::LimitText(int maxChars) {
     m_maxLength = qMax(maxChars, 0);
-    if (auto* input = dynamic_cast<UserInput*>(const_cast<QValidator*>(validator()))) {
+    if (UserInput* input = userInputOf(this)) {
         input->SetLimit(m_maxLength);
     }
 }
 
+void CCharFilterEdit::StepHistory(bool undo) {
+    UserInput* input = userInputOf(this);
+    if (input) {
+        input->restoring = true;
+    }
+    undo ? QLineEdit::undo() : QLineEdit::redo();
+    if (input) {
+        input->restoring = false;
+    }
+}
+
+void CCharFilterEdit::contextMenuEvent(QContextMenuEvent* event) {
+    // The standard menu, its Undo and Redo taking the same way as the keys. They are told by
+    // their text, as the line edit itself writes it.
+    QMenu* menu = createStandardContextMenu();
+    for (QAction* action : menu->actions()) {
+        for (const bool undo : {true, false}) {
+            if (action->text().startsWith(undo ? QLineEdit::tr("&Undo") : QLineEdit::tr("&Redo"))) {
+                disconnect(action, &QAction::triggered, this, nullptr);
+                connect(action, &QAction::triggered, this, [this, undo] { StepHistory(undo); });
+            }
+        }
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
 void CCharFilterEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
+        StepHistory(event->matches(QKeySequence::Undo));
+        event->accept();
+        return;
+    }
     QString replacement;
     switch (FilterKey(event, &replacement)) {
     case KeyVerdict::Refuse:

@@ -101,8 +101,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // Undo (else redo), the text coming back as the field held it.
+    void StepHistory(bool undo);
+
     int m_maxLength = 0;
 };
 

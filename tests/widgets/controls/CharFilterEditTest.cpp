@@ -253,6 +253,30 @@ private slots:
         QVERIFY(!InfoWindow()->isVisible());
     }
 
+    // Undo and redo, by key or from the field's menu, bring the text back as the field held it:
+    // in a field in capitals a loaded small letter stays small.
+    void undoAndRedoBringBackTheTextAsItWas() {
+        m_edit->SetUpperCase(true);
+        m_edit->setText(QStringLiteral("abcd"));
+        focusOn(m_edit);
+        m_edit->end(false);
+        typeKeys(m_edit, QStringLiteral("x"));
+        m_edit->home(false);
+        QTest::keyClick(m_edit, Qt::Key_Delete);
+        QTest::keyClick(m_edit, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(m_edit->text(), "abcdX");
+        QTest::keyClick(m_edit, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(m_edit->text(), "bcdX");
+        QContextMenuEvent open(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                               m_edit->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(m_edit, &open);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        menu->actions().front()->trigger(); // Undo
+        menu->close();
+        QCOMPARE(m_edit->text(), "abcdX");
+    }
+
     // Several lines: Enter makes a line break, which the set does not admit; Tab and Shift+Tab
     // move on; the length limit counts every character, line breaks included. Then the limit of
     // the one-line field.
