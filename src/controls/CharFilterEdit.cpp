@@ -310,11 +310,10 @@ void CCharFilterEdit::contextMenuEvent(QContextMenuEvent* event) {
     // their text, as the line edit itself writes it.
     QMenu* menu = createStandardContextMenu();
     for (QAction* action : menu->actions()) {
-        for (const bool undo : {true, false}) {
-            if (action->text().startsWith(undo ? QLineEdit::tr("&Undo") : QLineEdit::tr("&Redo"))) {
-                disconnect(action, &QAction::triggered, this, nullptr);
-                connect(action, &QAction::triggered, this, [this, undo] { StepHistory(undo); });
-            }
+        const bool undo = action->text().startsWith(QLineEdit::tr("&Undo"));
+        if (undo || action->text().startsWith(QLineEdit::tr("&Redo"))) {
+            disconnect(action, &QAction::triggered, this, nullptr);
+            connect(action, &QAction::triggered, this, [this, undo] { StepHistory(undo); });
         }
     }
     menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -322,8 +321,9 @@ void CCharFilterEdit::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CCharFilterEdit::keyPressEvent(QKeyEvent* event) {
-    if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
-        StepHistory(event->matches(QKeySequence::Undo));
+    if (const bool undo = event->matches(QKeySequence::Undo);
+        undo || event->matches(QKeySequence::Redo)) {
+        StepHistory(undo);
         event->accept();
         return;
     }
